@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+
+#include "terrain/HeightField.h"
+#include "terrain/MapSize.h"
+
+namespace morvik {
+
+// One iteration's circle. A cell (x, y) with D = (x + offX)^2 + (y + offY)^2
+// rises by sign when D < radius^2, falls by sign when D > radius^2 and stays
+// when D = radius^2. The radius may be negative: only its square counts.
+struct Circle {
+    int32_t sign;
+    int32_t radius;
+    int32_t offX;
+    int32_t offY;
+};
+
+// The circle that four draws, read as signed numbers, make on a map.
+Circle CircleFromDraws(MapSize size, int32_t d1, int32_t d2, int32_t d3, int32_t d4);
+
+// Applies the circle to the map's corner of the field, in time proportional to
+// the width: the inside of the circle is one run of rows per column, and the
+// cells on it are at most two more.
+void ApplyCircle(HeightField& field, MapSize size, const Circle& circle);
+
+}  // namespace morvik

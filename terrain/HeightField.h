@@ -1,0 +1,53 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+#include "terrain/CellGrid.h"
+#include "terrain/MapSize.h"
+
+namespace morvik {
+
+// The map's heights. A circle iteration changes whole runs of rows in a few
+// columns, so it records its changes as differences down each column instead
+// of touching every cell. They are folded into the cells, one prefix sum per
+// column, the moment anyone asks for the cells: what a reader sees is always
+// exactly what applying every change cell by cell would give.
+class HeightField {
+  public:
+    CellGrid& Cells() {
+        Settle();
+        return cells_;
+    }
+
+    // Adds delta to every cell of a map of this size, and lets DeferAddToRows
+    // record changes within it.
+    void DeferAddToAll(MapSize size, int32_t delta);
+
+    // Adds delta to rows firstRow..lastRow of column x. The rows and the
+    // column lie within the size last given to DeferAddToAll.
+    void DeferAddToRows(int32_t x, int32_t firstRow, int32_t lastRow, int32_t delta) {
+        Pending(x, firstRow) += delta;
+        if (lastRow + 1 < pendingSize_->Height()) Pending(x, lastRow + 1) -= delta;
+    }
+
+  private:
+    static constexpr int32_t Columns = CellGrid::Columns;
+
+    // Row by row, so that the changes of neighbouring columns, which lie on
+    // nearby rows, share cache lines.
+    int32_t& Pending(int32_t x, int32_t y) {
+        return pending_[static_cast<std::size_t>(y) * Columns + x];
+    }
+
+    void Settle();
+
+    CellGrid cells_;
+    std::array<int32_t, static_cast<std::size_t>(Columns) * CellGrid::Rows> pending_{};
+    int32_t pendingForAll_ = 0;
+    std::optional<MapSize> pendingSize_;
+};
+
+}  // namespace morvik

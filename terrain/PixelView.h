@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "terrain/MapSize.h"
+
+namespace morvik {
+
+// Someone else's 32-bit pixels, row by row, that the renderers write
+// 0x00BBGGRR colours into. Bitmaps whose top byte must not be 0 (Qt's
+// RGBX8888, say) give that byte, and every pixel written carries it.
+class PixelView {
+  public:
+    // Throws ERangeError for a missing buffer or rows shorter than the width.
+    PixelView(uint32_t* firstRow, std::ptrdiff_t stride, MapSize size, uint8_t topByte = 0);
+
+    MapSize Size() const { return size_; }
+    uint32_t* Row(int32_t y) const { return firstRow_ + y * stride_; }
+    uint32_t Pixel(uint32_t colour) const { return colour | topBits_; }
+
+  private:
+    uint32_t* firstRow_;
+    std::ptrdiff_t stride_;  // in pixels
+    MapSize size_;
+    uint32_t topBits_;
+};
+
+}  // namespace morvik

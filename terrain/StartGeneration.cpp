@@ -1,0 +1,36 @@
+#include <algorithm>
+#include <string>
+
+#include "terrain/ERangeError.h"
+#include "terrain/Terrain.h"
+
+namespace morvik {
+
+namespace {
+
+void RequireWithin(const char* what, int32_t value, int32_t lowest, int32_t highest) {
+    if (value < lowest || value > highest) {
+        throw ERangeError(std::string(what) + " " + std::to_string(value) + " is outside " +
+                          std::to_string(lowest) + ".." + std::to_string(highest));
+    }
+}
+
+}  // namespace
+
+void Terrain::StartGeneration(MapSize size, int32_t roughness, int32_t seaShare, int32_t inputW,
+                              int32_t inputH) {
+    RequireWithin("roughness", roughness, 1, 5);
+    RequireWithin("sea share", seaShare, 1, 9);
+    RequireWithin("input width", inputW, 1, MapSize::MaxWidth);
+    RequireWithin("input height", inputH, 1, MapSize::MaxHeight);
+
+    CellGrid& heights = heightField_.Cells();
+    for (int32_t x = 0; x < size.Width(); ++x) {
+        std::fill_n(heights.Column(x), size.Height(), 0);
+    }
+    job_.TotalIterations = roughness * ((inputW * inputH) / 50) + roughness * 400;
+    job_.SeaTarget = seaShare * 100;
+    job_.IterationsDone = 0;
+}
+
+}  // namespace morvik

@@ -1,0 +1,176 @@
+#include "terrain/Circle.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "terrain/Terrain.h"
+#include "tests/terrain/CircleOracle.h"
+#include "tests/terrain/TerrainTestSupport.h"
+
+namespace morvik {
+namespace {
+
+TEST(CircleFromDraws, WorkedExampleOnFourByThree) {
+    const Circle circle = CircleFromDraws(MapSize(4, 3), 7, 5, 15, 11);
+    EXPECT_EQ(circle.sign, 1);
+    EXPECT_EQ(circle.radius, 2);
+    EXPECT_EQ(circle.offX, -1);
+    EXPECT_EQ(circle.offY, -1);
+}
+
+TEST(CircleFromDraws, NegativeDrawsKeepTheSignOfTheDividend) {
+    const MapSize size(160, 120);
+    EXPECT_EQ(CircleFromDraws(size, -3, 0, 0, 0).sign, -1);
+    EXPECT_EQ(CircleFromDraws(size, -2, 0, 0, 0).sign, -1);
+    EXPECT_EQ(CircleFromDraws(size, 0, 0, 0, 0).sign, -1);
+    EXPECT_EQ(CircleFromDraws(size, 3, 0, 0, 0).sign, 1);
+
+    const Circle negative = CircleFromDraws(size, 1, -141, -481, -361);
+    EXPECT_EQ(negative.radius, -1);      // -141 mod 140
+    EXPECT_EQ(negative.offX, -1 - 160);  // -481 mod 480 = -1
+    EXPECT_EQ(negative.offY, -1 - 120);  // -361 mod 360 = -1
+    const Circle lowest = CircleFromDraws(size, 1, 0, INT32_MIN, INT32_MIN);
+    EXPECT_GT(lowest.offX, -4 * 160);
+    EXPECT_LE(lowest.offX, -160);
+    EXPECT_GT(lowest.offY, -4 * 120);
+}
+
+struct FieldChange {
+    std::unique_ptr<HeightField> field = std::make_unique<HeightField>();
+
+    std::vector<std::vector<int32_t>> Rows(MapSize size) {
+        const CellGrid& cells = field->Cells();
+        std::vector<std::vector<int32_t>> rows(size.Height());
+        for (int32_t y = 0; y < size.Height(); ++y) {
+            for (int32_t x = 0; x < size.Width(); ++x) rows[y].push_back(cells.At(x, y));
+        }
+        return rows;
+    }
+};
+
+TEST(ApplyCircle, WorkedIterationOnFourByThree) {
+    const MapSize size(4, 3);
+    FieldChange change;
+    ApplyCircle(*change.field, size, CircleFromDraws(size, 7, 5, 15, 11));
+    const std::vector<std::vector<int32_t>> expected{
+        {1, 1, 1, -1},
+        {1, 1, 1, 0},  // (3, 1) lies exactly on the circle
+        {1, 1, 1, -1},
+    };
+    EXPECT_EQ(change.Rows(size), expected);
+}
+
+TEST(ApplyCircle, ZeroRadiusLeavesOnlyTheCentre) {
+    const MapSize size(3, 3);
+    FieldChange change;
+    ApplyCircle(*change.field, size, Circle{.sign = 1, .radius = 0, .offX = -1, .offY = -2});
+    const std::vector<std::vector<int32_t>> expected{{-1, -1, -1}, {-1, -1, -1}, {-1, 0, -1}};
+    EXPECT_EQ(change.Rows(size), expected);
+}
+
+// Random circles on random maps, applied both ways; both fields must agree
+// after every few circles, and neither may touch a cell outside its corner.
+TEST(ApplyCircle, AgreesWithTheCellByCellLoop) {
+    std::mt19937 engine(20261208);
+    std::vector<MapSize> sizes{MapSize(1, 1),       MapSize(1, 1024), MapSize(1280, 1),
+                               MapSize(1280, 1024), MapSize(2, 3),    MapSize(160, 120)};
+    std::uniform_int_distribution<int32_t> width(1, 1280), height(1, 1024), smallSide(1, 40);
+    for (int i = 0; i < 20; ++i) sizes.emplace_back(width(engine), height(engine));
+    for (int i = 0; i < 20; ++i) sizes.emplace_back(smallSide(engine), smallSide(engine));
+
+    for (const MapSize size : sizes) {
+        auto fast = std::make_unique<HeightField>();
+        auto oracle = std::make_unique<CellGrid>();
+        const int circles = size.Cells() > 100000 ? 6 : 60;
+        for (int i = 0; i < circles; ++i) {
+            // Full 32-bit draws, negatives included, and small ones.
+            const auto draw = [&] {
+                const auto value = static_cast<int32_t>(engine());
+                return i % 3 == 0 ? value % 8 : value;
+            };
+            const int32_t d1 = draw(), d2 = draw(), d3 = draw(), d4 = draw();
+            const Circle circle = CircleFromDraws(size, d1, d2, d3, d4);
+            ApplyCircle(*fast, size, circle);
+            ApplyCircleCellByCell(*oracle, size, circle);
+            if (i % 5 == 4) {
+                ASSERT_TRUE(SameCorner(fast->Cells(), *oracle, size));
+            }
+        }
+        ASSERT_TRUE(SameCorner(fast->Cells(), *oracle, size));
+        const CellGrid& cells = fast->Cells();
+        if (size.Width() < CellGrid::Columns) {
+            EXPECT_EQ(cells.At(size.Width(), 0), 0);
+        }
+        if (size.Height() < CellGrid::Rows) {
+            EXPECT_EQ(cells.At(0, size.Height()), 0);
+        }
+    }
+}
+
+// Circles centred on and around the map with every radius up to the largest,
+// so that every clipping case at the edges comes up.
+TEST(ApplyCircle, AgreesWithTheCellByCellLoopAtTheEdges) {
+    const MapSize size(7, 5);
+    auto fast = std::make_unique<HeightField>();
+    auto oracle = std::make_unique<CellGrid>();
+    for (int32_t radius = -6; radius <= 6; ++radius) {
+        for (int32_t offX = -4 * 7 + 1; offX < 2 * 7; ++offX) {
+            for (int32_t offY = -4 * 5 + 1; offY < 2 * 5; ++offY) {
+                const Circle circle{
+                    .sign = radius % 2 ? 1 : -1, .radius = radius, .offX = offX, .offY = offY};
+                ApplyCircle(*fast, size, circle);
+                ApplyCircleCellByCell(*oracle, size, circle);
+                ASSERT_TRUE(SameCorner(fast->Cells(), *oracle, size))
+                    << "radius " << radius << " offset " << offX << ", " << offY;
+            }
+        }
+    }
+}
+
+// A whole generator against the oracle fed by a replay of the same ticks:
+// heights read in the middle of a run (an abort) and again after more
+// iterations, on two map sizes in turn.
+TEST(CircleIteration, MatchesTheCellByCellLoopAcrossReads) {
+    SeededTickSource ticks(7);
+    SeededTickSource replay(7);
+    auto terrain = std::make_unique<Terrain>(ticks);
+    auto oracle = std::make_unique<CellGrid>();
+    RandomSource random;
+    const auto oracleIteration = [&](MapSize size) {
+        int32_t draws[4];
+        for (int32_t& draw : draws) draw = static_cast<int32_t>(random.RandomBelow(replay.Ticks()));
+        ApplyCircleCellByCell(*oracle, size,
+                              CircleFromDraws(size, draws[0], draws[1], draws[2], draws[3]));
+    };
+
+    for (const MapSize size : {MapSize(97, 61), MapSize(40, 130)}) {
+        for (int i = 0; i < 300; ++i) {
+            terrain->CircleIteration(size);
+            oracleIteration(size);
+            if (i == 20 || i == 150) {
+                ASSERT_TRUE(SameCorner(terrain->Heights(), *oracle, size));
+            }
+        }
+        ASSERT_TRUE(SameCorner(terrain->Heights(), *oracle, MapSize(97, 130)));
+    }
+    EXPECT_EQ(terrain->Job().IterationsDone, 600);
+    EXPECT_EQ(terrain->Random().RandomState(), random.RandomState());
+}
+
+TEST(CircleIteration, DrawsOfZeroPutTheCircleOffTheMap) {
+    // Every draw is 0: the sign is -1 and the circle, of radius 0, is centred
+    // just beyond the bottom-right corner, so every cell rises by one.
+    FixedTickSource ticks(0);
+    auto terrain = std::make_unique<Terrain>(ticks);
+    const MapSize size(5, 4);
+    terrain->CircleIteration(size);
+    for (int32_t x = 0; x < 5; ++x) {
+        for (int32_t y = 0; y < 4; ++y) ASSERT_EQ(terrain->Heights().At(x, y), 1);
+    }
+}
+
+}  // namespace
+}  // namespace morvik
