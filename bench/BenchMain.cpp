@@ -1,0 +1,48 @@
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+namespace {
+
+// The usual console table, followed by how many times faster each ...Fast
+// case ran than its ...Naive reference.
+class RatioReporter : public benchmark::ConsoleReporter {
+  public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
+                secondsPerIteration_[run.benchmark_name()] =
+                    run.real_accumulated_time / static_cast<double>(run.iterations);
+            }
+        }
+    }
+
+    void Finalize() override {
+        const std::string naive = "Naive";
+        for (const auto& [name, seconds] : secondsPerIteration_) {
+            if (!name.ends_with(naive)) continue;
+            const std::string fast = name.substr(0, name.size() - naive.size()) + "Fast";
+            const auto found = secondsPerIteration_.find(fast);
+            if (found == secondsPerIteration_.end()) continue;
+            std::printf("%s / %s: %.0f\n", name.c_str(), fast.c_str(), seconds / found->second);
+        }
+        ConsoleReporter::Finalize();
+    }
+
+  private:
+    std::map<std::string, double> secondsPerIteration_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
