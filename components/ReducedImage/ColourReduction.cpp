@@ -1,0 +1,125 @@
+#include "components/ReducedImage/ColourReduction.h"
+
+#include <algorithm>
+#include <limits>
+#include <new>
+
+#include "platform/ToolkitErrors.h"
+
+namespace morvik {
+
+namespace {
+
+constexpr int32_t kMostLevels = 32;
+constexpr int32_t kMostCounted = 256;
+
+}  // namespace
+
+uint32_t QuantiseColour(uint32_t colour, int32_t levels, int32_t dither) {
+    const auto level = static_cast<uint32_t>(levels);
+    const auto quantise = [level, dither](uint32_t v) {
+        if (dither == kNoDither) return v * level / 256;
+        return (static_cast<uint32_t>(dither) + 4 * (level - 1) * v / 255) / 4;
+    };
+    return quantise(colour & 0xFF) + level * quantise(colour >> 8 & 0xFF) +
+           level * level * quantise(colour >> 16 & 0xFF);
+}
+
+uint32_t LatticeColour(uint32_t cell, int32_t levels) {
+    const auto level = static_cast<uint32_t>(levels);
+    const auto channel = [level](uint32_t q) { return q % level * 255 / (level - 1); };
+    return channel(cell) | channel(cell / level) << 8 | channel(cell / level / level) << 16;
+}
+
+ColourReducer::ColourReducer(std::span<const uint8_t> source, int32_t outputBits)
+    : source_(source), outputBits_(outputBits) {
+    const BmpHeader header = ReadBmpHeader(source);
+    width_ = header.biWidth;
+    height_ = header.biHeight;
+    const int64_t stride = BmpRowStride(outputBits, width_);
+    // A result the headers cannot describe cannot be made at all.
+    const int64_t largest = int64_t{kBmpHeadersSize} + 4 * kMostCounted + stride * height_;
+    if (largest > std::numeric_limits<int32_t>::max()) throw EOutOfMemory();
+    stride_ = static_cast<std::size_t>(stride);
+    cells_.resize(std::size_t{kMostLevels} * kMostLevels * kMostLevels);
+    sourceRow_.resize(static_cast<std::size_t>(width_));
+    pixels_.resize(stride_ * static_cast<std::size_t>(height_));
+}
+
+int32_t ColourReducer::CountingPass(int32_t levels, bool dither) {
+    std::fill(cells_.begin(), cells_.end(), Cell{.used = false, .index = 0});
+    int32_t count = 0;
+    for (int32_t y = 0; y < height_ && count <= kMostCounted; ++y) {
+        DecodeRow(source_, y, sourceRow_.data());
+        uint8_t* out = &pixels_[static_cast<std::size_t>(y) * stride_];
+        for (int32_t x = 0; x < width_; ++x) {
+            const int32_t offset = dither ? x % 2 + 2 * (y % 2) : kNoDither;
+            Cell& cell = cells_[QuantiseColour(sourceRow_[x], levels, offset)];
+            if (!cell.used) cell = Cell{.used = true, .index = count++};
+            const auto index = static_cast<uint8_t>(cell.index);
+            if (outputBits_ == 8) {
+                out[x] = index;
+            } else if (cell.index < 16) {
+                uint8_t& pair = out[x / 2];
+                pair = x % 2 == 0 ? static_cast<uint8_t>(index << 4) : pair | index;
+            }
+        }
+    }
+    passLevels_ = levels;
+    passCount_ = count;
+    return count;
+}
+
+Reduction ColourReducer::Result(int32_t sourceColors) const {
+    const std::size_t tableSize = 4 * static_cast<std::size_t>(passCount_);
+    const std::size_t offBits = kBmpHeadersSize + tableSize;
+    Reduction result{.image = std::vector<uint8_t>(offBits + pixels_.size()),
+                     .SourceColors = sourceColors,
+                     .ColorCount = passCount_,
+                     .Levels = passLevels_};
+    std::span<uint8_t> image(result.image);
+    WriteBmpHeader(BmpHeader{.bfSize = static_cast<int32_t>(image.size()),
+                             .bfOffBits = static_cast<int32_t>(offBits),
+                             .biWidth = width_,
+                             .biHeight = height_,
+                             .biBitCount = static_cast<uint16_t>(outputBits_),
+                             .biClrUsed = passCount_},
+                   image);
+    const auto cellCount = static_cast<uint32_t>(passLevels_ * passLevels_ * passLevels_);
+    for (uint32_t cell = 0; cell < cellCount; ++cell) {
+        if (!cells_[cell].used) continue;
+        const uint32_t colour = LatticeColour(cell, passLevels_);
+        uint8_t* entry = &image[kBmpHeadersSize + 4 * static_cast<std::size_t>(cells_[cell].index)];
+        entry[0] = static_cast<uint8_t>(colour);
+        entry[1] = static_cast<uint8_t>(colour >> 8);
+        entry[2] = static_cast<uint8_t>(colour >> 16);
+    }
+    std::copy(pixels_.begin(), pixels_.end(), image.begin() + static_cast<std::ptrdiff_t>(offBits));
+    return result;
+}
+
+Reduction ReduceImage(std::span<const uint8_t> source, int32_t requested) {
+    const int32_t wanted = std::clamp(requested, 8, kMostCounted);
+    try {
+        ColourReducer reducer(source, wanted > 16 ? 8 : 4);
+        const int32_t sourceColors = reducer.CountingPass(kMostLevels, false);
+        if (sourceColors <= wanted) return reducer.Result(sourceColors);
+        if (reducer.CountingPass(kMostLevels, true) <= wanted) return reducer.Result(sourceColors);
+
+        // The count grows with the levels: find the most levels that fit.
+        int32_t lo = 2;
+        int32_t hi = kMostLevels;
+        int32_t last = 0;
+        while (hi > lo + 1) {
+            const int32_t mid = (lo + hi) / 2;
+            (reducer.CountingPass(mid, true) > wanted ? hi : lo) = mid;
+            last = mid;
+        }
+        if (last != lo) reducer.CountingPass(lo, true);
+        return reducer.Result(sourceColors);
+    } catch (const std::bad_alloc&) {
+        throw EOutOfMemory();
+    }
+}
+
+}  // namespace morvik

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "components/ReducedImage/BmpImage.h"
+
+namespace morvik {
+
+inline constexpr int32_t kNoDither = -1;
+
+// The lattice cell of a colour at `levels` levels per channel, undithered or
+// with a 2 x 2 ordered dither offset 0..3. The colour's top byte is ignored.
+uint32_t QuantiseColour(uint32_t colour, int32_t levels, int32_t dither);
+
+// The colour at the centre of a lattice cell, as a colour table entry.
+uint32_t LatticeColour(uint32_t cell, int32_t levels);
+
+// A reduced image and how it was made.
+struct Reduction {
+    std::vector<uint8_t> image;
+    int32_t SourceColors = 0;  // 15-bit cells in the source, or where counting stopped above 256
+    int32_t ColorCount = 0;
+    int32_t Levels = 0;
+};
+
+// The source reduced to at most `requested` colours (clamped to 8..256):
+// undithered at 32 levels if that fits, else dithered at 32, else dithered
+// at the most levels a bisection finds to fit. 8-bit output above 16
+// colours, 4-bit otherwise. The source must be a valid BMP file image.
+// Throws EOutOfMemory when the work or the result cannot be held.
+Reduction ReduceImage(std::span<const uint8_t> source, int32_t requested);
+
+// The passes of one reduction over one source, sharing their buffers.
+class ColourReducer {
+public:
+    ColourReducer(std::span<const uint8_t> source, int32_t outputBits);
+
+    // Maps every pixel to its cell and numbers the cells in the order the
+    // scan meets them, writing those numbers as the output pixels. Stops
+    // after the first row that takes the count above 256. Returns the count.
+    int32_t CountingPass(int32_t levels, bool dither);
+
+    // The image made by the last pass, which must have counted at most 256.
+    Reduction Result(int32_t sourceColors) const;
+
+private:
+    struct Cell {
+        bool used;
+        int32_t index;
+    };
+
+    std::span<const uint8_t> source_;
+    int32_t width_;
+    int32_t height_;
+    int32_t outputBits_;
+    std::size_t stride_;
+    std::vector<Cell> cells_;
+    std::vector<uint32_t> sourceRow_;
+    std::vector<uint8_t> pixels_;
+    int32_t passLevels_ = 0;
+    int32_t passCount_ = 0;
+};
+
+}  // namespace morvik
