@@ -9,28 +9,28 @@ namespace morvik {
 // its message, worded as the user sees it.
 
 class EFCreateError : public std::runtime_error {
-public:
+  public:
     explicit EFCreateError(const std::string& fileName)
         : std::runtime_error("ﾌｧｲﾙ " + fileName + " を作成できません") {}
 };
 
 class EReadError : public std::runtime_error {
-public:
+  public:
     EReadError() : std::runtime_error("ｽﾄﾘｰﾑからの読み込みｴﾗｰ") {}
 };
 
 class EWriteError : public std::runtime_error {
-public:
+  public:
     EWriteError() : std::runtime_error("ｽﾄﾘｰﾑへの書き込みｴﾗｰ") {}
 };
 
 class EStreamError : public std::runtime_error {
-public:
+  public:
     EStreamError() : std::runtime_error("ﾒﾓﾘｽﾄﾘｰﾑの拡大中にﾒﾓﾘが足りなくなりました") {}
 };
 
 class EOutOfMemory : public std::runtime_error {
-public:
+  public:
     EOutOfMemory() : std::runtime_error("ﾒﾓﾘが足りません") {}
 };
 

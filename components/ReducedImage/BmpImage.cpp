@@ -143,8 +143,8 @@ void DecodeRow(std::span<const uint8_t> image, int32_t row, uint32_t* out) {
         case 16:
             for (int32_t i = 0; i < width; ++i) {
                 const uint32_t v = pixels[2 * i] | uint32_t{pixels[2 * i + 1]} << 8;
-                out[i] = FiveBitsToByte(v) | FiveBitsToByte(v >> 5) << 8 |
-                         FiveBitsToByte(v >> 10) << 16;
+                out[i] =
+                    FiveBitsToByte(v) | FiveBitsToByte(v >> 5) << 8 | FiveBitsToByte(v >> 10) << 16;
             }
             break;
         case 24:

@@ -34,7 +34,7 @@ Reduction ReduceImage(std::span<const uint8_t> source, int32_t requested);
 
 // The passes of one reduction over one source, sharing their buffers.
 class ColourReducer {
-public:
+  public:
     ColourReducer(std::span<const uint8_t> source, int32_t outputBits);
 
     // Maps every pixel to its cell and numbers the cells in the order the
@@ -45,7 +45,7 @@ public:
     // The image made by the last pass, which must have counted at most 256.
     Reduction Result(int32_t sourceColors) const;
 
-private:
+  private:
     struct Cell {
         bool used;
         int32_t index;

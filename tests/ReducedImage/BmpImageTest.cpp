@@ -39,24 +39,15 @@ TEST(IsValidBmpImage, RefusesEveryHeaderItCannotUse) {
     EXPECT_FALSE(IsValidBmpImage(std::span(image).first(54)));
 
     const std::vector<std::function<void(BmpHeader&)>> faults{
-        [](BmpHeader& h) { h.bfType = 0x4142; },
-        [](BmpHeader& h) { h.bfOffBits = h.bfSize; },
-        [](BmpHeader& h) { h.bfReserved1 = 1; },
-        [](BmpHeader& h) { h.bfReserved2 = 1; },
-        [](BmpHeader& h) { h.bfOffBits = 53; },
-        [](BmpHeader& h) { h.biSize = 108; },
-        [](BmpHeader& h) { h.biWidth = 0; },
-        [](BmpHeader& h) { h.biHeight = -2; },
-        [](BmpHeader& h) { h.biPlanes = 2; },
-        [](BmpHeader& h) { h.biCompression = 3; },
-        [](BmpHeader& h) { h.biBitCount = 0; },
-        [](BmpHeader& h) { h.biBitCount = 33; },
-        [](BmpHeader& h) { h.biSizeImage = -1; },
-        [](BmpHeader& h) { h.biXPelsPerMeter = -1; },
-        [](BmpHeader& h) { h.biYPelsPerMeter = -1; },
-        [](BmpHeader& h) { h.biClrImportant = -1; },
-        [](BmpHeader& h) { h.biClrUsed = 257; },
-        [](BmpHeader& h) { h.biClrUsed = -1; },
+        [](BmpHeader& h) { h.bfType = 0x4142; },      [](BmpHeader& h) { h.bfOffBits = h.bfSize; },
+        [](BmpHeader& h) { h.bfReserved1 = 1; },      [](BmpHeader& h) { h.bfReserved2 = 1; },
+        [](BmpHeader& h) { h.bfOffBits = 53; },       [](BmpHeader& h) { h.biSize = 108; },
+        [](BmpHeader& h) { h.biWidth = 0; },          [](BmpHeader& h) { h.biHeight = -2; },
+        [](BmpHeader& h) { h.biPlanes = 2; },         [](BmpHeader& h) { h.biCompression = 3; },
+        [](BmpHeader& h) { h.biBitCount = 0; },       [](BmpHeader& h) { h.biBitCount = 33; },
+        [](BmpHeader& h) { h.biSizeImage = -1; },     [](BmpHeader& h) { h.biXPelsPerMeter = -1; },
+        [](BmpHeader& h) { h.biYPelsPerMeter = -1; }, [](BmpHeader& h) { h.biClrImportant = -1; },
+        [](BmpHeader& h) { h.biClrUsed = 257; },      [](BmpHeader& h) { h.biClrUsed = -1; },
         [](BmpHeader& h) { h.biHeight = 3; },  // one row more than there is room for
     };
     for (std::size_t i = 0; i < faults.size(); ++i) {

@@ -61,10 +61,8 @@ TEST(LatticeColour, LevelsSpreadOverTheChannel) {
 }
 
 TEST(ReduceImage, BlackAndWhitePair) {
-    const Reduction reduction = ReduceImage(MakeBmp24(2, 1, [](int32_t x, int32_t) {
-                                                return x == 0 ? 0 : 0xFFFFFF;
-                                            }),
-                                            8);
+    const Reduction reduction =
+        ReduceImage(MakeBmp24(2, 1, [](int32_t x, int32_t) { return x == 0 ? 0 : 0xFFFFFF; }), 8);
     const BmpHeader header = ReadBmpHeader(reduction.image);
     EXPECT_EQ(header.biBitCount, 4);
     EXPECT_EQ(header.bfOffBits, 62);
@@ -82,9 +80,8 @@ TEST(ReduceImage, BlackAndWhitePair) {
 
 TEST(ReduceImage, RequestsAreClampedAndChooseTheDepth) {
     // 32 greys, one per column and one per cell: more than 16, fewer than 256.
-    const std::vector<uint8_t> greys = MakeBmp24(32, 3, [](int32_t x, int32_t) {
-        return Grey(static_cast<uint32_t>(8 * x));
-    });
+    const std::vector<uint8_t> greys =
+        MakeBmp24(32, 3, [](int32_t x, int32_t) { return Grey(static_cast<uint32_t>(8 * x)); });
     EXPECT_EQ(ReduceImage(greys, 1).image, ReduceImage(greys, 8).image);
     EXPECT_EQ(ReduceImage(greys, 1000).image, ReduceImage(greys, 256).image);
     EXPECT_EQ(ReadBmpHeader(ReduceImage(greys, 16).image).biBitCount, 4);
@@ -94,10 +91,8 @@ TEST(ReduceImage, RequestsAreClampedAndChooseTheDepth) {
 }
 
 TEST(ReduceImage, OneGreySnapsToTheLattice) {
-    const Reduction reduction = ReduceImage(MakeBmp24(5, 4, [](int32_t, int32_t) {
-                                                return Grey(128);
-                                            }),
-                                            256);
+    const Reduction reduction =
+        ReduceImage(MakeBmp24(5, 4, [](int32_t, int32_t) { return Grey(128); }), 256);
     EXPECT_EQ(Palette(reduction.image), std::vector<uint32_t>{Grey(131)});
     EXPECT_EQ(ReadBmpHeader(reduction.image).biBitCount, 8);
 }
@@ -180,8 +175,8 @@ TEST(ReduceImage, PalettedSourcesAreDecodedThroughTheirTable) {
     const Reduction reduction = ReduceImage(eight, 256);
     EXPECT_EQ(Palette(reduction.image), (std::vector<uint32_t>{0, Grey(131), 0xFFFFFF}));
     const std::vector<uint32_t> colours = DecodeAll(reduction.image);
-    EXPECT_EQ(colours, (std::vector<uint32_t>{0, Grey(131), 0xFFFFFF, 0xFFFFFF, 0xFFFFFF,
-                                              0xFFFFFF}));
+    EXPECT_EQ(colours,
+              (std::vector<uint32_t>{0, Grey(131), 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF}));
     const std::vector<uint8_t> one = MakeBmp(10, 1, {{0xF0, 0x40}, {0x00, 0x00}});
     const Reduction bits = ReduceImage(one, 16);
     EXPECT_EQ(ReadBmpHeader(bits.image).biBitCount, 4);

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+namespace morvik {
+
+// A command line that cannot be carried out; the message names the fault.
+class EUsageError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+struct BatchOptions {
+    enum class Command { Help, Generate, Reduce };
+    enum class View { Colour, Coastline };
+
+    Command command = Command::Help;
+    QString input;   // reduce
+    QString output;  // both
+    int32_t width = 160;
+    int32_t height = 120;
+    int32_t roughness = 1;
+    int32_t seaShare = 5;
+    std::optional<uint32_t> tick;
+    View view = View::Colour;
+    int32_t colors = 256;
+};
+
+// Reads the arguments after the program name. Throws EUsageError.
+BatchOptions ParseBatchOptions(int argc, const char* const* argv);
+
+extern const char* const kBatchUsage;
+
+}  // namespace morvik
