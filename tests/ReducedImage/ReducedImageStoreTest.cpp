@@ -1,0 +1,186 @@
+#include "components/ReducedImage/ReducedImageStore.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QTemporaryDir>
+
+#include "components/ReducedImage/BmpImage.h"
+#include "components/ReducedImage/ColourReduction.h"
+#include "platform/ToolkitErrors.h"
+#include "tests/ReducedImage/BmpBuilder.h"
+
+namespace morvik {
+namespace {
+
+QByteArray Bytes(const std::vector<uint8_t>& image) {
+    return QByteArray(reinterpret_cast<const char*>(image.data()),
+                      static_cast<qsizetype>(image.size()));
+}
+
+QByteArray Bytes(std::span<const uint8_t> image) {
+    return QByteArray(reinterpret_cast<const char*>(image.data()),
+                      static_cast<qsizetype>(image.size()));
+}
+
+bool Load(ReducedImageStore& store, const QByteArray& bytes) {
+    QByteArray copy = bytes;
+    QBuffer stream(&copy);
+    stream.open(QIODevice::ReadOnly);
+    stream.seek(copy.size() / 2);  // loading starts at the first byte whatever the position
+    return store.LoadFromStream(stream);
+}
+
+QImage MapLikePicture(int width, int height) {
+    QImage picture(width, height, QImage::Format_RGBX8888);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            picture.setPixel(x, y, qRgb(60 + (x * 7) % 60, 96 + y % 100, 240 - (x + y) % 50));
+        }
+    }
+    return picture;
+}
+
+QByteArray ReadFile(const QString& name) {
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+class Store : public testing::Test {
+  protected:
+    QString Path(const char* name) const { return directory.filePath(name); }
+
+    QTemporaryDir directory;
+    ReducedImageStore store;
+};
+
+TEST_F(Store, EmptyStoreSavesAnEmptyFile) {
+    EXPECT_FALSE(store.HoldsImage());
+    EXPECT_EQ(store.ColorCount(), -1);
+    store.ReduceColors(256);
+    QFile existing(Path("map.bmp"));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.write("old contents");
+    existing.close();
+    store.SaveToFile(Path("map.bmp"));
+    EXPECT_EQ(ReadFile(Path("map.bmp")), QByteArray());
+}
+
+TEST_F(Store, SavedMapIsAnEightBitFileOtherDecodersRead) {
+    const QImage picture = MapLikePicture(37, 23);
+    ASSERT_TRUE(store.LoadFromBitmap(picture));
+    EXPECT_EQ(store.ColorCount(), -1);
+    store.ReduceColors(256);
+    store.SaveToFile(Path("map.bmp"));
+
+    const QByteArray file = ReadFile(Path("map.bmp"));
+    const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(file.constData()),
+                                         static_cast<std::size_t>(file.size()));
+    ASSERT_TRUE(IsValidBmpImage(bytes));
+    const BmpHeader header = ReadBmpHeader(bytes);
+    EXPECT_EQ(header.biBitCount, 8);
+    EXPECT_EQ(header.biClrUsed, store.ColorCount());
+    EXPECT_GE(store.ColorCount(), 1);
+    EXPECT_LE(store.ColorCount(), 256);
+    EXPECT_EQ(header.bfSize, file.size());
+    EXPECT_EQ(store.Levels(), 32);
+
+    QImageReader reader(Path("map.bmp"));
+    const QImage read = reader.read();
+    ASSERT_FALSE(read.isNull()) << reader.errorString().toStdString();
+    EXPECT_EQ(read.format(), QImage::Format_Indexed8);
+    EXPECT_EQ(read.size(), picture.size());
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb source = picture.pixel(x, y);
+            const uint32_t cell = QuantiseColour(
+                static_cast<uint32_t>(qBlue(source) | qGreen(source) << 8 | qRed(source) << 16), 32,
+                kNoDither);
+            const uint32_t expected = LatticeColour(cell, 32);
+            const QRgb saved = read.pixel(x, y);
+            ASSERT_EQ(static_cast<uint32_t>(qBlue(saved) | qGreen(saved) << 8 | qRed(saved) << 16),
+                      expected)
+                << x << ", " << y;
+        }
+    }
+}
+
+TEST_F(Store, WhatCannotBeLoadedChangesNothing) {
+    ASSERT_TRUE(store.LoadFromBitmap(MapLikePicture(5, 4)));
+    store.ReduceColors(256);
+    const QByteArray held = Bytes(store.Bytes());
+    const int32_t colours = store.ColorCount();
+
+    EXPECT_FALSE(store.LoadFromBitmap(QImage()));
+    EXPECT_FALSE(Load(store, QByteArray(40, 'B')));
+    std::vector<uint8_t> topDown = MakeBmp(2, 24, {{1, 2, 3, 4, 5, 6}});
+    WriteBmpHeader(
+        [&] {
+            BmpHeader h = ReadBmpHeader(topDown);
+            h.biHeight = -1;
+            return h;
+        }(),
+        topDown);
+    EXPECT_FALSE(Load(store, Bytes(topDown)));
+    EXPECT_FALSE(store.LoadFromStream(store.ImageStream()));
+
+    EXPECT_EQ(Bytes(store.Bytes()), held);
+    EXPECT_EQ(store.ColorCount(), colours);
+}
+
+TEST_F(Store, LoadingMendsTheHeaderAndResetsTheCount) {
+    std::vector<uint8_t> shortTable = MakeBmp(4, 8, {{0, 1, 1, 0}}, {0, 0xFFFFFF});
+    BmpHeader header = ReadBmpHeader(shortTable);
+    header.bfOffBits = 1078;
+    header.bfSize = 1082;
+    WriteBmpHeader(header, shortTable);
+    ASSERT_TRUE(Load(store, Bytes(shortTable)));
+    EXPECT_EQ(ReadBmpHeader(store.Bytes()).bfOffBits, 62);
+    store.ReduceColors(256);
+    EXPECT_EQ(store.ColorCount(), 2);
+    ASSERT_TRUE(Load(store, Bytes(shortTable)));
+    EXPECT_EQ(store.ColorCount(), -1) << "a fresh load has no count yet";
+}
+
+TEST_F(Store, ReducingAReducedImageAgainKeepsItsBytes) {
+    ASSERT_TRUE(store.LoadFromBitmap(MapLikePicture(50, 30)));
+    store.ReduceColors(256);
+    const QByteArray once = Bytes(store.Bytes());
+    store.ReduceColors(256);
+    EXPECT_EQ(Bytes(store.Bytes()), once);
+}
+
+TEST_F(Store, StreamsAreWrittenWhereTheyStandAndReadFailuresReported) {
+    ASSERT_TRUE(store.LoadFromBitmap(MapLikePicture(3, 3)));
+    QByteArray target("prefix");
+    QBuffer stream(&target);
+    stream.open(QIODevice::WriteOnly | QIODevice::Append);
+    store.SaveToStream(stream);
+    EXPECT_EQ(target, "prefix" + Bytes(store.Bytes()));
+
+    QBuffer readOnly;
+    readOnly.open(QIODevice::ReadOnly);
+    EXPECT_THROW(store.SaveToStream(readOnly), EWriteError);
+
+    QBuffer closed;
+    EXPECT_THROW(store.LoadFromStream(closed), EReadError);
+}
+
+TEST_F(Store, FailedSavesNameTheFileAndLeaveItAlone) {
+    ASSERT_TRUE(store.LoadFromBitmap(MapLikePicture(3, 3)));
+    const QString missing = Path("no such folder/map.bmp");
+    try {
+        store.SaveToFile(missing);
+        FAIL() << "saved into a missing folder";
+    } catch (const EFCreateError& error) {
+        EXPECT_EQ(QString::fromUtf8(error.what()), "ﾌｧｲﾙ " + missing + " を作成できません");
+    }
+    EXPECT_THROW(store.SaveToFile(directory.path()), EFCreateError);
+    EXPECT_TRUE(QFileInfo(directory.path()).isDir());
+}
+
+}  // namespace
+}  // namespace morvik
