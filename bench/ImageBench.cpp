@@ -1,0 +1,68 @@
+#include <benchmark/benchmark.h>
+
+#include <QBuffer>
+#include <QImageWriter>
+
+#include "components/ReducedImage/ColourReduction.h"
+#include "components/ReducedImage/ReducedImageStore.h"
+#include "tests/ReducedImage/BmpBuilder.h"
+#include "tools/GenerateMap.h"
+
+namespace morvik {
+namespace {
+
+// The heaviest map the program makes, as the map view shows it.
+const QImage& LargestMap() {
+    static const QImage picture = [] {
+        BatchOptions options;
+        options.width = 1280;
+        options.height = 1024;
+        options.roughness = 5;
+        options.tick = 123456789;
+        return GenerateMap(options).picture;
+    }();
+    return picture;
+}
+
+std::vector<uint8_t> Serialised(const QImage& picture) {
+    QByteArray bytes;
+    QBuffer stream(&bytes);
+    stream.open(QIODevice::WriteOnly);
+    QImageWriter(&stream, "BMP").write(picture);
+    return std::vector<uint8_t>(bytes.begin(), bytes.end());
+}
+
+void BM_ReduceMap(benchmark::State& state) {
+    const std::vector<uint8_t> source = Serialised(LargestMap());
+    for (auto _ : state) benchmark::DoNotOptimize(ReduceImage(source, 256));
+}
+BENCHMARK(BM_ReduceMap)->Unit(benchmark::kMillisecond);
+
+// From the shown picture to the finished 8-bit file image in memory.
+void BM_SaveMap(benchmark::State& state) {
+    const QImage& picture = LargestMap();
+    for (auto _ : state) {
+        ReducedImageStore store;
+        store.LoadFromBitmap(picture);
+        store.ReduceColors(256);
+        benchmark::DoNotOptimize(store.Bytes().data());
+    }
+}
+BENCHMARK(BM_SaveMap)->Unit(benchmark::kMillisecond);
+
+// The gradient that needs the dither and the level search, tiled 16 x 16.
+void BM_ReduceGradient(benchmark::State& state) {
+    const std::vector<uint8_t> source = MakeBmp24(1024, 1024, [](int32_t x, int32_t y) {
+        const int32_t u = x % 64;
+        const int32_t v = y % 64;
+        return static_cast<uint32_t>(4 * u | (4 * v) << 8 | (2 * (u + v)) << 16);
+    });
+    Reduction reduction;
+    for (auto _ : state) benchmark::DoNotOptimize(reduction = ReduceImage(source, 256));
+    state.counters["colours"] = reduction.ColorCount;
+    state.counters["levels"] = reduction.Levels;
+}
+BENCHMARK(BM_ReduceGradient)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace morvik
