@@ -160,17 +160,5 @@ TEST(CircleIteration, MatchesTheCellByCellLoopAcrossReads) {
     EXPECT_EQ(terrain->Random().RandomState(), random.RandomState());
 }
 
-TEST(CircleIteration, DrawsOfZeroPutTheCircleOffTheMap) {
-    // Every draw is 0: the sign is -1 and the circle, of radius 0, is centred
-    // just beyond the bottom-right corner, so every cell rises by one.
-    FixedTickSource ticks(0);
-    auto terrain = std::make_unique<Terrain>(ticks);
-    const MapSize size(5, 4);
-    terrain->CircleIteration(size);
-    for (int32_t x = 0; x < 5; ++x) {
-        for (int32_t y = 0; y < 4; ++y) ASSERT_EQ(terrain->Heights().At(x, y), 1);
-    }
-}
-
 }  // namespace
 }  // namespace morvik

@@ -137,23 +137,6 @@ TEST_F(Generation, CompletedRunEndsBetweenMinusKAndHundredMinusK) {
     }
 }
 
-TEST_F(Generation, AbortedRunKeepsRawHeightsWithinTheIterationsDone) {
-    const MapSize size(160, 120);
-    terrain->StartGeneration(size, 1, 5, 160, 120);
-    for (int i = 0; i < 50; ++i) terrain->CircleIteration(size);
-    EXPECT_EQ(terrain->Job().IterationsDone, 50);
-    int32_t highest = INT32_MIN, lowest = INT32_MAX;
-    for (int32_t x = 0; x < 160; ++x) {
-        for (int32_t y = 0; y < 120; ++y) {
-            highest = std::max(highest, terrain->Heights().At(x, y));
-            lowest = std::min(lowest, terrain->Heights().At(x, y));
-        }
-    }
-    EXPECT_LE(highest, 50);
-    EXPECT_GE(lowest, -50);
-    EXPECT_LT(lowest, highest);
-}
-
 TEST_F(Generation, LowerAllCellsHasNoFloor) {
     const MapSize size(3, 2);
     terrain->StartGeneration(size, 1, 5, 3, 2);
