@@ -5,7 +5,7 @@
 
 namespace morvik {
 
-// The errors of the toolkit's files, streams and memory. Each carries only
+// The errors of the toolkit's files, streams, conversions and memory. Each carries only
 // its message, worded as the user sees it.
 
 class EFCreateError : public std::runtime_error {
@@ -27,6 +27,12 @@ class EWriteError : public std::runtime_error {
 class EStreamError : public std::runtime_error {
   public:
     EStreamError() : std::runtime_error("ﾒﾓﾘｽﾄﾘｰﾑの拡大中にﾒﾓﾘが足りなくなりました") {}
+};
+
+class EConvertError : public std::runtime_error {
+  public:
+    explicit EConvertError(const std::string& text)
+        : std::runtime_error("'" + text + "' は整数ではありません") {}
 };
 
 class EOutOfMemory : public std::runtime_error {

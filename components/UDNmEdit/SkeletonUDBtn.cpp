@@ -1,0 +1,161 @@
+#include "components/UDNmEdit/SkeletonUDBtn.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOption>
+#include <QTimer>
+
+namespace morvik {
+
+TSkeletonUDBtn::TSkeletonUDBtn(QWidget* parent) : QWidget(parent) {
+    setMinimumSize(kMinimumSide, kMinimumSide);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void TSkeletonUDBtn::SetEnabled(bool enabled) {
+    if (enabled == isEnabled()) return;
+    setEnabled(enabled);
+    update();
+}
+
+void TSkeletonUDBtn::SetHalfState(TBtnType btn, uint8_t state) {
+    TBtnInfo& info = Info(btn);
+    if (info.State == state) return;
+    info.State = state;
+    update(info.BtnRect);
+}
+
+void TSkeletonUDBtn::SetHalfEnabled(TBtnType btn, bool enabled) {
+    TBtnInfo& info = Info(btn);
+    if (info.HalfEnabled == enabled) return;
+    info.HalfEnabled = enabled;
+    if (isEnabled()) update(info.BtnRect);
+}
+
+void TSkeletonUDBtn::Press(TBtnType btn) {
+    TBtnInfo& info = Info(btn);
+    if (!info.HalfEnabled) return;
+    TBtnInfo& other = Info(btn == btUp ? btDown : btUp);
+    if (activeInfo_ == &other) Release(other.BtnType);
+    if (info.State != 1) SetHalfState(btn, 1);
+    activeInfo_ = &info;
+
+    emit OnUDClick(this, btn);
+
+    if (repeatTimer_ == nullptr) {
+        repeatTimer_ = new QTimer(this);
+        connect(repeatTimer_, &QTimer::timeout, this, &TSkeletonUDBtn::RepeatTick);
+    }
+    repeatTimer_->start(kFirstRepeatMs);
+}
+
+void TSkeletonUDBtn::RepeatTick() {
+    repeatTimer_->setInterval(kRepeatMs);
+    if (activeInfo_ == nullptr || !activeInfo_->HalfEnabled || activeInfo_->State != 1 ||
+        !mouseCaptured_) {
+        return;
+    }
+    try {
+        emit OnUDClick(this, activeInfo_->BtnType);
+    } catch (...) {
+        repeatTimer_->stop();
+        throw;
+    }
+}
+
+void TSkeletonUDBtn::Release(TBtnType btn) {
+    SetHalfState(btn, 0);
+    activeInfo_ = nullptr;
+    if (repeatTimer_ != nullptr) repeatTimer_->stop();
+    emit OnUDRelease(this);
+}
+
+void TSkeletonUDBtn::resizeEvent(QResizeEvent*) {
+    // An odd height leaves the middle row to neither half.
+    const int w = width();
+    const int h = height();
+    upInfo_.BtnRect = QRect(0, 0, w, h / 2);
+    downInfo_.BtnRect = QRect(0, h / 2 + h % 2, w, h / 2);
+}
+
+void TSkeletonUDBtn::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Button));
+    DrawHalf(painter, upInfo_);
+    DrawHalf(painter, downInfo_);
+}
+
+// One half as the style's scroll-bar arrow button: normal, pushed or inactive.
+void TSkeletonUDBtn::DrawHalf(QPainter& painter, const TBtnInfo& info) const {
+    QStyleOption option;
+    option.initFrom(this);
+    option.rect = info.BtnRect;
+    option.state &= ~(QStyle::State_MouseOver | QStyle::State_HasFocus);
+    const bool active = isEnabled() && info.HalfEnabled;
+    if (active) {
+        option.state |= QStyle::State_Enabled;
+        if (info.State == 1) option.state |= QStyle::State_Sunken;
+    } else {
+        option.state &= ~QStyle::State_Enabled;
+        option.palette.setCurrentColorGroup(QPalette::Disabled);
+    }
+    if (!(option.state & QStyle::State_Sunken)) option.state |= QStyle::State_Raised;
+    style()->drawPrimitive(QStyle::PE_PanelButtonBevel, &option, &painter, this);
+    style()->drawPrimitive(
+        info.BtnType == btUp ? QStyle::PE_IndicatorArrowUp : QStyle::PE_IndicatorArrowDown, &option,
+        &painter, this);
+}
+
+void TSkeletonUDBtn::mousePressEvent(QMouseEvent* event) {
+    QWidget::mousePressEvent(event);
+    if (event->button() != Qt::LeftButton) return;
+    mouseCaptured_ = true;
+    if (!isEnabled()) return;
+    const QPoint point = event->position().toPoint();
+    if (upInfo_.BtnRect.contains(point)) {
+        Press(btUp);
+    } else if (downInfo_.BtnRect.contains(point)) {
+        Press(btDown);
+    }
+}
+
+void TSkeletonUDBtn::mouseMoveEvent(QMouseEvent* event) {
+    QWidget::mouseMoveEvent(event);
+    if (activeInfo_ != nullptr && !keyHeld_ &&
+        !activeInfo_->BtnRect.contains(event->position().toPoint())) {
+        Release(activeInfo_->BtnType);
+    }
+}
+
+void TSkeletonUDBtn::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) mouseCaptured_ = false;
+    if (activeInfo_ != nullptr) Release(activeInfo_->BtnType);
+    QWidget::mouseReleaseEvent(event);
+}
+
+void TSkeletonUDBtn::KeyDown(const QKeyEvent& event) {
+    if (event.key() != Qt::Key_Up && event.key() != Qt::Key_Down) return;
+    Press(event.key() == Qt::Key_Up ? btUp : btDown);
+    keyHeld_ = true;
+}
+
+void TSkeletonUDBtn::KeyUp(const QKeyEvent& event) {
+    // The keyboard's own repeat sends releases too; only the last one ends the press.
+    if (event.isAutoRepeat() || (event.key() != Qt::Key_Up && event.key() != Qt::Key_Down)) return;
+    Release(event.key() == Qt::Key_Up ? btUp : btDown);
+    keyHeld_ = false;
+}
+
+void TSkeletonUDBtn::keyPressEvent(QKeyEvent* event) {
+    KeyDown(*event);
+    QWidget::keyPressEvent(event);
+}
+
+void TSkeletonUDBtn::keyReleaseEvent(QKeyEvent* event) {
+    KeyUp(*event);
+    QWidget::keyReleaseEvent(event);
+}
+
+}  // namespace morvik

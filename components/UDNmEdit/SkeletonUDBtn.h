@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QRect>
+#include <QWidget>
+#include <cstdint>
+
+class QTimer;
+class QStyleOptionSlider;
+
+namespace morvik {
+
+// A two-half up/down button drawn as scroll-bar arrows. It holds no value:
+// it reports presses of its halves, repeating while the mouse holds one.
+class TSkeletonUDBtn : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(bool Enabled READ isEnabled WRITE SetEnabled)
+
+  public:
+    enum TBtnType : uint8_t { btUp = 0, btDown = 1 };
+    Q_ENUM(TBtnType)
+
+    struct TBtnInfo {
+        TBtnType BtnType;
+        bool HalfEnabled = true;
+        uint8_t State = 0;  // 1 while pressed
+        QRect BtnRect = QRect();
+    };
+
+    static constexpr int kMinimumSide = 15;
+    static constexpr int kFirstRepeatMs = 400;
+    static constexpr int kRepeatMs = 70;
+
+    explicit TSkeletonUDBtn(QWidget* parent = nullptr);
+
+    void SetEnabled(bool enabled);
+    uint8_t HalfState(TBtnType btn) const { return Info(btn).State; }
+    void SetHalfState(TBtnType btn, uint8_t state);
+    bool HalfEnabled(TBtnType btn) const { return Info(btn).HalfEnabled; }
+    void SetHalfEnabled(TBtnType btn, bool enabled);
+    QRect BtnRect(TBtnType btn) const { return Info(btn).BtnRect; }
+    bool KeyHeld() const { return keyHeld_; }
+
+    void Press(TBtnType btn);
+    void Release(TBtnType btn);
+
+    // The Up and Down arrow keys, also as the owner forwards them: they press
+    // enabled halves even while the button itself is disabled.
+    void KeyDown(const QKeyEvent& event);
+    void KeyUp(const QKeyEvent& event);
+
+  signals:
+    void OnUDClick(TSkeletonUDBtn* sender, TBtnType btn);
+    void OnUDRelease(TSkeletonUDBtn* sender);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+
+  private:
+    TBtnInfo& Info(TBtnType btn) { return btn == btUp ? upInfo_ : downInfo_; }
+    const TBtnInfo& Info(TBtnType btn) const { return btn == btUp ? upInfo_ : downInfo_; }
+    void RepeatTick();
+    void DrawHalf(QPainter& painter, const TBtnInfo& info) const;
+
+    TBtnInfo upInfo_{.BtnType = btUp};
+    TBtnInfo downInfo_{.BtnType = btDown};
+    TBtnInfo* activeInfo_ = nullptr;
+    QTimer* repeatTimer_ = nullptr;
+    bool keyHeld_ = false;
+    bool mouseCaptured_ = false;  // from a left press on the button until its release
+};
+
+}  // namespace morvik

@@ -1,0 +1,269 @@
+#include "components/UDNmEdit/UDNumeralEdit.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QStyle>
+#include <QStyleOptionFrame>
+
+#include "platform/ToolkitErrors.h"
+
+namespace morvik {
+
+namespace {
+
+QColor ButtonFace() { return QApplication::palette().color(QPalette::Active, QPalette::Button); }
+
+bool IsArrow(const QKeyEvent* event) {
+    return event->key() == Qt::Key_Up || event->key() == Qt::Key_Down;
+}
+
+}  // namespace
+
+TUDNumeralEdit::TUDNumeralEdit(QWidget* parent)
+    : QLineEdit(parent), button_(new TSkeletonUDBtn(this)) {
+    button_->setObjectName(QStringLiteral("UDBtn"));
+    button_->resize(TSkeletonUDBtn::kMinimumSide, button_->height());
+    connect(button_, &TSkeletonUDBtn::OnUDClick, this,
+            [this](TSkeletonUDBtn*, TBtnType btn) { UDBtnClick(btn); });
+    connect(button_, &TSkeletonUDBtn::OnUDRelease, this, [this] { UDBtnRelease(); });
+    DockButton();
+    SetEditRect();
+    Decide();
+}
+
+void TUDNumeralEdit::SetMax(int32_t max) {
+    if (max == max_) return;
+    max_ = std::max(max, min_);
+    if (nValue_ > max_) {
+        SetNValue(max_);
+    } else {
+        UpdateBtnStates(nValue_);
+    }
+}
+
+void TUDNumeralEdit::SetMin(int32_t min) {
+    if (min == min_) return;
+    min_ = std::min(min, max_);
+    if (nValue_ < min_) {
+        SetNValue(min_);
+    } else {
+        UpdateBtnStates(nValue_);
+    }
+}
+
+void TUDNumeralEdit::SetWrap(bool wrap) {
+    if (wrap == wrap_) return;
+    wrap_ = wrap;
+    UpdateBtnStates(nValue_);
+}
+
+void TUDNumeralEdit::SetNValue(int32_t value) {
+    nValue_ = value;
+    Decide();
+}
+
+void TUDNumeralEdit::SetEditOptions(TEditOptions options) {
+    if (options == editOptions_) return;
+    Decide();  // takes in typed text under the options it was typed with
+    editOptions_ = options;
+    setAlignment((options & eoRightAlign ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+    Decide();
+}
+
+void TUDNumeralEdit::SetBtnWidth(int width) {
+    button_->resize(width, button_->height());
+    DockButton();
+    SetEditRect();
+    update();
+}
+
+void TUDNumeralEdit::SetColor(const QColor& color) {
+    QPalette colours = palette();
+    colours.setColor(QPalette::Base, color);  // in every colour group, disabled included
+    setPalette(colours);
+}
+
+void TUDNumeralEdit::Decide() {
+    const bool typed = isModified();
+    if (typed) nValue_ = ReadValue();
+    // Typed values are clamped; only steps and the program's writes wrap.
+    if (wrap_ && !typed) {
+        if (nValue_ > max_) {
+            nValue_ = min_;
+        } else if (nValue_ < min_) {
+            nValue_ = max_;
+        }
+    } else {
+        nValue_ = std::clamp(nValue_, min_, max_);
+    }
+    UpdateBtnStates(nValue_);
+
+    const QString shown = FormatValue(nValue_, editOptions_);
+    if (text() != shown) setText(shown);  // which clears the mark
+    if (isModified()) {
+        selectAll();
+        setModified(false);
+    }
+    emit OnDecision(this);
+}
+
+int32_t TUDNumeralEdit::ReadValue() const {
+    const QString numeral = ParseText(text(), editOptions_);
+    try {
+        return ConvertNumeral(numeral);
+    } catch (const EConvertError&) {
+        if (numeral.isEmpty()) return nValue_;
+        return numeral.startsWith(u'-') ? min_ : max_;
+    }
+}
+
+void TUDNumeralEdit::UpdateBtnStates(int32_t value) {
+    bool up = true;
+    bool down = true;
+    if (!isEnabled() || (!wrap_ && max_ == min_)) {
+        up = down = false;
+    } else if (!wrap_) {
+        up = value < max_;
+        down = up ? value > min_ : true;
+    }
+    button_->SetHalfEnabled(TSkeletonUDBtn::btUp, up);
+    button_->SetHalfEnabled(TSkeletonUDBtn::btDown, down);
+}
+
+void TUDNumeralEdit::SetEditRect() { setTextMargins(0, 0, BtnWidth() + 2, 0); }
+
+// Steps are taken on the true sum, so that a step past a limit near the end
+// of the 32-bit range lands on the limit instead of wrapping round first.
+int32_t TUDNumeralEdit::StepTarget(TBtnType btn) const {
+    const int64_t step = btn == TSkeletonUDBtn::btUp ? int64_t{increment_} : -int64_t{increment_};
+    const int64_t target = int64_t{nValue_} + step;
+    if (target > max_) return wrap_ ? min_ : max_;
+    if (target < min_) return wrap_ ? max_ : min_;
+    return static_cast<int32_t>(target);
+}
+
+void TUDNumeralEdit::UDBtnClick(TBtnType btn) {
+    if (isModified()) Decide();
+    try {
+        SetNValue(StepTarget(btn));
+    } catch (...) {
+        // A failing handler must not leave the value half-stepped: the step
+        // ends at the limit it was heading for. The first error goes no further.
+        const bool up = btn == TSkeletonUDBtn::btUp;
+        if (wrap_) {
+            SetNValue(up ? min_ : max_);
+        } else {
+            SetNValue(up ? max_ : min_);
+            button_->SetHalfEnabled(btn, false);
+        }
+    }
+    emit OnBtnClick(this, btn);
+}
+
+void TUDNumeralEdit::UDBtnRelease() {
+    if (!hasFocus()) setFocus(Qt::OtherFocusReason);
+    if (!isReadOnly()) selectAll();
+}
+
+void TUDNumeralEdit::keyPressEvent(QKeyEvent* event) {
+    if (IsArrow(event)) {
+        button_->KeyDown(*event);
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        Decide();
+        event->accept();
+        return;
+    }
+    const QString typed = event->text();
+    if (typed.size() == 1 && TakeCharacter(typed[0], event->modifiers())) {
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+// Handles one typed character before the edit sees it. Returns whether the
+// character was used up (taken in or dropped) here.
+bool TUDNumeralEdit::TakeCharacter(QChar character, Qt::KeyboardModifiers modifiers) {
+    if (character == QChar(0x7F)) return false;  // Delete is an editing key, not a character
+    if (signPress_ && (character == u'-' || character == u'+') && !(editOptions_ & eoHEXIndicate)) {
+        const QString signed_ = character + text();
+        setText(FormatValue(ConvertNumeral(ParseText(signed_, editOptions_)), editOptions_));
+        setModified(true);
+        return true;
+    }
+    if (!keyCheck_) return false;
+    // A control key with a letter is a control character, whatever text the
+    // platform attaches to it: clipboard and undo shortcuts are dropped.
+    const QChar filtered = modifiers & Qt::ControlModifier ? QChar(0x1F) : character;
+    const KeyFilterResult result = FilterKey(filtered, editOptions_);
+    if (result.action == KeyAction::Insert) InsertText(result.text);
+    return result.action != KeyAction::Pass;
+}
+
+// The control's own input: it goes in even when the edit is read-only.
+void TUDNumeralEdit::InsertText(const QString& text) {
+    const bool readOnly = isReadOnly();
+    setReadOnly(false);
+    insert(text);
+    setReadOnly(readOnly);
+    setModified(true);
+}
+
+void TUDNumeralEdit::keyReleaseEvent(QKeyEvent* event) {
+    button_->KeyUp(*event);
+    QLineEdit::keyReleaseEvent(event);
+}
+
+void TUDNumeralEdit::focusInEvent(QFocusEvent* event) {
+    QLineEdit::focusInEvent(event);
+    if (event->reason() == Qt::MouseFocusReason || event->reason() == Qt::PopupFocusReason) return;
+    if (autoSelect_) {
+        selectAll();
+    } else {
+        setCursorPosition(0);
+    }
+}
+
+void TUDNumeralEdit::focusOutEvent(QFocusEvent* event) {
+    QLineEdit::focusOutEvent(event);
+    // The edit's own context menu takes the focus only for a moment.
+    if (event->reason() == Qt::PopupFocusReason) return;
+    button_->SetHalfState(TSkeletonUDBtn::btUp, 0);
+    button_->SetHalfState(TSkeletonUDBtn::btDown, 0);
+    Decide();
+}
+
+void TUDNumeralEdit::resizeEvent(QResizeEvent* event) {
+    QLineEdit::resizeEvent(event);
+    DockButton();
+    SetEditRect();
+}
+
+void TUDNumeralEdit::changeEvent(QEvent* event) {
+    QLineEdit::changeEvent(event);
+    if (event->type() != QEvent::EnabledChange) return;
+    // A disabled control shows button face, and gets its own colour back.
+    if (isEnabled() && Color() == ButtonFace()) {
+        SetColor(savedColor_);
+    } else if (!isEnabled() && Color() != ButtonFace()) {
+        savedColor_ = Color();
+        SetColor(ButtonFace());
+    }
+    UpdateBtnStates(nValue_);
+}
+
+// The button fills the client area's right edge at its full height.
+void TUDNumeralEdit::DockButton() {
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    const int frame =
+        hasFrame() ? style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, this) : 0;
+    const QRect client = rect().adjusted(frame, frame, -frame, -frame);
+    button_->setGeometry(client.right() + 1 - BtnWidth(), client.top(), BtnWidth(),
+                         client.height());
+}
+
+}  // namespace morvik

@@ -1,0 +1,303 @@
+#include "components/UDNmEdit/UDNumeralEdit.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVBoxLayout>
+#include <string>
+#include <vector>
+
+#include "platform/ToolkitErrors.h"
+
+namespace morvik {
+namespace {
+
+using Btn = TSkeletonUDBtn;
+
+// A window with a width input like the control window's, and a second
+// control to move the focus to.
+class NumeralEdit : public testing::Test {
+  protected:
+    NumeralEdit() {
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(edit);
+        layout->addWidget(other);
+        // As a window description applies them.
+        edit->setProperty("Max", 1280);
+        edit->setProperty("Min", 160);
+        edit->setProperty("NValue", 160);
+        edit->setFixedSize(64, 24);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        edit->setFocus();
+    }
+
+    void Type(const QString& keys) { QTest::keyClicks(edit, keys); }
+    void Enter() { QTest::keyClick(edit, Qt::Key_Return); }
+    void Retype(const QString& keys) {
+        edit->selectAll();
+        Type(keys);
+        Enter();
+    }
+    void Step(Btn::TBtnType btn) {
+        const QPoint at = edit->UDBtn()->BtnRect(btn).center();
+        QTest::mouseClick(edit->UDBtn(), Qt::LeftButton, {}, at);
+    }
+
+    QWidget window;
+    TUDNumeralEdit* edit = new TUDNumeralEdit;
+    QLineEdit* other = new QLineEdit;
+};
+
+TEST_F(NumeralEdit, TypedValuesAreClampedAtEnter) {
+    EXPECT_EQ(edit->text(), "160");
+    Retype("5000");
+    EXPECT_EQ(edit->text(), "1280");
+    EXPECT_EQ(edit->NValue(), 1280);
+    Retype("50");
+    EXPECT_EQ(edit->NValue(), 160);
+    Retype("700");
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    Enter();
+    EXPECT_EQ(edit->text(), "700") << "an empty text keeps the value";
+    Retype("-");
+    EXPECT_EQ(edit->NValue(), 160);
+    Retype("99999999999");
+    EXPECT_EQ(edit->NValue(), 1280);
+}
+
+TEST_F(NumeralEdit, EveryDecisionIsAnnouncedEvenWithoutChange) {
+    Retype("500");
+    QSignalSpy decisions(edit, &TUDNumeralEdit::OnDecision);
+    QSignalSpy changes(edit, &QLineEdit::textChanged);
+    Retype("500");
+    EXPECT_EQ(decisions.count(), 1);
+    EXPECT_EQ(changes.count(), 3) << "the typing only";
+    EXPECT_EQ(edit->selectedText(), "500");
+    EXPECT_FALSE(edit->isModified());
+}
+
+TEST_F(NumeralEdit, ReadingNeverLooksAtUndecidedText) {
+    edit->selectAll();
+    Type("900");
+    EXPECT_EQ(edit->NValue(), 160);
+    edit->SetNValue(300);  // as the map view does when resized
+    EXPECT_EQ(edit->NValue(), 900) << "the typed number wins";
+    edit->selectAll();
+    Type("1000");
+    other->setFocus();
+    EXPECT_EQ(edit->NValue(), 1000) << "leaving the control decides";
+}
+
+TEST_F(NumeralEdit, LimitsMoveTheValueAndTheHalves) {
+    edit->SetMax(1024);
+    EXPECT_EQ(edit->NValue(), 160);
+    EXPECT_TRUE(edit->UDBtn()->HalfEnabled(Btn::btUp));
+    EXPECT_FALSE(edit->UDBtn()->HalfEnabled(Btn::btDown));
+    edit->SetNValue(1024);
+    EXPECT_FALSE(edit->UDBtn()->HalfEnabled(Btn::btUp));
+    EXPECT_TRUE(edit->UDBtn()->HalfEnabled(Btn::btDown));
+
+    edit->SetNValue(2000);
+    EXPECT_EQ(edit->NValue(), 1024);
+    edit->SetWrap(true);
+    edit->SetNValue(2000);
+    EXPECT_EQ(edit->NValue(), 160);
+
+    edit->SetWrap(false);
+    edit->SetMin(5000);
+    EXPECT_EQ(edit->Min(), 1024);
+    EXPECT_EQ(edit->NValue(), 1024);
+    EXPECT_FALSE(edit->UDBtn()->HalfEnabled(Btn::btUp));
+    EXPECT_FALSE(edit->UDBtn()->HalfEnabled(Btn::btDown));
+}
+
+TEST_F(NumeralEdit, ButtonStepsClampOrWrap) {
+    Step(Btn::btUp);
+    EXPECT_EQ(edit->NValue(), 161);
+    Step(Btn::btDown);
+    Step(Btn::btDown);
+    EXPECT_EQ(edit->NValue(), 160) << "the lower half is disabled at Min";
+
+    edit->SetWrap(true);
+    Step(Btn::btDown);
+    EXPECT_EQ(edit->NValue(), 1280);
+    Step(Btn::btUp);
+    EXPECT_EQ(edit->NValue(), 160);
+    EXPECT_TRUE(edit->UDBtn()->HalfEnabled(Btn::btUp));
+    EXPECT_TRUE(edit->UDBtn()->HalfEnabled(Btn::btDown));
+
+    edit->SetWrap(false);
+    edit->SetMin(0);
+    edit->SetMax(10);
+    edit->SetIncrement(25);
+    edit->SetNValue(5);
+    Step(Btn::btUp);
+    EXPECT_EQ(edit->NValue(), 10);
+}
+
+TEST_F(NumeralEdit, StepsNearTheEndOfThirtyTwoBitsLandOnTheLimit) {
+    edit->SetMax(INT32_MAX);
+    edit->SetMin(INT32_MIN);
+    edit->SetIncrement(10);
+    edit->SetNValue(INT32_MAX - 3);
+    Step(Btn::btUp);
+    EXPECT_EQ(edit->NValue(), INT32_MAX);
+    edit->SetNValue(INT32_MIN + 3);
+    Step(Btn::btDown);
+    EXPECT_EQ(edit->NValue(), INT32_MIN);
+    edit->SetWrap(true);
+    edit->SetNValue(INT32_MAX - 3);
+    Step(Btn::btUp);
+    EXPECT_EQ(edit->NValue(), INT32_MIN);
+}
+
+TEST_F(NumeralEdit, OnePressDecidesTheTypedTextThenSteps) {
+    std::vector<std::string> events;
+    const QObject listener;  // ends the connections before the events go
+    QObject::connect(edit, &QLineEdit::textChanged, &listener, [&](const QString& text) {
+        events.push_back("change " + text.toStdString());
+    });
+    QObject::connect(edit, &TUDNumeralEdit::OnDecision, &listener,
+                     [&] { events.push_back("decision " + std::to_string(edit->NValue())); });
+    QObject::connect(edit, &TUDNumeralEdit::OnBtnClick, &listener,
+                     [&](TUDNumeralEdit*, Btn::TBtnType) { events.push_back("button"); });
+    edit->selectAll();
+    Type("0400");
+    events.clear();
+    Step(Btn::btUp);
+    const std::vector<std::string> expected{"change 400", "decision 400", "change 401",
+                                            "decision 401", "button"};
+    EXPECT_EQ(events, expected);
+    EXPECT_TRUE(edit->hasFocus());
+    EXPECT_EQ(edit->selectedText(), "401");
+}
+
+TEST_F(NumeralEdit, ArrowKeysStepAndStayWithTheButton) {
+    QSignalSpy steps(edit, &TUDNumeralEdit::OnBtnClick);
+    edit->setCursorPosition(1);
+    QTest::keyPress(edit, Qt::Key_Up);
+    EXPECT_EQ(edit->NValue(), 161);
+    EXPECT_EQ(edit->UDBtn()->HalfState(Btn::btUp), 1);
+    QTest::keyPress(edit, Qt::Key_Up, {}, -1);  // the keyboard's own repeat
+    QTest::keyRelease(edit, Qt::Key_Up);
+    EXPECT_EQ(edit->NValue(), 162);
+    EXPECT_EQ(steps.count(), 2);
+    EXPECT_EQ(edit->UDBtn()->HalfState(Btn::btUp), 0);
+    QTest::keyClick(edit, Qt::Key_Down);
+    EXPECT_EQ(edit->NValue(), 161);
+}
+
+TEST_F(NumeralEdit, KeyCheckFiltersTypingAndShortcuts) {
+    QApplication::clipboard()->setText("777");
+    edit->selectAll();
+    Type("3x,-a5");
+    EXPECT_EQ(edit->text(), "3-5");
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(edit->text(), "3-5") << "paste shortcut dropped";
+
+    edit->SetKeyCheck(false);
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(edit->text(), "777");
+    Type("x");
+    Enter();
+    EXPECT_EQ(edit->NValue(), 777);
+}
+
+TEST_F(NumeralEdit, SignKeysTurnTheShownNumber) {
+    edit->SetMin(-1000);
+    edit->SetSignPress(true);
+    edit->SetNValue(250);
+    edit->setCursorPosition(2);
+    Type("-");
+    EXPECT_EQ(edit->text(), "-250");
+    EXPECT_EQ(edit->NValue(), 250) << "the value follows at the decision";
+    Type("+");
+    EXPECT_EQ(edit->text(), "250");
+    Type("-");
+    Enter();
+    EXPECT_EQ(edit->NValue(), -250);
+
+    edit->setText("");
+    EXPECT_THROW(Type("-"), EConvertError);
+}
+
+TEST_F(NumeralEdit, DisplayOptionsShowAndReadTheValue) {
+    edit->SetMax(100000);
+    edit->SetNValue(4660);
+    edit->SetEditOptions(eoHEXIndicate | eoDivide);
+    EXPECT_EQ(edit->text(), "$12,34");
+    Retype("ff");
+    EXPECT_EQ(edit->NValue(), 255);
+    EXPECT_EQ(edit->text(), "$FF");
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    Enter();
+    EXPECT_EQ(edit->NValue(), 100000) << "an empty hexadecimal text is Max";
+
+    edit->SetEditOptions(eoDWDisplay | eoDivide);
+    EXPECT_EQ(edit->text(), "１００，０００");
+    Retype("1,2a3");
+    EXPECT_EQ(edit->NValue(), 160);
+    Retype("2,345");
+    EXPECT_EQ(edit->NValue(), 2345);
+    EXPECT_EQ(edit->text(), "２，３４５");
+
+    edit->SetEditOptions(eoRightAlign);
+    EXPECT_TRUE(edit->alignment() & Qt::AlignRight);
+    EXPECT_EQ(edit->text(), "2345");
+}
+
+TEST_F(NumeralEdit, ReadOnlyKeepsOnlyTheControlsOwnChanges) {
+    edit->setReadOnly(true);
+    edit->setCursorPosition(3);
+    Type("5");
+    EXPECT_EQ(edit->text(), "160");
+    Step(Btn::btUp);
+    EXPECT_EQ(edit->NValue(), 161);
+    EXPECT_EQ(edit->selectedText(), "") << "no selection after a press";
+
+    edit->SetEditOptions(eoDWDisplay);
+    edit->setCursorPosition(3);
+    Type("7");
+    EXPECT_EQ(edit->text(), "１６１７");
+    Enter();
+    EXPECT_EQ(edit->NValue(), 1280);
+}
+
+TEST_F(NumeralEdit, DisabledControlShowsButtonFace) {
+    const QColor face = QApplication::palette().color(QPalette::Button);
+    edit->SetColor(Qt::yellow);
+    edit->setEnabled(false);
+    EXPECT_EQ(edit->Color(), face);
+    EXPECT_EQ(edit->SavedColor(), QColor(Qt::yellow));
+    EXPECT_FALSE(edit->UDBtn()->HalfEnabled(Btn::btUp));
+    EXPECT_FALSE(edit->UDBtn()->HalfEnabled(Btn::btDown));
+    window.setEnabled(false);
+    window.setEnabled(true);
+    EXPECT_EQ(edit->Color(), face) << "still disabled itself";
+    edit->setEnabled(true);
+    EXPECT_EQ(edit->Color(), QColor(Qt::yellow));
+    EXPECT_TRUE(edit->UDBtn()->HalfEnabled(Btn::btUp));
+}
+
+TEST_F(NumeralEdit, ButtonIsDockedInsideTheRightEdge) {
+    TSkeletonUDBtn* button = edit->findChild<TSkeletonUDBtn*>("UDBtn");
+    ASSERT_EQ(button, edit->UDBtn());
+    EXPECT_EQ(button->width(), 15);
+    EXPECT_EQ(button->geometry().right(),
+              edit->width() - 1 - (edit->height() - button->height()) / 2);
+    EXPECT_EQ(button->height(), edit->height() - 2 * button->y());
+    edit->SetBtnWidth(20);
+    EXPECT_EQ(edit->BtnWidth(), 20);
+    EXPECT_EQ(button->geometry().right(), edit->width() - 1 - button->y());
+    EXPECT_EQ(edit->textMargins().right(), 22);
+}
+
+}  // namespace
+}  // namespace morvik
