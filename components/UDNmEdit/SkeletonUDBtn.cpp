@@ -103,6 +103,8 @@ void TSkeletonUDBtn::DrawHalf(QPainter& painter, const TBtnInfo& info) const {
     }
     if (!(option.state & QStyle::State_Sunken)) option.state |= QStyle::State_Raised;
     style()->drawPrimitive(QStyle::PE_PanelButtonBevel, &option, &painter, this);
+    // A pushed arrow sits one pixel down and to the right, as on a scroll bar.
+    if (option.state & QStyle::State_Sunken) option.rect.translate(1, 1);
     style()->drawPrimitive(
         info.BtnType == btUp ? QStyle::PE_IndicatorArrowUp : QStyle::PE_IndicatorArrowDown, &option,
         &painter, this);
