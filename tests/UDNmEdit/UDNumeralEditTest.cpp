@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/ToolkitErrors.h"
+#include "ui_NumeralWindow.h"
 
 namespace morvik {
 namespace {
@@ -297,6 +298,20 @@ TEST_F(NumeralEdit, ButtonIsDockedInsideTheRightEdge) {
     EXPECT_EQ(edit->BtnWidth(), 20);
     EXPECT_EQ(button->geometry().right(), edit->width() - 1 - button->y());
     EXPECT_EQ(edit->textMargins().right(), 22);
+}
+
+// Window descriptions set the properties by name, Max before Min.
+TEST(NumeralEditDescription, AppliesThePropertiesInStreamOrder) {
+    QWidget window;
+    Ui::NumeralWindow ui;
+    ui.setupUi(&window);
+    EXPECT_EQ(ui.WV->Max(), 1280);
+    EXPECT_EQ(ui.WV->Min(), 160);
+    EXPECT_EQ(ui.WV->NValue(), 160);
+    EXPECT_EQ(ui.WV->EditOptions(), eoDivide | eoRightAlign);
+    EXPECT_EQ(ui.WV->text(), "160");
+    EXPECT_TRUE(ui.WV->alignment() & Qt::AlignRight);
+    EXPECT_EQ(ui.WV->geometry(), QRect(56, 8, 64, 24));
 }
 
 }  // namespace
