@@ -145,14 +145,6 @@ TEST_F(Store, LoadingMendsTheHeaderAndResetsTheCount) {
     EXPECT_EQ(store.ColorCount(), -1) << "a fresh load has no count yet";
 }
 
-TEST_F(Store, ReducingAReducedImageAgainKeepsItsBytes) {
-    ASSERT_TRUE(store.LoadFromBitmap(MapLikePicture(50, 30)));
-    store.ReduceColors(256);
-    const QByteArray once = Bytes(store.Bytes());
-    store.ReduceColors(256);
-    EXPECT_EQ(Bytes(store.Bytes()), once);
-}
-
 TEST_F(Store, StreamsAreWrittenWhereTheyStandAndReadFailuresReported) {
     ASSERT_TRUE(store.LoadFromBitmap(MapLikePicture(3, 3)));
     QByteArray target("prefix");

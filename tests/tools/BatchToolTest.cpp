@@ -5,7 +5,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "tools/BatchOptions.h"
 
 namespace morvik {
 namespace {
@@ -131,18 +130,6 @@ TEST_F(BatchTool, UnreadableInputsAndFailedSavesWriteNothing) {
     EXPECT_EQ(save.exitCode, 1);
     EXPECT_TRUE(save.err.contains("ﾌｧｲﾙ " + unwritable + " を作成できません"))
         << save.err.toStdString();
-}
-
-TEST(ParseBatchOptions, DefaultsAreTheControlWindows) {
-    const char* arguments[] = {"generate", "-o", "map.bmp"};
-    const BatchOptions options = ParseBatchOptions(3, arguments);
-    EXPECT_EQ(options.width, 160);
-    EXPECT_EQ(options.height, 120);
-    EXPECT_EQ(options.roughness, 1);
-    EXPECT_EQ(options.seaShare, 5);
-    EXPECT_EQ(options.colors, 256);
-    EXPECT_FALSE(options.tick.has_value());
-    EXPECT_EQ(options.view, BatchOptions::View::Colour);
 }
 
 }  // namespace
