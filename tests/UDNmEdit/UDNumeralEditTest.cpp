@@ -201,13 +201,32 @@ TEST_F(NumeralEdit, KeyCheckFiltersTypingAndShortcuts) {
     QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(edit->text(), "3-5") << "paste shortcut dropped";
 
+    edit->selectAll();
+    edit->paste();  // as the context menu does: not filtered, read at the decision
+    EXPECT_EQ(edit->text(), "777");
+    Enter();
+    EXPECT_EQ(edit->NValue(), 777);
+
+    QApplication::clipboard()->setText("1,0x00");
     edit->SetKeyCheck(false);
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(edit->text(), "777");
-    Type("x");
+    EXPECT_EQ(edit->text(), "1,0x00");
+    Type("y");
     Enter();
-    EXPECT_EQ(edit->NValue(), 777);
+    EXPECT_EQ(edit->NValue(), 1000);
+}
+
+TEST_F(NumeralEdit, EnteringByKeyboardSelectsOrPutsTheCaretFirst) {
+    other->setFocus();
+    QTest::keyClick(other, Qt::Key_Backtab);
+    ASSERT_TRUE(edit->hasFocus());
+    EXPECT_EQ(edit->selectedText(), "160");
+    edit->SetAutoSelect(false);
+    other->setFocus();
+    QTest::keyClick(other, Qt::Key_Backtab);
+    EXPECT_EQ(edit->selectedText(), "");
+    EXPECT_EQ(edit->cursorPosition(), 0);
 }
 
 TEST_F(NumeralEdit, SignKeysTurnTheShownNumber) {
@@ -259,6 +278,13 @@ TEST_F(NumeralEdit, ReadOnlyKeepsOnlyTheControlsOwnChanges) {
     edit->setCursorPosition(3);
     Type("5");
     EXPECT_EQ(edit->text(), "160");
+    QApplication::clipboard()->setText("9");
+    edit->SetKeyCheck(false);
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(edit->text(), "160");
+    edit->SetKeyCheck(true);
     Step(Btn::btUp);
     EXPECT_EQ(edit->NValue(), 161);
     EXPECT_EQ(edit->selectedText(), "") << "no selection after a press";
