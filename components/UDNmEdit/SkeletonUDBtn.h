@@ -5,7 +5,6 @@
 #include <cstdint>
 
 class QTimer;
-class QStyleOptionSlider;
 
 namespace morvik {
 
