@@ -16,11 +16,6 @@
 namespace morvik {
 namespace {
 
-QByteArray Bytes(const std::vector<uint8_t>& image) {
-    return QByteArray(reinterpret_cast<const char*>(image.data()),
-                      static_cast<qsizetype>(image.size()));
-}
-
 QByteArray Bytes(std::span<const uint8_t> image) {
     return QByteArray(reinterpret_cast<const char*>(image.data()),
                       static_cast<qsizetype>(image.size()));
