@@ -1,5 +1,6 @@
 #include "components/UDNmEdit/SkeletonUDBtn.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -12,26 +13,33 @@ namespace morvik {
 TSkeletonUDBtn::TSkeletonUDBtn(QWidget* parent) : QWidget(parent) {
     setMinimumSize(kMinimumSide, kMinimumSide);
     setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_NoMousePropagation);
 }
 
 void TSkeletonUDBtn::SetEnabled(bool enabled) {
-    if (enabled == isEnabled()) return;
+    if (enabled == Enabled()) return;
     setEnabled(enabled);
     update();
+}
+
+QRect TSkeletonUDBtn::BtnRect(TBtnType btn) const {
+    const int w = width();
+    const int h = height();
+    return btn == btUp ? QRect(0, 0, w, h / 2) : QRect(0, h / 2 + h % 2, w, h / 2);
 }
 
 void TSkeletonUDBtn::SetHalfState(TBtnType btn, uint8_t state) {
     TBtnInfo& info = Info(btn);
     if (info.State == state) return;
     info.State = state;
-    update(info.BtnRect);
+    update(BtnRect(btn));
 }
 
 void TSkeletonUDBtn::SetHalfEnabled(TBtnType btn, bool enabled) {
     TBtnInfo& info = Info(btn);
     if (info.HalfEnabled == enabled) return;
     info.HalfEnabled = enabled;
-    if (isEnabled()) update(info.BtnRect);
+    if (isEnabled()) update(BtnRect(btn));
 }
 
 void TSkeletonUDBtn::Press(TBtnType btn) {
@@ -46,6 +54,7 @@ void TSkeletonUDBtn::Press(TBtnType btn) {
 
     if (repeatTimer_ == nullptr) {
         repeatTimer_ = new QTimer(this);
+        repeatTimer_->setTimerType(Qt::PreciseTimer);
         connect(repeatTimer_, &QTimer::timeout, this, &TSkeletonUDBtn::RepeatTick);
     }
     repeatTimer_->start(kFirstRepeatMs);
@@ -53,8 +62,10 @@ void TSkeletonUDBtn::Press(TBtnType btn) {
 
 void TSkeletonUDBtn::RepeatTick() {
     repeatTimer_->setInterval(kRepeatMs);
+    // A popup takes the mouse without telling the widget that held it.
+    if (QApplication::activePopupWidget() != nullptr) LoseCapture();
     if (activeInfo_ == nullptr || !activeInfo_->HalfEnabled || activeInfo_->State != 1 ||
-        !mouseCaptured_) {
+        !HoldsMouseCapture()) {
         return;
     }
     try {
@@ -72,12 +83,27 @@ void TSkeletonUDBtn::Release(TBtnType btn) {
     emit OnUDRelease(this);
 }
 
-void TSkeletonUDBtn::resizeEvent(QResizeEvent*) {
-    // An odd height leaves the middle row to neither half.
-    const int w = width();
-    const int h = height();
-    upInfo_.BtnRect = QRect(0, 0, w, h / 2);
-    downInfo_.BtnRect = QRect(0, h / 2 + h % 2, w, h / 2);
+// The mouse press ends with the grab; a key press goes on.
+void TSkeletonUDBtn::LoseCapture() {
+    if (!HoldsMouseCapture()) return;
+    releaseMouse();
+    if (activeInfo_ != nullptr && !keyHeld_) Release(activeInfo_->BtnType);
+}
+
+bool TSkeletonUDBtn::event(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::EnabledChange:
+            if (!isEnabled()) LoseCapture();
+            break;
+        case QEvent::Hide:
+        case QEvent::WindowDeactivate:
+        case QEvent::WindowBlocked:
+            LoseCapture();
+            break;
+        default:
+            break;
+    }
+    return QWidget::event(event);
 }
 
 void TSkeletonUDBtn::paintEvent(QPaintEvent*) {
@@ -91,7 +117,7 @@ void TSkeletonUDBtn::paintEvent(QPaintEvent*) {
 void TSkeletonUDBtn::DrawHalf(QPainter& painter, const TBtnInfo& info) const {
     QStyleOption option;
     option.initFrom(this);
-    option.rect = info.BtnRect;
+    option.rect = BtnRect(info.BtnType);
     option.state &= ~(QStyle::State_MouseOver | QStyle::State_HasFocus);
     const bool active = isEnabled() && info.HalfEnabled;
     if (active) {
@@ -110,31 +136,30 @@ void TSkeletonUDBtn::DrawHalf(QPainter& painter, const TBtnInfo& info) const {
         &painter, this);
 }
 
+// The mouse handlers keep their events accepted (the base would ignore
+// them and let them reach the parent). Qt delivers none to a disabled button.
 void TSkeletonUDBtn::mousePressEvent(QMouseEvent* event) {
-    QWidget::mousePressEvent(event);
     if (event->button() != Qt::LeftButton) return;
-    mouseCaptured_ = true;
-    if (!isEnabled()) return;
+    grabMouse();
     const QPoint point = event->position().toPoint();
-    if (upInfo_.BtnRect.contains(point)) {
+    if (BtnRect(btUp).contains(point)) {
         Press(btUp);
-    } else if (downInfo_.BtnRect.contains(point)) {
+    } else if (BtnRect(btDown).contains(point)) {
         Press(btDown);
     }
 }
 
 void TSkeletonUDBtn::mouseMoveEvent(QMouseEvent* event) {
-    QWidget::mouseMoveEvent(event);
     if (activeInfo_ != nullptr && !keyHeld_ &&
-        !activeInfo_->BtnRect.contains(event->position().toPoint())) {
+        !BtnRect(activeInfo_->BtnType).contains(event->position().toPoint())) {
         Release(activeInfo_->BtnType);
     }
 }
 
+// The grab goes first, so that a failing release handler cannot keep it.
 void TSkeletonUDBtn::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) mouseCaptured_ = false;
+    if (event->button() == Qt::LeftButton) releaseMouse();
     if (activeInfo_ != nullptr) Release(activeInfo_->BtnType);
-    QWidget::mouseReleaseEvent(event);
 }
 
 void TSkeletonUDBtn::KeyDown(const QKeyEvent& event) {

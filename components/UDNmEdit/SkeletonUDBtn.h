@@ -10,9 +10,14 @@ namespace morvik {
 
 // A two-half up/down button drawn as scroll-bar arrows. It holds no value:
 // it reports presses of its halves, repeating while the mouse holds one.
+//
+// Mouse input on the button is the button's alone: nothing passes on to the
+// parent, and a press moves no focus. A left press grabs the mouse; losing
+// the grab for any reason (the button or a parent disabled or hidden, a
+// modal dialog or popup, the window deactivated) ends the press.
 class TSkeletonUDBtn : public QWidget {
     Q_OBJECT
-    Q_PROPERTY(bool Enabled READ isEnabled WRITE SetEnabled)
+    Q_PROPERTY(bool Enabled READ Enabled WRITE SetEnabled)
 
   public:
     enum TBtnType : uint8_t { btUp = 0, btDown = 1 };
@@ -22,7 +27,6 @@ class TSkeletonUDBtn : public QWidget {
         TBtnType BtnType;
         bool HalfEnabled = true;
         uint8_t State = 0;  // 1 while pressed
-        QRect BtnRect = QRect();
     };
 
     static constexpr int kMinimumSide = 15;
@@ -31,13 +35,19 @@ class TSkeletonUDBtn : public QWidget {
 
     explicit TSkeletonUDBtn(QWidget* parent = nullptr);
 
+    // The button's own flag, whatever its parent's state; drawing and mouse
+    // presses need the parent enabled too.
+    bool Enabled() const { return !testAttribute(Qt::WA_ForceDisabled); }
     void SetEnabled(bool enabled);
     uint8_t HalfState(TBtnType btn) const { return Info(btn).State; }
     void SetHalfState(TBtnType btn, uint8_t state);
     bool HalfEnabled(TBtnType btn) const { return Info(btn).HalfEnabled; }
     void SetHalfEnabled(TBtnType btn, bool enabled);
-    QRect BtnRect(TBtnType btn) const { return Info(btn).BtnRect; }
+    // A half's area for the current size, shown or not. An odd height leaves
+    // the middle row to neither half.
+    QRect BtnRect(TBtnType btn) const;
     bool KeyHeld() const { return keyHeld_; }
+    bool HoldsMouseCapture() const { return mouseGrabber() == this; }
 
     void Press(TBtnType btn);
     void Release(TBtnType btn);
@@ -52,8 +62,8 @@ class TSkeletonUDBtn : public QWidget {
     void OnUDRelease(TSkeletonUDBtn* sender);
 
   protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -64,6 +74,8 @@ class TSkeletonUDBtn : public QWidget {
     TBtnInfo& Info(TBtnType btn) { return btn == btUp ? upInfo_ : downInfo_; }
     const TBtnInfo& Info(TBtnType btn) const { return btn == btUp ? upInfo_ : downInfo_; }
     void RepeatTick();
+    bool MayHoldCapture() const;
+    void LoseCapture();
     void DrawHalf(QPainter& painter, const TBtnInfo& info) const;
 
     TBtnInfo upInfo_{.BtnType = btUp};
@@ -71,7 +83,6 @@ class TSkeletonUDBtn : public QWidget {
     TBtnInfo* activeInfo_ = nullptr;
     QTimer* repeatTimer_ = nullptr;
     bool keyHeld_ = false;
-    bool mouseCaptured_ = false;  // from a left press on the button until its release
 };
 
 }  // namespace morvik

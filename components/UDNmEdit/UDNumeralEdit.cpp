@@ -1,9 +1,13 @@
 #include "components/UDNmEdit/UDNumeralEdit.h"
 
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QScopedValueRollback>
 #include <QStyle>
 #include <QStyleOptionFrame>
+
+#include <utility>
 
 #include "platform/ToolkitErrors.h"
 
@@ -17,10 +21,16 @@ bool IsArrow(const QKeyEvent* event) {
     return event->key() == Qt::Key_Up || event->key() == Qt::Key_Down;
 }
 
+// The focus leaves for another window or a popup and comes back from it.
+bool SuspendsFocus(Qt::FocusReason reason) {
+    return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
+}
+
 }  // namespace
 
 TUDNumeralEdit::TUDNumeralEdit(QWidget* parent)
     : QLineEdit(parent), button_(new TSkeletonUDBtn(this)) {
+    setFocusPolicy(Qt::TabFocus);  // click focus: mousePressEvent
     button_->setObjectName(QStringLiteral("UDBtn"));
     button_->resize(TSkeletonUDBtn::kMinimumSide, button_->height());
     connect(button_, &TSkeletonUDBtn::OnUDClick, this,
@@ -177,11 +187,38 @@ void TUDNumeralEdit::keyPressEvent(QKeyEvent* event) {
         return;
     }
     const QString typed = event->text();
-    if (typed.size() == 1 && TakeCharacter(typed[0], event->modifiers())) {
-        event->accept();
+    const QString passed = FilterTyped(typed, event->modifiers());
+    if (passed == typed) {
+        QLineEdit::keyPressEvent(event);
         return;
     }
-    QLineEdit::keyPressEvent(event);
+    TypeText(passed);
+    event->accept();
+}
+
+// Text committed by an input method is typed text too.
+void TUDNumeralEdit::inputMethodEvent(QInputMethodEvent* event) {
+    const QString committed = event->commitString();
+    const QString passed = FilterTyped(committed, {});
+    if (passed == committed) {
+        QLineEdit::inputMethodEvent(event);
+        return;
+    }
+    // The composition goes on; the commit went through the rules.
+    QInputMethodEvent composing(event->preeditString(), event->attributes());
+    QLineEdit::inputMethodEvent(&composing);
+    TypeText(passed);
+    event->accept();
+}
+
+// Every typed character, however it was composed, one at a time through the
+// sign keys and the key filter. Returns the characters that go on to the edit.
+QString TUDNumeralEdit::FilterTyped(const QString& typed, Qt::KeyboardModifiers modifiers) {
+    QString passed;
+    for (const QChar character : typed) {
+        if (!TakeCharacter(character, modifiers)) passed += character;
+    }
+    return passed;
 }
 
 // Handles one typed character before the edit sees it. Returns whether the
@@ -203,6 +240,13 @@ bool TUDNumeralEdit::TakeCharacter(QChar character, Qt::KeyboardModifiers modifi
     return result.action != KeyAction::Pass;
 }
 
+// Typed characters that passed the rules, as the edit would take them.
+void TUDNumeralEdit::TypeText(const QString& text) {
+    if (text.isEmpty() || isReadOnly()) return;
+    insert(text);
+    setModified(true);
+}
+
 // The control's own input: it goes in even when the edit is read-only.
 void TUDNumeralEdit::InsertText(const QString& text) {
     const bool readOnly = isReadOnly();
@@ -217,9 +261,31 @@ void TUDNumeralEdit::keyReleaseEvent(QKeyEvent* event) {
     QLineEdit::keyReleaseEvent(event);
 }
 
+void TUDNumeralEdit::cut() {
+    if (!isReadOnly()) QLineEdit::cut();
+}
+
+void TUDNumeralEdit::paste() {
+    if (!isReadOnly()) QLineEdit::paste();
+}
+
+void TUDNumeralEdit::del() {
+    if (!isReadOnly()) QLineEdit::del();
+}
+
+void TUDNumeralEdit::mousePressEvent(QMouseEvent* event) {
+    if (!hasFocus() && focusPolicy() != Qt::NoFocus) {
+        const QScopedValueRollback leftPress(focusByLeftPress_, event->button() == Qt::LeftButton);
+        setFocus(Qt::MouseFocusReason);
+    }
+    QLineEdit::mousePressEvent(event);
+}
+
+// Entering selects (or puts the caret first), unless a left press on the edit
+// places the caret itself or the focus only comes back from elsewhere.
 void TUDNumeralEdit::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
-    if (event->reason() == Qt::MouseFocusReason || event->reason() == Qt::PopupFocusReason) return;
+    if (std::exchange(focusSuspended_, false) || focusByLeftPress_) return;
     if (autoSelect_) {
         selectAll();
     } else {
@@ -229,8 +295,10 @@ void TUDNumeralEdit::focusInEvent(QFocusEvent* event) {
 
 void TUDNumeralEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
-    // The edit's own context menu takes the focus only for a moment.
-    if (event->reason() == Qt::PopupFocusReason) return;
+    if (SuspendsFocus(event->reason())) {
+        focusSuspended_ = true;
+        return;
+    }
     button_->SetHalfState(TSkeletonUDBtn::btUp, 0);
     button_->SetHalfState(TSkeletonUDBtn::btDown, 0);
     Decide();

@@ -13,6 +13,11 @@ namespace morvik {
 // up/down button docked inside its right edge. Typed characters are filtered
 // as they come, but the text becomes the value only at a decision: Enter,
 // leaving the control, a button step, or any change made by the program.
+//
+// Switching windows is not leaving the control: typed text stays undecided
+// until the focus moves to another control. The edit takes click focus
+// itself, so that a press on its button moves no focus before the press
+// ends (UDBtnRelease).
 class TUDNumeralEdit : public QLineEdit {
     Q_OBJECT
     // In the order a window description applies them: Max before Min, and
@@ -53,7 +58,7 @@ class TUDNumeralEdit : public QLineEdit {
     void SetNValue(int32_t value);
     TEditOptions EditOptions() const { return editOptions_; }
     void SetEditOptions(TEditOptions options);
-    bool BtnEnabled() const { return button_->isEnabled(); }
+    bool BtnEnabled() const { return button_->Enabled(); }
     void SetBtnEnabled(bool enabled) { button_->SetEnabled(enabled); }
     int BtnWidth() const { return button_->width(); }
     void SetBtnWidth(int width);
@@ -74,6 +79,12 @@ class TUDNumeralEdit : public QLineEdit {
     void UpdateBtnStates(int32_t value);
     void SetEditRect();
 
+  public slots:
+    // As the edit's own, but nothing changes while ReadOnly.
+    void cut();
+    void paste();
+    void del();
+
   signals:
     void OnBtnClick(morvik::TUDNumeralEdit* sender, morvik::TSkeletonUDBtn::TBtnType btn);
     void OnDecision(morvik::TUDNumeralEdit* sender);
@@ -85,13 +96,17 @@ class TUDNumeralEdit : public QLineEdit {
 
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
 
   private:
+    QString FilterTyped(const QString& typed, Qt::KeyboardModifiers modifiers);
     bool TakeCharacter(QChar character, Qt::KeyboardModifiers modifiers);
+    void TypeText(const QString& text);
     void InsertText(const QString& text);
     int32_t StepTarget(TBtnType btn) const;
     void DockButton();
@@ -107,6 +122,8 @@ class TUDNumeralEdit : public QLineEdit {
     bool wrap_ = false;
     bool keyCheck_ = true;
     bool autoSelect_ = true;
+    bool focusByLeftPress_ = false;  // while a left press on the edit gives it the focus
+    bool focusSuspended_ = false;    // the focus went to another window or a popup
 };
 
 }  // namespace morvik

@@ -2,9 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
+#include <functional>
+#include <utility>
+#include <vector>
 
 namespace morvik {
 namespace {
@@ -16,6 +22,7 @@ class UDButton : public testing::Test {
     UDButton() {
         button.resize(15, 20);
         button.show();
+        QApplication::setActiveWindow(&button);
     }
 
     QPoint UpperHalf() const { return QPoint(7, 3); }
@@ -25,6 +32,14 @@ class UDButton : public testing::Test {
     QSignalSpy clicks{&button, &TSkeletonUDBtn::OnUDClick};
     QSignalSpy releases{&button, &TSkeletonUDBtn::OnUDRelease};
 };
+
+TEST(UDButtonHidden, HalvesFollowTheSizeWhileHidden) {
+    TSkeletonUDBtn hidden;
+    hidden.resize(15, 478);
+    hidden.resize(20, 31);
+    EXPECT_EQ(hidden.BtnRect(Btn::btUp), QRect(0, 0, 20, 15));
+    EXPECT_EQ(hidden.BtnRect(Btn::btDown), QRect(0, 16, 20, 15));
+}
 
 TEST_F(UDButton, HalvesSplitTheHeightAndAnOddMiddleRowIsInert) {
     EXPECT_EQ(button.BtnRect(Btn::btUp), QRect(0, 0, 15, 10));
@@ -111,6 +126,64 @@ TEST_F(UDButton, HoldingTheMouseRepeats) {
     QTest::qWait(500);
     QTest::keyRelease(&button, Qt::Key_Down);
     EXPECT_EQ(clicks.count(), held + 1);
+}
+
+// However the button loses the mouse, the press ends there and then: one
+// release and no repeats, though the mouse button is still down.
+TEST_F(UDButton, LosingTheMouseEndsThePress) {
+    QWidget elsewhere;
+    elsewhere.show();
+    const std::vector<std::pair<const char*, std::function<void()>>> losses{
+        {"disabled and enabled again",
+         [&] {
+             button.SetEnabled(false);
+             button.SetEnabled(true);
+         }},
+        {"hidden and shown again",
+         [&] {
+             button.hide();
+             button.show();
+         }},
+        {"another window activated", [&] { QApplication::setActiveWindow(&elsewhere); }},
+        {"a modal dialog",
+         [&] {
+             QDialog dialog(&button);
+             QTimer::singleShot(50, &dialog, &QDialog::accept);
+             dialog.exec();
+         }},
+    };
+    for (const auto& [how, lose] : losses) {
+        SCOPED_TRACE(how);
+        QApplication::setActiveWindow(&button);
+        clicks.clear();
+        releases.clear();
+        QTest::mousePress(&button, Qt::LeftButton, {}, UpperHalf());
+        lose();
+        EXPECT_FALSE(button.HoldsMouseCapture());
+        EXPECT_EQ(releases.count(), 1);
+        EXPECT_EQ(button.HalfState(Btn::btUp), 0);
+        QTest::qWait(450);
+        EXPECT_EQ(clicks.count(), 1) << "no repeats after the loss";
+        QTest::mouseRelease(&button, Qt::LeftButton, {}, UpperHalf());
+        EXPECT_EQ(releases.count(), 1);
+    }
+
+    clicks.clear();
+    QTest::keyPress(&button, Qt::Key_Down);
+    QTest::qWait(450);
+    QTest::keyRelease(&button, Qt::Key_Down);
+    EXPECT_EQ(clicks.count(), 1) << "a key press is never repeated by the timer";
+}
+
+TEST_F(UDButton, TheOwnFlagIsReadWhateverTheParent) {
+    QWidget parent;
+    auto* child = new TSkeletonUDBtn(&parent);
+    parent.setEnabled(false);
+    EXPECT_TRUE(child->Enabled());
+    child->SetEnabled(false);
+    parent.setEnabled(true);
+    EXPECT_FALSE(child->Enabled());
+    EXPECT_FALSE(child->isEnabled());
 }
 
 }  // namespace

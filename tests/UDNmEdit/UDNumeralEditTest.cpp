@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QSignalSpy>
 #include <QTest>
@@ -19,8 +20,7 @@ namespace {
 
 using Btn = TSkeletonUDBtn;
 
-// A window with a width input like the control window's, and a second
-// control to move the focus to.
+// A window with width and height inputs like the control window's.
 class NumeralEdit : public testing::Test {
   protected:
     NumeralEdit() {
@@ -51,7 +51,7 @@ class NumeralEdit : public testing::Test {
 
     QWidget window;
     TUDNumeralEdit* edit = new TUDNumeralEdit;
-    QLineEdit* other = new QLineEdit;
+    TUDNumeralEdit* other = new TUDNumeralEdit;
 };
 
 TEST_F(NumeralEdit, TypedValuesAreClampedAtEnter) {
@@ -290,6 +290,10 @@ TEST_F(NumeralEdit, ReadOnlyKeepsOnlyTheControlsOwnChanges) {
     QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
     QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier);
     EXPECT_EQ(edit->text(), "160");
+    edit->paste();
+    edit->cut();
+    edit->del();
+    EXPECT_EQ(edit->text(), "160") << "nor by the program";
     edit->SetKeyCheck(true);
     Step(Btn::btUp);
     EXPECT_EQ(edit->NValue(), 161);
@@ -330,6 +334,117 @@ TEST_F(NumeralEdit, ButtonIsDockedInsideTheRightEdge) {
     EXPECT_EQ(edit->BtnWidth(), 20);
     EXPECT_EQ(button->geometry().right(), edit->width() - 1 - button->y());
     EXPECT_EQ(edit->textMargins().right(), 22);
+}
+
+TEST_F(NumeralEdit, BtnEnabledIsTheButtonsOwnFlag) {
+    edit->setEnabled(false);
+    EXPECT_TRUE(edit->BtnEnabled());
+    edit->SetBtnEnabled(false);
+    edit->setEnabled(true);
+    EXPECT_FALSE(edit->BtnEnabled());
+    Step(Btn::btUp);
+    EXPECT_EQ(edit->NValue(), 160);
+    edit->SetBtnEnabled(true);
+    Step(Btn::btUp);
+    EXPECT_EQ(edit->NValue(), 161);
+}
+
+TEST_F(NumeralEdit, MouseInputOnTheButtonIsTheButtonsAlone) {
+    TSkeletonUDBtn* button = edit->UDBtn();
+    edit->setSelection(0, 2);
+    Step(Btn::btDown);  // disabled at Min
+    EXPECT_EQ(edit->selectedText(), "16") << "the user's selection stays";
+
+    // A drag out of a half over the text ends in the select-all of a press.
+    edit->setCursorPosition(0);
+    const QPoint overText = button->mapFrom(edit, QPoint(8, edit->height() / 2));
+    QTest::mousePress(button, Qt::LeftButton, {}, button->BtnRect(Btn::btUp).center());
+    QTest::mouseMove(button, overText);
+    QTest::mouseRelease(button, Qt::LeftButton, {}, overText);
+    EXPECT_EQ(edit->NValue(), 161);
+    EXPECT_EQ(edit->selectedText(), "161");
+}
+
+TEST_F(NumeralEdit, APressMovesTheFocusOnlyWhenItEnds) {
+    std::vector<std::string> decisions;
+    const QObject listener;
+    for (TUDNumeralEdit* control : {edit, other}) {
+        QObject::connect(control, &TUDNumeralEdit::OnDecision, &listener, [&](TUDNumeralEdit* e) {
+            decisions.push_back((e == edit ? "width " : "height ") + std::to_string(e->NValue()));
+        });
+    }
+    other->setFocus();
+    QTest::keyClicks(other, "300");
+    decisions.clear();
+    TSkeletonUDBtn* button = edit->UDBtn();
+    QTest::mousePress(button, Qt::LeftButton, {}, button->BtnRect(Btn::btUp).center());
+    EXPECT_TRUE(other->hasFocus());
+    QTest::mouseRelease(button, Qt::LeftButton, {}, button->BtnRect(Btn::btUp).center());
+    EXPECT_TRUE(edit->hasFocus());
+    const std::vector<std::string> expected{"width 161", "height 300"};
+    EXPECT_EQ(decisions, expected) << "this control's step comes first";
+
+    // A press that does nothing has no effect at all.
+    edit->SetNValue(160);
+    other->setFocus();
+    Step(Btn::btDown);
+    EXPECT_TRUE(other->hasFocus());
+}
+
+TEST_F(NumeralEdit, SwitchingWindowsIsNotLeavingTheControl) {
+    QWidget mapView;
+    mapView.show();
+    edit->selectAll();
+    Type("900");
+    QApplication::setActiveWindow(&mapView);
+    QApplication::setActiveWindow(&window);
+    EXPECT_TRUE(edit->hasFocus());
+    EXPECT_EQ(edit->selectedText(), "") << "coming back is not entering";
+    EXPECT_TRUE(edit->isModified());
+
+    QApplication::setActiveWindow(&mapView);
+    edit->SetNValue(300);  // the map view resized by hand
+    EXPECT_EQ(edit->NValue(), 900) << "the typed number wins";
+}
+
+TEST_F(NumeralEdit, ComposedTextGoesThroughTheRulesOneCharacterAtATime) {
+    auto commit = [&](const QString& preedit, const QString& committed) {
+        QInputMethodEvent event(preedit, {});
+        event.setCommitString(committed);
+        QApplication::sendEvent(edit, &event);
+    };
+    edit->selectAll();
+    commit("", "1a2");
+    EXPECT_EQ(edit->text(), "12");
+    EXPECT_TRUE(edit->isModified());
+    commit("３", "");
+    commit("", "３4");  // a full-width digit is no key the filter takes
+    EXPECT_EQ(edit->text(), "124");
+
+    QKeyEvent severalCharacters(QEvent::KeyPress, 0, {}, "7x8");
+    QApplication::sendEvent(edit, &severalCharacters);
+    EXPECT_EQ(edit->text(), "12478");
+
+    edit->SetEditOptions(eoDWDisplay);
+    edit->setCursorPosition(edit->text().size());
+    commit("", "5");
+    EXPECT_EQ(edit->text(), "１２８０５");  // 12478 decided to 1280, then 5
+    edit->SetSignPress(true);
+    commit("", "-");
+    EXPECT_EQ(edit->text(), "－１２８０５");
+}
+
+TEST_F(NumeralEdit, OnlyALeftPressOnTheTextKeepsTheSelectionAsItIs) {
+    edit->setContextMenuPolicy(Qt::NoContextMenu);
+    const QPoint onText(8, edit->height() / 2);
+    other->setFocus();
+    QTest::mouseClick(edit, Qt::RightButton, {}, onText);
+    EXPECT_TRUE(edit->hasFocus());
+    EXPECT_EQ(edit->selectedText(), "160");
+    other->setFocus();
+    QTest::mouseClick(edit, Qt::LeftButton, {}, onText);
+    EXPECT_TRUE(edit->hasFocus());
+    EXPECT_EQ(edit->selectedText(), "");
 }
 
 // Window descriptions set the properties by name, Max before Min.
