@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "platform/BitmapPixels.h"
+
 namespace morvik {
 
 GeneratedMap GenerateMap(const BatchOptions& options) {
@@ -25,8 +27,7 @@ GeneratedMap GenerateMap(const BatchOptions& options) {
     map.job = terrain->Job();
 
     map.picture = QImage(options.width, options.height, QImage::Format_RGBX8888);
-    const PixelView pixels(reinterpret_cast<uint32_t*>(map.picture.bits()),
-                           map.picture.bytesPerLine() / 4, size, 0xFF);
+    const PixelView pixels = BitmapPixels(map.picture);
     map.extremes = terrain->RenderMap(pixels);
     if (options.view == BatchOptions::View::Coastline) terrain->RenderCoastline(pixels);
     return map;

@@ -4,9 +4,11 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOption>
 #include <QTimer>
+
+#include "components/UDNmEdit/MouseHold.h"
+#include "components/UDNmEdit/ScrollArrow.h"
+#include "platform/ApplicationErrors.h"
 
 namespace morvik {
 
@@ -55,7 +57,7 @@ void TSkeletonUDBtn::Press(TBtnType btn) {
     if (repeatTimer_ == nullptr) {
         repeatTimer_ = new QTimer(this);
         repeatTimer_->setTimerType(Qt::PreciseTimer);
-        connect(repeatTimer_, &QTimer::timeout, this, &TSkeletonUDBtn::RepeatTick);
+        connect(repeatTimer_, &QTimer::timeout, this, [this] { Guard([this] { RepeatTick(); }); });
     }
     repeatTimer_->start(kFirstRepeatMs);
 }
@@ -91,19 +93,12 @@ void TSkeletonUDBtn::LoseCapture() {
 }
 
 bool TSkeletonUDBtn::event(QEvent* event) {
-    switch (event->type()) {
-        case QEvent::EnabledChange:
-            if (!isEnabled()) LoseCapture();
-            break;
-        case QEvent::Hide:
-        case QEvent::WindowDeactivate:
-        case QEvent::WindowBlocked:
-            LoseCapture();
-            break;
-        default:
-            break;
-    }
-    return QWidget::event(event);
+    bool handled = false;
+    Guard([&] {
+        if (LosesMouseHold(*event, *this)) LoseCapture();
+        handled = QWidget::event(event);
+    });
+    return handled;
 }
 
 void TSkeletonUDBtn::paintEvent(QPaintEvent*) {
@@ -113,27 +108,11 @@ void TSkeletonUDBtn::paintEvent(QPaintEvent*) {
     DrawHalf(painter, downInfo_);
 }
 
-// One half as the style's scroll-bar arrow button: normal, pushed or inactive.
 void TSkeletonUDBtn::DrawHalf(QPainter& painter, const TBtnInfo& info) const {
-    QStyleOption option;
-    option.initFrom(this);
-    option.rect = BtnRect(info.BtnType);
-    option.state &= ~(QStyle::State_MouseOver | QStyle::State_HasFocus);
-    const bool active = isEnabled() && info.HalfEnabled;
-    if (active) {
-        option.state |= QStyle::State_Enabled;
-        if (info.State == 1) option.state |= QStyle::State_Sunken;
-    } else {
-        option.state &= ~QStyle::State_Enabled;
-        option.palette.setCurrentColorGroup(QPalette::Disabled);
-    }
-    if (!(option.state & QStyle::State_Sunken)) option.state |= QStyle::State_Raised;
-    style()->drawPrimitive(QStyle::PE_PanelButtonBevel, &option, &painter, this);
-    // A pushed arrow sits one pixel down and to the right, as on a scroll bar.
-    if (option.state & QStyle::State_Sunken) option.rect.translate(1, 1);
-    style()->drawPrimitive(
-        info.BtnType == btUp ? QStyle::PE_IndicatorArrowUp : QStyle::PE_IndicatorArrowDown, &option,
-        &painter, this);
+    DrawScrollArrow(
+        painter, *this, BtnRect(info.BtnType),
+        info.BtnType == btUp ? QStyle::PE_IndicatorArrowUp : QStyle::PE_IndicatorArrowDown,
+        isEnabled() && info.HalfEnabled, info.State == 1);
 }
 
 // The mouse handlers keep their events accepted (the base would ignore

@@ -9,6 +9,7 @@
 
 #include <utility>
 
+#include "platform/ApplicationErrors.h"
 #include "platform/ToolkitErrors.h"
 
 namespace morvik {
@@ -173,6 +174,14 @@ void TUDNumeralEdit::UDBtnClick(TBtnType btn) {
 void TUDNumeralEdit::UDBtnRelease() {
     if (!hasFocus()) setFocus(Qt::OtherFocusReason);
     if (!isReadOnly()) selectAll();
+}
+
+// Errors of the handlers below (a sign key with no digits, a failing
+// OnDecision) reach the application's handler, not Qt's dispatch.
+bool TUDNumeralEdit::event(QEvent* event) {
+    bool handled = false;
+    Guard([&] { handled = QLineEdit::event(event); });
+    return handled;
 }
 
 void TUDNumeralEdit::keyPressEvent(QKeyEvent* event) {

@@ -94,6 +94,7 @@ class TUDNumeralEdit : public QLineEdit {
     virtual void UDBtnClick(TBtnType btn);
     virtual void UDBtnRelease();
 
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ToolkitErrors.h"
+#include "platform/ApplicationErrors.h"
 #include "ui_NumeralWindow.h"
 
 namespace morvik {
@@ -244,12 +244,15 @@ TEST_F(NumeralEdit, SignKeysTurnTheShownNumber) {
     Enter();
     EXPECT_EQ(edit->NValue(), -250);
 
-    // Delivered straight to the control: the error is meant for the
-    // application's handler, not to unwind through Qt's event dispatch.
+    // With no digits the error reaches the application's handler, and the
+    // text stays as it was.
+    std::vector<std::string> errors;
+    const ErrorHandler previous = SetApplicationErrorHandler(
+        [&](const std::exception& error) { errors.emplace_back(error.what()); });
     edit->setText("");
-    QKeyEvent minus(QEvent::KeyPress, Qt::Key_Minus, {}, "-");
-    QObject& receiver = *edit;
-    EXPECT_THROW(receiver.event(&minus), EConvertError);
+    Type("-");
+    SetApplicationErrorHandler(previous);
+    EXPECT_EQ(errors, std::vector<std::string>{"'-' は整数ではありません"});
     EXPECT_EQ(edit->text(), "");
 }
 

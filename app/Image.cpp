@@ -1,0 +1,31 @@
+#include "app/Image.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <utility>
+
+namespace morvik {
+
+void TImage::SetBitmapSize(QSize size) {
+    if (size == bitmap_.size()) return;
+    QImage resized(size, QImage::Format_RGBX8888);
+    resized.fill(Qt::black);
+    QPainter(&resized).drawImage(0, 0, bitmap_);
+    bitmap_ = std::move(resized);
+    update();
+}
+
+void TImage::DrawBitmap(const QImage& source) {
+    QPainter(&bitmap_).drawImage(0, 0, source);
+    update();
+}
+
+void TImage::paintEvent(QPaintEvent*) { QPainter(this).drawImage(0, 0, bitmap_); }
+
+void TImage::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+        emit OnClick(this);
+    }
+}
+
+}  // namespace morvik

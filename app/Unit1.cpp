@@ -1,0 +1,152 @@
+#include "app/Unit1.h"
+
+#include <QDesktopServices>
+#include <QLayout>
+#include <QMessageBox>
+#include <QUrl>
+
+#include "app/Fonts.h"
+#include "app/Unit2.h"
+#include "platform/ApplicationErrors.h"
+#include "platform/BitmapPixels.h"
+#include "platform/SystemMetrics.h"
+
+namespace morvik {
+
+namespace {
+
+const QString kCreate = QStringLiteral("作成");
+const QString kAbort = QStringLiteral("中断");
+
+}  // namespace
+
+TForm1::TForm1(Terrain& terrain, QWidget* parent) : QMainWindow(parent), terrain_(terrain) {
+    ui_.setupUi(this);
+    ApplyFontHeights(*this);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    timer1_.setInterval(kTickMs);
+    timer1_.setTimerType(Qt::PreciseTimer);
+
+    ConnectGuarded(&timer1_, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    ConnectGuarded(ui_.Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    ConnectGuarded(ui_.Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
+    ConnectGuarded(ui_.LineOnly, &QPushButton::clicked, this, &TForm1::LineOnlyClick);
+    ConnectGuarded(ui_.Repaint, &QPushButton::clicked, this, &TForm1::RepaintClick);
+    ConnectGuarded(ui_.UpDown1, &TUpDown::OnMouseDown, this, &TForm1::UpDown1MouseDown);
+    ConnectGuarded(ui_.UpDown2, &TUpDown::OnMouseDown, this, &TForm1::UpDown2MouseDown);
+    ConnectGuarded(ui_.About1, &QAction::triggered, this, &TForm1::About1Click);
+    ConnectGuarded(ui_.QuillonHomePage1, &QAction::triggered, this, &TForm1::QuillonHomePage1Click);
+    FormCreate();
+}
+
+void TForm1::FormCreate() {
+    mapBitmap_ = QImage(160, 120, QImage::Format_RGBX8888);
+    mapBitmap_.fill(Qt::black);
+    ui_.Panel1->setText(QString::number(ui_.UpDown1->Position()));
+    // The client area is fixed; the controls placed beyond it stay out of sight.
+    ui_.ClientArea->setFixedSize(128, 184);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    ui_.WV->SetMax(std::min(ui_.WV->Max(), GetSystemMetrics(SM_CXSCREEN)));
+    ui_.HV->SetMax(std::min(ui_.HV->Max(), GetSystemMetrics(SM_CYSCREEN)));
+    terrain_.BuildColourTable();
+}
+
+// The arrows have changed the position before their press is reported.
+void TForm1::UpDown1MouseDown() { ui_.Panel1->setText(QString::number(ui_.UpDown1->Position())); }
+
+void TForm1::UpDown2MouseDown() { ui_.Gauge1->SetProgress(ui_.UpDown2->Position() * 10); }
+
+void TForm1::Button1Click() {
+    mapView_->SetViewItems(TMenuBar::kSeparatorCaption, TForm2::kCoastlineCaption, false);
+    if (timer1_.isActive()) {
+        timer1_.stop();
+        ui_.Button1->setText(kCreate);
+        ui_.Gauge2->SetProgress(kFullProgress);
+        return;
+    }
+    const QSize size(ui_.WV->NValue(), ui_.HV->NValue());
+    mapBitmap_ = QImage(size, QImage::Format_RGBX8888);
+    mapBitmap_.fill(Qt::black);
+    mapView_->Image1()->SetBitmapSize(size);
+    mapView_->SetClientSize(size);  // which writes the client size back into WV and HV
+    terrain_.StartGeneration(CurrentMapSize(), ui_.UpDown1->Position(), ui_.UpDown2->Position(),
+                             ui_.WV->NValue(), ui_.HV->NValue());
+    mapView_->Image1()->setEnabled(false);
+    timer1_.start();
+    ui_.Button1->setText(kAbort);
+}
+
+void TForm1::Timer1Timer() {
+    const GenerationJob& job = terrain_.Job();
+    if (job.IterationsDone < job.TotalIterations) {
+        ui_.Gauge2->SetProgress(kFullProgress -
+                                (job.IterationsDone + 1) * kFullProgress / job.TotalIterations);
+        ShowCount(job.IterationsDone);
+        terrain_.CircleIteration(CurrentMapSize());
+        return;
+    }
+    terrain_.FinishGeneration(CurrentMapSize(), [this](int32_t seaCells) { ShowCount(seaCells); });
+    timer1_.stop();
+    ui_.Button1->setText(kCreate);
+    mapView_->Image1()->setEnabled(true);
+    ShowExtremes(RenderMap());
+    mapView_->SetViewItemsEnabled(true);
+}
+
+void TForm1::Button3Click() {
+    terrain_.LowerAllCells(CurrentMapSize());
+    ShowExtremes(RenderMap());
+}
+
+void TForm1::RepaintClick() { ShowExtremes(RenderMap()); }
+
+void TForm1::LineOnlyClick() {
+    mapView_->show();
+    terrain_.RenderCoastline(BitmapPixels(mapBitmap_));
+    mapView_->Image1()->DrawBitmap(mapBitmap_);
+}
+
+QString TForm1::AboutText() {
+    const QStringList lines{
+        QStringLiteral("Morvik　モルヴィク"),
+        QStringLiteral("Version 1.1"),
+        QString(),
+        QStringLiteral("HomePage ： ") + kMakerHomePage,
+        QStringLiteral("E-mail ： ") + kMakerMail,
+    };
+    return lines.join(QStringLiteral("\n\r"));
+}
+
+void TForm1::About1Click() {
+    QMessageBox about(QMessageBox::NoIcon, QStringLiteral("Ashgrove"), AboutText(), QMessageBox::Ok,
+                      this);
+    about.exec();
+}
+
+void TForm1::QuillonHomePage1Click() { QDesktopServices::openUrl(QUrl(kMakerHomePage)); }
+
+MapSize TForm1::CurrentMapSize() const { return MapSize(mapBitmap_.width(), mapBitmap_.height()); }
+
+// Edit1 lies outside the client area; it is repainted at once all the same.
+void TForm1::ShowCount(int32_t count) {
+    ui_.Edit1->setText(QString::number(count));
+    ui_.Edit1->repaint();
+}
+
+void TForm1::ShowExtremes(HeightExtremes extremes) {
+    ui_.Edit2->setText(QString::number(extremes.Highest));
+    ui_.Edit3->setText(QString::number(extremes.Lowest));
+}
+
+// Shows the map view and draws the heights into the map bitmap, then onto
+// the map view's image in one copy.
+HeightExtremes TForm1::RenderMap() {
+    mapView_->show();
+    const HeightExtremes extremes = terrain_.RenderMap(BitmapPixels(mapBitmap_));
+    mapView_->Image1()->DrawBitmap(mapBitmap_);
+    return extremes;
+}
+
+}  // namespace morvik

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QImage>
+#include <QMainWindow>
+#include <QTimer>
+#include <cstdint>
+
+#include "terrain/Terrain.h"
+#include "ui_Unit1.h"
+
+namespace morvik {
+
+class TForm2;
+
+// The maker's addresses, as the About box and the Help menu give them.
+inline constexpr char kMakerHomePage[] = "https://www.example.com/quillon/";
+inline constexpr char kMakerMail[] = "quillon@example.com";
+
+// The control window: the map parameters, the create/abort button, the
+// progress of a run and the Help menu. A run is cut into timer ticks of one
+// circle iteration each, so the windows stay responsive.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    static constexpr int kTickMs = 1;
+    static constexpr int kFullProgress = 255;
+
+    explicit TForm1(Terrain& terrain, QWidget* parent = nullptr);
+
+    // The map view this window drives; set once, right after it is created.
+    void SetMapView(TForm2* mapView) { mapView_ = mapView; }
+
+    const Ui::TForm1& Controls() const { return ui_; }
+    const QImage& MapBitmap() const { return mapBitmap_; }
+    bool Running() const { return timer1_.isActive(); }
+
+    // The About box's text, its lines joined as the box shows them.
+    static QString AboutText();
+
+    void Button1Click();
+    void Timer1Timer();
+    void Button3Click();
+    void LineOnlyClick();
+    void RepaintClick();
+
+  private:
+    void FormCreate();
+    void UpDown1MouseDown();
+    void UpDown2MouseDown();
+    void About1Click();
+    void QuillonHomePage1Click();
+
+    MapSize CurrentMapSize() const;
+    void ShowCount(int32_t count);
+    void ShowExtremes(HeightExtremes extremes);
+    HeightExtremes RenderMap();
+
+    Ui::TForm1 ui_;
+    Terrain& terrain_;
+    TForm2* mapView_ = nullptr;
+    QImage mapBitmap_;
+    QTimer timer1_;
+};
+
+}  // namespace morvik

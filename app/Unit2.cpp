@@ -1,0 +1,88 @@
+#include "app/Unit2.h"
+
+#include "app/Fonts.h"
+#include "app/Unit1.h"
+#include "platform/ApplicationErrors.h"
+
+namespace morvik {
+
+TForm2::TForm2(TForm1& form1, QWidget* parent)
+    : QMainWindow(parent),
+      form1_(form1),
+      sd_(this, QString(), QString(),
+          QStringLiteral("ビットマップ (*.bmp);;すべてのファイル (*.*)")) {
+    ui_.setupUi(this);
+    ApplyFontHeights(*this);
+    // Sizable, with no title-bar buttons and no system menu; closing the
+    // control window alone ends the program.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setAttribute(Qt::WA_QuitOnClose, false);
+    // Any client size is allowed, smaller than the menu bar's items too.
+    setMinimumSize(1, 1);
+    sd_.setAcceptMode(QFileDialog::AcceptSave);
+    sd_.setDefaultSuffix(QStringLiteral("bmp"));
+
+    ConnectGuarded(ui_.N1, &QAction::triggered, this, &TForm2::N1Click);
+    ConnectGuarded(ui_.N3, &QAction::triggered, this, &TForm2::N3Click);
+    ConnectGuarded(ui_.N4, &QAction::triggered, this, &TForm2::N4Click);
+    ConnectGuarded(ui_.Image1, &TImage::OnClick, this, &TForm2::N1Click);
+    FormCreate();
+}
+
+void TForm2::FormCreate() {
+    const QRect control = form1_.frameGeometry();
+    move(control.left() + 134, control.top());
+    SetClientSize(QSize(160, 120));
+    ui_.Image1->setGeometry(ui_.ClientArea->rect());
+    ui_.Image1->SetBitmapSize(ui_.Image1->size());
+    ui_.Image1->DrawBitmap(form1_.MapBitmap());
+    show();
+}
+
+void TForm2::SetClientSize(QSize size) {
+    resize(size.width(), size.height() + menuWidget()->sizeHint().height());
+    ui_.ClientArea->resize(size);
+}
+
+void TForm2::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Guard([this] { FormResize(); });
+}
+
+// Image1 fills the client area; the image holder stays just outside it.
+void TForm2::FormResize() {
+    const QSize client = ClientSize();
+    ui_.Image1->setGeometry(ui_.ClientArea->rect());
+    form1_.Controls().WV->SetNValue(client.width());
+    form1_.Controls().HV->SetNValue(client.height());
+    ui_.RI->move(client.width(), client.height());
+}
+
+void TForm2::SetViewItems(const QString& n3Caption, const QString& n4Caption, bool enabled) {
+    viewItemsEnabled_ = enabled;
+    TMenuBar::SetItem(*ui_.N3, n3Caption, enabled);
+    TMenuBar::SetItem(*ui_.N4, n4Caption, enabled);
+}
+
+void TForm2::SetViewItemsEnabled(bool enabled) {
+    SetViewItems(ui_.N3->text(), ui_.N4->text(), enabled);
+}
+
+void TForm2::N1Click() {
+    if (sd_.exec() != QDialog::Accepted || sd_.selectedFiles().isEmpty()) return;
+    ui_.RI->SetBitmap(ui_.Image1->Bitmap());
+    ui_.RI->ReduceColors(256);
+    ui_.RI->SaveToFile(sd_.selectedFiles().constFirst());
+}
+
+void TForm2::N3Click() {
+    form1_.RepaintClick();
+    SetViewItems(TMenuBar::kSeparatorCaption, kCoastlineCaption, viewItemsEnabled_);
+}
+
+void TForm2::N4Click() {
+    form1_.LineOnlyClick();
+    SetViewItems(kNormalCaption, TMenuBar::kSeparatorCaption, viewItemsEnabled_);
+}
+
+}  // namespace morvik

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QFileDialog>
+#include <QMainWindow>
+
+#include "ui_Unit2.h"
+
+namespace morvik {
+
+class TForm1;
+
+// The map view: shows the map, switches between the colour and coastline
+// views and saves the picture. Its client size follows each run, and sizing
+// it by hand sets the width and height of the next one.
+class TForm2 : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    static inline const QString kCoastlineCaption = QStringLiteral("海岸線のみ");
+    static inline const QString kNormalCaption = QStringLiteral("通常表示");
+
+    explicit TForm2(TForm1& form1, QWidget* parent = nullptr);
+
+    const Ui::TForm2& Controls() const { return ui_; }
+    TImage* Image1() const { return ui_.Image1; }
+    QFileDialog& SaveDialog() { return sd_; }
+    QSize ClientSize() const { return ui_.ClientArea->size(); }
+    void SetClientSize(QSize size);
+
+    // The view items N3 and N4: their captions, and one enabled state for both.
+    void SetViewItems(const QString& n3Caption, const QString& n4Caption, bool enabled);
+    void SetViewItemsEnabled(bool enabled);
+    bool ViewItemsEnabled() const { return viewItemsEnabled_; }
+
+    void N1Click();
+    void N3Click();
+    void N4Click();
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void FormCreate();
+    void FormResize();
+
+    Ui::TForm2 ui_;
+    TForm1& form1_;
+    QFileDialog sd_;
+    bool viewItemsEnabled_ = false;
+};
+
+}  // namespace morvik

@@ -1,0 +1,40 @@
+#include <QElapsedTimer>
+#include <QIcon>
+#include <QWindow>
+
+#include "app/Fonts.h"
+#include "app/Unit1.h"
+#include "app/Unit2.h"
+#include "platform/ApplicationErrors.h"
+
+namespace {
+
+// The generator's grids live as long as the program; its draws are bounded
+// by the system's tick count.
+morvik::SystemTickSource systemTicks;
+morvik::Terrain terrain(systemTicks);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace morvik;
+    TApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Morvik"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("morvik"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/morvik.svg")));
+    InstallFontSubstitutes();
+
+    // The map view places itself beside the control window, so the control
+    // window comes first, and the window manager places it before the map
+    // view is made.
+    TForm1 form1(terrain);
+    form1.show();
+    QElapsedTimer placing;
+    placing.start();
+    while (!form1.windowHandle()->isExposed() && placing.elapsed() < 1000) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    }
+    TForm2 form2(form1);
+    form1.SetMapView(&form2);
+    return QApplication::exec();
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QEvent>
+#include <QWidget>
+
+namespace morvik {
+
+// Whether the event takes the mouse from a widget that holds a press: it was
+// disabled or hidden (itself or a parent), its window lost activation, or a
+// modal window blocked it. Qt sends such a widget no release.
+inline bool LosesMouseHold(const QEvent& event, const QWidget& widget) {
+    switch (event.type()) {
+        case QEvent::EnabledChange:
+            return !widget.isEnabled();
+        case QEvent::Hide:
+        case QEvent::WindowDeactivate:
+        case QEvent::WindowBlocked:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace morvik

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QApplication>
+#include <exception>
+#include <functional>
+#include <stdexcept>
+
+namespace morvik {
+
+// The application's handler for errors that no handler of ours catches. By
+// default it shows the message in a box titled with the application's name
+// (QCoreApplication::applicationName),
+// and the program goes on.
+using ErrorHandler = std::function<void(const std::exception& error)>;
+
+void HandleApplicationError(const std::exception& error);
+// Replaces the handler (nullptr restores the message box); returns the old one.
+ErrorHandler SetApplicationErrorHandler(ErrorHandler handler);
+
+// Runs the body of an entry point that Qt calls (a slot, a timer tick, an
+// event handler): Qt must never unwind through its own dispatch, so an error
+// goes to the application's handler here.
+template <typename Body>
+void Guard(Body&& body) noexcept {
+    try {
+        body();
+    } catch (const std::exception& error) {
+        HandleApplicationError(error);
+    } catch (...) {
+        HandleApplicationError(std::runtime_error("unknown error"));
+    }
+}
+
+// Connects a signal to a handler of ours that takes no arguments, through
+// the guard.
+template <typename Sender, typename Signal, typename Receiver>
+QMetaObject::Connection ConnectGuarded(const Sender* sender, Signal signal, Receiver* receiver,
+                                       void (Receiver::*handler)()) {
+    return QObject::connect(sender, signal, receiver,
+                            [receiver, handler] { Guard([&] { (receiver->*handler)(); }); });
+}
+
+// The last net: an error that escaped every guard still reaches the handler.
+class TApplication : public QApplication {
+  public:
+    TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+    bool notify(QObject* receiver, QEvent* event) override;
+};
+
+}  // namespace morvik
