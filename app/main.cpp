@@ -1,8 +1,7 @@
 #include <QElapsedTimer>
-#include <QIcon>
 #include <QWindow>
 
-#include "app/Fonts.h"
+#include "app/Application.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "platform/ApplicationErrors.h"
@@ -19,10 +18,7 @@ morvik::Terrain terrain(systemTicks);
 int main(int argc, char** argv) {
     using namespace morvik;
     TApplication application(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Morvik"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("morvik"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/morvik.svg")));
-    InstallFontSubstitutes();
+    SetUpApplication();
 
     // The map view places itself beside the control window, so the control
     // window comes first, and the window manager places it before the map

@@ -1,0 +1,22 @@
+#include "app/Application.h"
+
+#include <QApplication>
+#include <QIcon>
+
+#include "app/Fonts.h"
+
+// The icon is compiled into this library; a static library's resources are
+// registered by hand. (The macro works outside namespaces only.)
+static void RegisterResources() { Q_INIT_RESOURCE(morvik); }
+
+namespace morvik {
+
+void SetUpApplication() {
+    RegisterResources();
+    QCoreApplication::setApplicationName(QStringLiteral("Morvik"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("morvik"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/morvik.svg")));
+    InstallFontSubstitutes();
+}
+
+}  // namespace morvik

@@ -1,0 +1,388 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <functional>
+#include <memory>
+
+#include "app/Application.h"
+#include "app/Unit1.h"
+#include "app/Unit2.h"
+#include "platform/ApplicationErrors.h"
+#include "tools/GenerateMap.h"
+
+namespace morvik {
+namespace {
+
+constexpr uint32_t kTick = 987654321;
+
+// Stands in for the desktop's browser.
+class Browser : public QObject {
+    Q_OBJECT
+
+  public slots:
+    void Open(const QUrl& url) { opened << url; }
+
+  public:
+    QList<QUrl> opened;
+};
+
+// Chooses a file in the save dialog as a user would.
+void ChooseFile(QWidget* dialog, const QString& fileName) {
+    auto* files = qobject_cast<QFileDialog*>(dialog);
+    ASSERT_NE(files, nullptr);
+    files->selectFile(fileName);
+    static_cast<QDialog*>(files)->accept();
+}
+
+// The two windows as the program makes them, on a generator of their own
+// whose clock stands still.
+class Program : public testing::Test {
+  protected:
+    Program() {
+        SetUpApplication();
+        form1.show();
+        form2 = std::make_unique<TForm2>(form1);
+        form1.SetMapView(form2.get());
+        QApplication::setActiveWindow(&form1);
+    }
+
+    const Ui::TForm1& Form1() const { return form1.Controls(); }
+    const Ui::TForm2& Form2() const { return form2->Controls(); }
+    static void Click(QWidget* widget, QPoint at = QPoint()) {
+        QTest::mouseClick(widget, Qt::LeftButton, {}, at);
+    }
+    void ClickMenu(QAction* item) {
+        QMenuBar* bar = form2->menuBar();
+        Click(bar, bar->actionGeometry(item).center());
+    }
+    void SetSize(int width, int height) {
+        Form1().WV->SetNValue(width);
+        Form1().HV->SetNValue(height);
+    }
+    void RunToEnd() {
+        while (form1.Running()) form1.Timer1Timer();
+    }
+    // What the batch tool makes of the same run.
+    static QImage Expected(int width, int height, BatchOptions::View view) {
+        BatchOptions options;
+        options.width = width;
+        options.height = height;
+        options.tick = kTick;
+        options.view = view;
+        return GenerateMap(options).picture;
+    }
+    // Answers the next modal dialog once it is open.
+    static void Answer(std::function<void(QWidget*)> answer) {
+        QTimer::singleShot(0, [answer] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            if (dialog == nullptr) {
+                Answer(answer);
+                return;
+            }
+            answer(dialog);
+        });
+    }
+
+    FixedTickSource ticks{kTick};
+    std::unique_ptr<Terrain> terrain = std::make_unique<Terrain>(ticks);
+    TForm1 form1{*terrain};
+    std::unique_ptr<TForm2> form2;
+};
+
+TEST_F(Program, StartsWithItsDescribedStateAndTheScreenAsLimit) {
+    EXPECT_EQ(form1.windowTitle(), "Morvik");
+    EXPECT_EQ(form2->windowTitle(), "マップビュー");
+    EXPECT_FALSE(form1.windowIcon().pixmap(32).isNull()) << "the windows carry our icon";
+    EXPECT_EQ(QFontInfo(Form1().WV->font()).pixelSize(), 16);
+    EXPECT_EQ(form1.centralWidget()->size(), QSize(128, 184));
+    EXPECT_EQ(form1.minimumSize(), form1.maximumSize()) << "a fixed window";
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    EXPECT_EQ(Form1().WV->Max(), std::min(1280, screen.width()));
+    EXPECT_EQ(Form1().HV->Max(), std::min(1024, screen.height()));
+    EXPECT_EQ(Form1().WV->NValue(), 160);
+    EXPECT_EQ(Form1().UDNumeralEdit1->NValue(), 100);
+    EXPECT_EQ(Form1().Panel1->text(), "1");
+    EXPECT_EQ(form1.MapBitmap().size(), QSize(160, 120));
+
+    EXPECT_EQ(form2->ClientSize(), QSize(160, 120));
+    EXPECT_EQ(form2->pos().x(), form1.frameGeometry().left() + 134);
+    EXPECT_EQ(Form2().RI->pos(), QPoint(160, 120)) << "just outside the client area";
+    EXPECT_FALSE(Form2().Image1->isEnabled());
+    EXPECT_EQ(Form2().Image1->Bitmap().size(), QSize(160, 120));
+    EXPECT_FALSE(form2->windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(form2->windowFlags() & Qt::WindowSystemMenuHint);
+    EXPECT_FALSE(form1.windowFlags() & Qt::WindowMaximizeButtonHint);
+
+    // Tab reaches the visible controls only, in their order.
+    Form1().Button1->setFocus();
+    QStringList reached;
+    for (int i = 0; i < 5; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        reached << QApplication::focusWidget()->objectName();
+    }
+    EXPECT_EQ(reached, (QStringList{"WV", "HV", "UpDown1", "UpDown2", "Button1"}));
+}
+
+TEST_F(Program, ACompleteRunTickByTick) {
+    SetSize(200, 150);
+    Click(Form1().Button1);
+    ASSERT_TRUE(form1.Running());
+    EXPECT_EQ(Form1().Button1->text(), "中断");
+    EXPECT_FALSE(Form2().Image1->isEnabled());
+    EXPECT_EQ(form2->ClientSize(), QSize(200, 150));
+    const GenerationJob& job = terrain->Job();
+    EXPECT_EQ(job.TotalIterations, 1000);  // 30000 / 50 + 400
+
+    bool firstTick = job.IterationsDone == 0;
+    while (job.IterationsDone < job.TotalIterations) {
+        const int32_t before = job.IterationsDone;
+        form1.Timer1Timer();
+        EXPECT_EQ(Form1().Edit1->text(), QString::number(before));
+        if (firstTick) {
+            EXPECT_EQ(Form1().Gauge2->Progress(), 255 - 255 / 1000);
+        }
+        firstTick = false;
+    }
+    EXPECT_EQ(Form1().Gauge2->Progress(), 0) << "the last iteration tick";
+    EXPECT_FALSE(form2->ViewItemsEnabled());
+
+    form1.Timer1Timer();  // the finishing tick
+    EXPECT_FALSE(form1.Running());
+    EXPECT_EQ(Form1().Button1->text(), "作成");
+    EXPECT_EQ(Form1().Gauge2->Progress(), 0);
+    EXPECT_TRUE(Form2().Image1->isEnabled());
+    EXPECT_TRUE(form2->isVisible());
+    EXPECT_EQ(Form2().Image1->Bitmap(), Expected(200, 150, BatchOptions::View::Colour));
+
+    BatchOptions options;
+    options.width = 200;
+    options.height = 150;
+    options.tick = kTick;
+    const GeneratedMap map = GenerateMap(options);
+    EXPECT_EQ(Form1().Edit1->text(), QString::number(map.seaCells));
+    EXPECT_EQ(Form1().Edit2->text(), QString::number(map.extremes.Highest));
+    EXPECT_EQ(Form1().Edit3->text(), QString::number(map.extremes.Lowest));
+    EXPECT_TRUE(form2->ViewItemsEnabled());
+    EXPECT_EQ(Form2().N3->text(), "-");
+    EXPECT_FALSE(Form2().N3->isEnabled()) << "a separator is never chosen";
+    EXPECT_EQ(Form2().N4->text(), "海岸線のみ");
+    EXPECT_TRUE(Form2().N4->isEnabled());
+}
+
+TEST_F(Program, AnAbortKeepsTheRawHeightsAndTheImageOff) {
+    Click(Form1().Button1);
+    for (int i = 0; i < 100; ++i) form1.Timer1Timer();
+    const int32_t done = terrain->Job().IterationsDone;
+    Click(Form1().Button1);
+    EXPECT_FALSE(form1.Running());
+    EXPECT_EQ(Form1().Button1->text(), "作成");
+    EXPECT_EQ(Form1().Gauge2->Progress(), 255);
+    EXPECT_FALSE(Form2().Image1->isEnabled());
+    EXPECT_FALSE(form2->ViewItemsEnabled());
+
+    FixedTickSource sameTicks(kTick);
+    auto replay = std::make_unique<Terrain>(sameTicks);
+    const MapSize size(160, 120);
+    replay->StartGeneration(size, 1, 5, 160, 120);
+    for (int32_t i = 0; i < done; ++i) replay->CircleIteration(size);
+    for (int32_t x = 0; x < 160; x += 7) {
+        for (int32_t y = 0; y < 120; y += 5) {
+            ASSERT_EQ(terrain->Heights().At(x, y), replay->Heights().At(x, y));
+        }
+    }
+
+    Click(Form1().Button1);
+    EXPECT_TRUE(form1.Running()) << "a new run starts";
+    EXPECT_EQ(terrain->Job().IterationsDone, 0);
+}
+
+TEST_F(Program, ViewsSwitchThroughTheirMenuStates) {
+    Click(Form1().Button1);
+    RunToEnd();
+    const QString highest = Form1().Edit2->text();
+
+    ClickMenu(Form2().N4);
+    EXPECT_EQ(Form2().Image1->Bitmap(), Expected(160, 120, BatchOptions::View::Coastline));
+    EXPECT_EQ(Form2().N3->text(), "通常表示");
+    EXPECT_TRUE(Form2().N3->isEnabled());
+    EXPECT_EQ(Form2().N4->text(), "-");
+    EXPECT_FALSE(Form2().N4->isEnabled());
+    EXPECT_EQ(Form1().Edit2->text(), highest) << "the coastline leaves the extremes";
+
+    ClickMenu(Form2().N3);
+    EXPECT_EQ(Form2().Image1->Bitmap(), Expected(160, 120, BatchOptions::View::Colour));
+    EXPECT_EQ(Form2().N3->text(), "-");
+    EXPECT_EQ(Form2().N4->text(), "海岸線のみ");
+
+    // The hidden button lowers every cell once and draws again.
+    form1.Button3Click();
+    EXPECT_EQ(Form1().Edit2->text().toInt(), highest.toInt() - 1);
+
+    ClickMenu(Form2().N4);
+    Click(Form1().Button1);  // a new run from the coastline view
+    EXPECT_EQ(Form2().N3->text(), "-");
+    EXPECT_EQ(Form2().N4->text(), "海岸線のみ");
+    EXPECT_FALSE(Form2().N4->isEnabled());
+}
+
+TEST_F(Program, ParametersFollowMousePressesNotKeys) {
+    TUpDown* roughness = Form1().UpDown1;
+    Click(roughness, QPoint(roughness->width() - 4, 8));
+    EXPECT_EQ(roughness->Position(), 2);
+    EXPECT_EQ(Form1().Panel1->text(), "2");
+    roughness->setFocus();
+    QTest::keyClick(roughness, Qt::Key_Right);
+    EXPECT_EQ(roughness->Position(), 3);
+    EXPECT_EQ(Form1().Panel1->text(), "2") << "a key changes neither panel nor gauge";
+
+    TUpDown* sea = Form1().UpDown2;
+    Click(sea, QPoint(4, 8));
+    EXPECT_EQ(sea->Position(), 4);
+    EXPECT_EQ(Form1().Gauge1->Progress(), 40);
+    EXPECT_EQ(Form1().Gauge1->PercentDone(), 40);
+
+    Click(Form1().Button1);
+    EXPECT_EQ(terrain->Job().TotalIterations, 3 * (19200 / 50) + 3 * 400);
+    EXPECT_EQ(terrain->Job().SeaTarget, 400);
+}
+
+TEST_F(Program, SizesFlowBothWays) {
+    SetSize(321, 234);
+    Click(Form1().Button1);
+    EXPECT_EQ(form1.MapBitmap().size(), QSize(321, 234));
+    EXPECT_EQ(Form2().Image1->Bitmap().size(), QSize(321, 234));
+    EXPECT_EQ(form2->ClientSize(), QSize(321, 234));
+    EXPECT_EQ(Form2().RI->pos(), QPoint(321, 234));
+
+    // By hand, during the run: only the next run's inputs change.
+    form2->SetClientSize(QSize(400, 300));
+    EXPECT_EQ(Form1().WV->NValue(), 400);
+    EXPECT_EQ(Form1().HV->NValue(), 300);
+    form2->SetClientSize(QSize(50, 40));
+    EXPECT_EQ(Form1().WV->NValue(), 160) << "the inputs clamp";
+    EXPECT_EQ(Form1().HV->NValue(), 120);
+    EXPECT_EQ(form2->ClientSize(), QSize(50, 40)) << "the window sizes freely";
+    RunToEnd();
+    EXPECT_EQ(Form2().Image1->Bitmap().size(), QSize(321, 234));
+}
+
+TEST_F(Program, AboutBoxAndHomePage) {
+    const QString expected =
+        "Morvik　モルヴィク\n\rVersion 1.1\n\r\n\rHomePage ： https://www.example.com/quillon/"
+        "\n\rE-mail ： quillon@example.com";
+    QString caption;
+    QString text;
+    Answer([&](QWidget* dialog) {
+        auto* box = qobject_cast<QMessageBox*>(dialog);
+        ASSERT_NE(box, nullptr);
+        caption = box->windowTitle();
+        text = box->text();
+        EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+        box->accept();
+    });
+    Form1().About1->trigger();
+    EXPECT_EQ(caption, "Ashgrove");
+    EXPECT_EQ(text, expected);
+
+    Browser browser;
+    QDesktopServices::setUrlHandler("https", &browser, "Open");
+    Form1().QuillonHomePage1->trigger();
+    QDesktopServices::unsetUrlHandler("https");
+    EXPECT_EQ(browser.opened, QList<QUrl>{QUrl(kMakerHomePage)});
+}
+
+class ProgramSave : public Program {
+  protected:
+    // Saves through the map view's menu, answering the real dialog.
+    void SaveAs(const QString& fileName) {
+        Answer([fileName](QWidget* dialog) {
+            auto* files = qobject_cast<QFileDialog*>(dialog);
+            ASSERT_NE(files, nullptr);
+            EXPECT_EQ(files->nameFilters(),
+                      (QStringList{"ビットマップ (*.bmp)", "すべてのファイル (*.*)"}));
+            EXPECT_EQ(files->defaultSuffix(), "bmp");
+            ChooseFile(files, fileName);
+        });
+        ClickMenu(Form2().N1);
+    }
+    static QByteArray Read(const QString& fileName) {
+        QFile file(fileName);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QTemporaryDir folder;
+};
+
+TEST_F(ProgramSave, SavesTheFileTheBatchToolMakes) {
+    SetSize(240, 180);
+    Click(Form1().Button1);
+    RunToEnd();
+    SaveAs(folder.filePath("map"));
+
+    QProcess batch;
+    batch.start(MORVIK_BATCH_PATH, {"generate", "-o", folder.filePath("batch.bmp"), "--width",
+                                    "240", "--height", "180", "--tick", QString::number(kTick)});
+    ASSERT_TRUE(batch.waitForFinished(60000));
+    ASSERT_EQ(batch.exitCode(), 0);
+    const QByteArray saved = Read(folder.filePath("map.bmp"));
+    ASSERT_FALSE(saved.isEmpty()) << "the default suffix is added";
+    EXPECT_EQ(saved, Read(folder.filePath("batch.bmp")));
+
+    // A cancelled dialog changes nothing.
+    Answer([](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); });
+    ClickMenu(Form2().N1);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 2);
+}
+
+TEST_F(ProgramSave, AFailedSaveIsShownAndTheProgramGoesOn) {
+    QFile existing(folder.filePath("kept.bmp"));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.write("kept");
+    existing.close();
+    ASSERT_TRUE(QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner));
+    const bool enforced = !QFile(folder.filePath("probe")).open(QIODevice::WriteOnly);
+
+    const QString missing = folder.filePath("no such folder/map.bmp");
+    QString caption;
+    QString message;
+    Answer([&](QWidget* dialog) {
+        ChooseFile(dialog, missing);
+        Answer([&](QWidget* box) {
+            caption = box->windowTitle();
+            message = static_cast<QMessageBox*>(box)->text();
+            static_cast<QMessageBox*>(box)->accept();
+        });
+    });
+    ClickMenu(Form2().N1);
+    EXPECT_EQ(caption, "Morvik");
+    EXPECT_EQ(message, "ﾌｧｲﾙ " + missing + " を作成できません");
+    EXPECT_TRUE(form1.isVisible());
+    EXPECT_TRUE(form2->isVisible());
+
+    if (enforced) {  // root writes anywhere
+        Answer([&](QWidget* dialog) {
+            ChooseFile(dialog, folder.filePath("kept.bmp"));
+            Answer([](QWidget* box) { static_cast<QMessageBox*>(box)->accept(); });
+        });
+        ClickMenu(Form2().N1);
+        EXPECT_EQ(Read(folder.filePath("kept.bmp")), "kept");
+    }
+    QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    Click(Form1().Button1);
+    EXPECT_TRUE(form1.Running()) << "the program goes on";
+}
+
+}  // namespace
+}  // namespace morvik
+
+#include "ProgramTest.moc"
