@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -35,12 +36,12 @@ class Browser : public QObject {
     QList<QUrl> opened;
 };
 
-// Chooses a file in the save dialog as a user would.
+// Types a file name into the save dialog and presses Enter, as a user would.
 void ChooseFile(QWidget* dialog, const QString& fileName) {
-    auto* files = qobject_cast<QFileDialog*>(dialog);
-    ASSERT_NE(files, nullptr);
-    files->selectFile(fileName);
-    static_cast<QDialog*>(files)->accept();
+    auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_NE(name, nullptr);
+    name->setText(fileName);
+    QTest::keyClick(name, Qt::Key_Return);
 }
 
 // The two windows as the program makes them, on a generator of their own
@@ -357,6 +358,7 @@ TEST_F(ProgramSave, AFailedSaveIsShownAndTheProgramGoesOn) {
     Answer([&](QWidget* dialog) {
         ChooseFile(dialog, missing);
         Answer([&](QWidget* box) {
+            ASSERT_NE(qobject_cast<QMessageBox*>(box), nullptr);
             caption = box->windowTitle();
             message = static_cast<QMessageBox*>(box)->text();
             static_cast<QMessageBox*>(box)->accept();
@@ -364,7 +366,7 @@ TEST_F(ProgramSave, AFailedSaveIsShownAndTheProgramGoesOn) {
     });
     ClickMenu(Form2().N1);
     EXPECT_EQ(caption, "Morvik");
-    EXPECT_EQ(message, "ﾌｧｲﾙ " + missing + " を作成できません");
+    EXPECT_EQ(message, "ﾌｧｲﾙ " + missing + " を作成できません") << message.toStdString();
     EXPECT_TRUE(form1.isVisible());
     EXPECT_TRUE(form2->isVisible());
 
