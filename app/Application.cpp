@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include "app/Fonts.h"
 
@@ -17,6 +20,12 @@ void SetUpApplication() {
     QGuiApplication::setDesktopFileName(QStringLiteral("morvik"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/morvik.svg")));
     InstallFontSubstitutes();
+    // Qt's own texts (the save dialog's) in the user's language, where installed.
+    auto* qtTexts = new QTranslator(qApp);
+    if (qtTexts->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(qtTexts);
+    }
 }
 
 }  // namespace morvik

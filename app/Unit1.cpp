@@ -119,8 +119,12 @@ QString TForm1::AboutText() {
     return lines.join(QStringLiteral("\n\r"));
 }
 
+// Qt would break the line at both characters of each pair; the box shows a
+// pair as one break, as the platform's message box does.
 void TForm1::About1Click() {
-    QMessageBox about(QMessageBox::NoIcon, QStringLiteral("Ashgrove"), AboutText(), QMessageBox::Ok,
+    QString shown = AboutText();
+    shown.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
+    QMessageBox about(QMessageBox::NoIcon, QStringLiteral("Ashgrove"), shown, QMessageBox::Ok,
                       this);
     about.exec();
 }
