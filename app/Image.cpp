@@ -12,6 +12,7 @@ void TImage::SetBitmapSize(QSize size) {
     resized.fill(Qt::black);
     QPainter(&resized).drawImage(0, 0, bitmap_);
     bitmap_ = std::move(resized);
+    resize(size);
     update();
 }
 

@@ -42,11 +42,11 @@ TForm1::TForm1(Terrain& terrain, QWidget* parent) : QMainWindow(parent), terrain
 }
 
 void TForm1::FormCreate() {
-    mapBitmap_ = QImage(160, 120, QImage::Format_RGBX8888);
+    mapBitmap_ = QImage(kFirstMapSize, QImage::Format_RGBX8888);
     mapBitmap_.fill(Qt::black);
     ui_.Panel1->setText(QString::number(ui_.UpDown1->Position()));
     // The client area is fixed; the controls placed beyond it stay out of sight.
-    ui_.ClientArea->setFixedSize(128, 184);
+    ui_.ClientArea->setFixedSize(kClientSize);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     ui_.WV->SetMax(std::min(ui_.WV->Max(), GetSystemMetrics(SM_CXSCREEN)));
     ui_.HV->SetMax(std::min(ui_.HV->Max(), GetSystemMetrics(SM_CYSCREEN)));

@@ -23,6 +23,8 @@ class TForm1 : public QMainWindow {
     Q_OBJECT
 
   public:
+    static constexpr QSize kClientSize{128, 184};
+    static constexpr QSize kFirstMapSize{160, 120};
     static constexpr int kTickMs = 1;
     static constexpr int kFullProgress = 255;
 

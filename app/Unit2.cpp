@@ -2,6 +2,7 @@
 
 #include "app/Fonts.h"
 #include "app/Unit1.h"
+#include "components/ReducedImage/ColourReduction.h"
 #include "platform/ApplicationErrors.h"
 
 namespace morvik {
@@ -31,8 +32,8 @@ TForm2::TForm2(TForm1& form1, QWidget* parent)
 
 void TForm2::FormCreate() {
     const QRect control = form1_.frameGeometry();
-    move(control.left() + 134, control.top());
-    SetClientSize(QSize(160, 120));
+    move(control.left() + kBesideControlWindow, control.top());
+    SetClientSize(TForm1::kFirstMapSize);
     ui_.Image1->setGeometry(ui_.ClientArea->rect());
     ui_.Image1->SetBitmapSize(ui_.Image1->size());
     ui_.Image1->DrawBitmap(form1_.MapBitmap());
@@ -49,10 +50,9 @@ void TForm2::resizeEvent(QResizeEvent* event) {
     Guard([this] { FormResize(); });
 }
 
-// Image1 fills the client area; the image holder stays just outside it.
+// The image holder stays just outside the client area.
 void TForm2::FormResize() {
     const QSize client = ClientSize();
-    ui_.Image1->setGeometry(ui_.ClientArea->rect());
     form1_.Controls().WV->SetNValue(client.width());
     form1_.Controls().HV->SetNValue(client.height());
     ui_.RI->move(client.width(), client.height());
@@ -71,7 +71,7 @@ void TForm2::SetViewItemsEnabled(bool enabled) {
 void TForm2::N1Click() {
     if (sd_.exec() != QDialog::Accepted || sd_.selectedFiles().isEmpty()) return;
     ui_.RI->SetBitmap(ui_.Image1->Bitmap());
-    ui_.RI->ReduceColors(256);
+    ui_.RI->ReduceColors(kMostRequested);
     ui_.RI->SaveToFile(sd_.selectedFiles().constFirst());
 }
 

@@ -18,12 +18,13 @@ class TForm2 : public QMainWindow {
   public:
     static inline const QString kCoastlineCaption = QStringLiteral("海岸線のみ");
     static inline const QString kNormalCaption = QStringLiteral("通常表示");
+    // How far right of the control window's left edge the map view starts.
+    static constexpr int kBesideControlWindow = 134;
 
     explicit TForm2(TForm1& form1, QWidget* parent = nullptr);
 
     const Ui::TForm2& Controls() const { return ui_; }
     TImage* Image1() const { return ui_.Image1; }
-    QFileDialog& SaveDialog() { return sd_; }
     QSize ClientSize() const { return ui_.ClientArea->size(); }
     void SetClientSize(QSize size);
 

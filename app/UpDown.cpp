@@ -5,8 +5,8 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "components/UDNmEdit/MouseHold.h"
-#include "components/UDNmEdit/ScrollArrow.h"
+#include "platform/MouseHold.h"
+#include "platform/ScrollArrow.h"
 
 namespace morvik {
 

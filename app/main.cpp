@@ -28,7 +28,9 @@ int main(int argc, char** argv) {
     QElapsedTimer placing;
     placing.start();
     while (!form1.windowHandle()->isExposed() && placing.elapsed() < 1000) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        // No input yet: the control window cannot act without its map view.
+        QCoreApplication::processEvents(
+            QEventLoop::WaitForMoreEvents | QEventLoop::ExcludeUserInputEvents, 20);
     }
     TForm2 form2(form1);
     form1.SetMapView(&form2);

@@ -25,9 +25,7 @@ ErrorHandler SetApplicationErrorHandler(ErrorHandler handler) {
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
-    bool handled = false;
-    Guard([&] { handled = QApplication::notify(receiver, event); });
-    return handled;
+    return DeliverGuarded(event, [&] { return QApplication::notify(receiver, event); });
 }
 
 }  // namespace morvik

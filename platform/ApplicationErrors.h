@@ -19,16 +19,29 @@ ErrorHandler SetApplicationErrorHandler(ErrorHandler handler);
 
 // Runs the body of an entry point that Qt calls (a slot, a timer tick, an
 // event handler): Qt must never unwind through its own dispatch, so an error
-// goes to the application's handler here.
+// goes to the application's handler here. Returns whether the body finished.
 template <typename Body>
-void Guard(Body&& body) noexcept {
+bool Guard(Body&& body) noexcept {
     try {
         body();
+        return true;
     } catch (const std::exception& error) {
         HandleApplicationError(error);
     } catch (...) {
         HandleApplicationError(std::runtime_error("unknown error"));
     }
+    return false;
+}
+
+// Delivers an event through `deliver` (the base class's event()) under the
+// guard. An event whose handling failed counts as handled: it goes no
+// further, to a parent or a dialog's default button.
+template <typename Deliver>
+bool DeliverGuarded(QEvent* event, Deliver&& deliver) noexcept {
+    bool handled = false;
+    if (Guard([&] { handled = deliver(); })) return handled;
+    event->accept();
+    return true;
 }
 
 // Connects a signal to a handler of ours that takes no arguments, through

@@ -99,7 +99,7 @@ Reduction ColourReducer::Result(int32_t sourceColors) const {
 }
 
 Reduction ReduceImage(std::span<const uint8_t> source, int32_t requested) {
-    const int32_t wanted = std::clamp(requested, 8, kMostCounted);
+    const int32_t wanted = std::clamp(requested, kFewestRequested, kMostRequested);
     try {
         ColourReducer reducer(source, wanted > 16 ? 8 : 4);
         const int32_t sourceColors = reducer.CountingPass(kMostLevels, false);

@@ -25,6 +25,10 @@ struct Reduction {
     int32_t Levels = 0;
 };
 
+// The range of colour counts a reduction can be asked for.
+constexpr int32_t kFewestRequested = 8;
+constexpr int32_t kMostRequested = 256;
+
 // The source reduced to at most `requested` colours (clamped to 8..256):
 // undithered at 32 levels if that fits, else dithered at 32, else dithered
 // at the most levels a bisection finds to fit. 8-bit output above 16

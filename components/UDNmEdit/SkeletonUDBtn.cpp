@@ -6,9 +6,9 @@
 #include <QPainter>
 #include <QTimer>
 
-#include "components/UDNmEdit/MouseHold.h"
-#include "components/UDNmEdit/ScrollArrow.h"
 #include "platform/ApplicationErrors.h"
+#include "platform/MouseHold.h"
+#include "platform/ScrollArrow.h"
 
 namespace morvik {
 
@@ -53,6 +53,7 @@ void TSkeletonUDBtn::Press(TBtnType btn) {
     activeInfo_ = &info;
 
     emit OnUDClick(this, btn);
+    if (activeInfo_ != &info) return;  // the handler ended the press
 
     if (repeatTimer_ == nullptr) {
         repeatTimer_ = new QTimer(this);
@@ -85,20 +86,18 @@ void TSkeletonUDBtn::Release(TBtnType btn) {
     emit OnUDRelease(this);
 }
 
-// The mouse press ends with the grab; a key press goes on.
+// The mouse press ends with the capture; a key press goes on.
 void TSkeletonUDBtn::LoseCapture() {
-    if (!HoldsMouseCapture()) return;
-    releaseMouse();
+    if (!mouseCaptured_) return;
+    mouseCaptured_ = false;
     if (activeInfo_ != nullptr && !keyHeld_) Release(activeInfo_->BtnType);
 }
 
 bool TSkeletonUDBtn::event(QEvent* event) {
-    bool handled = false;
-    Guard([&] {
+    return DeliverGuarded(event, [&] {
         if (LosesMouseHold(*event, *this)) LoseCapture();
-        handled = QWidget::event(event);
+        return QWidget::event(event);
     });
-    return handled;
 }
 
 void TSkeletonUDBtn::paintEvent(QPaintEvent*) {
@@ -119,7 +118,7 @@ void TSkeletonUDBtn::DrawHalf(QPainter& painter, const TBtnInfo& info) const {
 // them and let them reach the parent). Qt delivers none to a disabled button.
 void TSkeletonUDBtn::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
-    grabMouse();
+    mouseCaptured_ = true;
     const QPoint point = event->position().toPoint();
     if (BtnRect(btUp).contains(point)) {
         Press(btUp);
@@ -135,9 +134,9 @@ void TSkeletonUDBtn::mouseMoveEvent(QMouseEvent* event) {
     }
 }
 
-// The grab goes first, so that a failing release handler cannot keep it.
+// The capture goes first, so that a failing release handler cannot keep it.
 void TSkeletonUDBtn::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) releaseMouse();
+    if (event->button() == Qt::LeftButton) mouseCaptured_ = false;
     if (activeInfo_ != nullptr) Release(activeInfo_->BtnType);
 }
 
@@ -152,6 +151,15 @@ void TSkeletonUDBtn::KeyUp(const QKeyEvent& event) {
     if (event.isAutoRepeat() || (event.key() != Qt::Key_Up && event.key() != Qt::Key_Down)) return;
     Release(event.key() == Qt::Key_Up ? btUp : btDown);
     keyHeld_ = false;
+}
+
+void TSkeletonUDBtn::EndKeyPress() {
+    if (!keyHeld_) return;
+    keyHeld_ = false;
+    if (activeInfo_ == nullptr || mouseCaptured_) return;
+    SetHalfState(activeInfo_->BtnType, 0);
+    activeInfo_ = nullptr;
+    if (repeatTimer_ != nullptr) repeatTimer_->stop();
 }
 
 void TSkeletonUDBtn::keyPressEvent(QKeyEvent* event) {

@@ -12,9 +12,10 @@ namespace morvik {
 // it reports presses of its halves, repeating while the mouse holds one.
 //
 // Mouse input on the button is the button's alone: nothing passes on to the
-// parent, and a press moves no focus. A left press grabs the mouse; losing
-// the grab for any reason (the button or a parent disabled or hidden, a
-// modal dialog or popup, the window deactivated) ends the press.
+// parent, and a press moves no focus. A left press holds the mouse capture
+// until its release, or until the button loses the mouse for any reason
+// (the button or a parent disabled or hidden, a modal dialog or popup, the
+// window deactivated: Qt then sends it no release), which ends the press.
 class TSkeletonUDBtn : public QWidget {
     Q_OBJECT
     Q_PROPERTY(bool Enabled READ Enabled WRITE SetEnabled)
@@ -47,7 +48,7 @@ class TSkeletonUDBtn : public QWidget {
     // the middle row to neither half.
     QRect BtnRect(TBtnType btn) const;
     bool KeyHeld() const { return keyHeld_; }
-    bool HoldsMouseCapture() const { return mouseGrabber() == this; }
+    bool HoldsMouseCapture() const { return mouseCaptured_; }
 
     void Press(TBtnType btn);
     void Release(TBtnType btn);
@@ -56,6 +57,9 @@ class TSkeletonUDBtn : public QWidget {
     // enabled halves even while the button itself is disabled.
     void KeyDown(const QKeyEvent& event);
     void KeyUp(const QKeyEvent& event);
+    // For an owner that will not see the key's release (it lost the focus):
+    // the held half is let go, without OnUDRelease.
+    void EndKeyPress();
 
   signals:
     void OnUDClick(TSkeletonUDBtn* sender, TBtnType btn);
@@ -74,7 +78,6 @@ class TSkeletonUDBtn : public QWidget {
     TBtnInfo& Info(TBtnType btn) { return btn == btUp ? upInfo_ : downInfo_; }
     const TBtnInfo& Info(TBtnType btn) const { return btn == btUp ? upInfo_ : downInfo_; }
     void RepeatTick();
-    bool MayHoldCapture() const;
     void LoseCapture();
     void DrawHalf(QPainter& painter, const TBtnInfo& info) const;
 
@@ -83,6 +86,7 @@ class TSkeletonUDBtn : public QWidget {
     TBtnInfo* activeInfo_ = nullptr;
     QTimer* repeatTimer_ = nullptr;
     bool keyHeld_ = false;
+    bool mouseCaptured_ = false;
 };
 
 }  // namespace morvik

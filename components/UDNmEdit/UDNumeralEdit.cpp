@@ -179,9 +179,7 @@ void TUDNumeralEdit::UDBtnRelease() {
 // Errors of the handlers below (a sign key with no digits, a failing
 // OnDecision) reach the application's handler, not Qt's dispatch.
 bool TUDNumeralEdit::event(QEvent* event) {
-    bool handled = false;
-    Guard([&] { handled = QLineEdit::event(event); });
-    return handled;
+    return DeliverGuarded(event, [&] { return QLineEdit::event(event); });
 }
 
 void TUDNumeralEdit::keyPressEvent(QKeyEvent* event) {
@@ -196,38 +194,38 @@ void TUDNumeralEdit::keyPressEvent(QKeyEvent* event) {
         return;
     }
     const QString typed = event->text();
-    const QString passed = FilterTyped(typed, event->modifiers());
-    if (passed == typed) {
-        QLineEdit::keyPressEvent(event);
+    if (typed.size() > 1) {
+        TypeCharacters(typed, event->modifiers());
+        event->accept();
         return;
     }
-    TypeText(passed);
-    event->accept();
+    if (typed.size() == 1 && TakeCharacter(typed[0], event->modifiers())) {
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);  // an editing key, or a character that passed
 }
 
 // Text committed by an input method is typed text too.
 void TUDNumeralEdit::inputMethodEvent(QInputMethodEvent* event) {
     const QString committed = event->commitString();
-    const QString passed = FilterTyped(committed, {});
-    if (passed == committed) {
+    if (committed.isEmpty()) {
         QLineEdit::inputMethodEvent(event);
         return;
     }
-    // The composition goes on; the commit went through the rules.
+    // The composition goes on; the commit goes through the rules.
     QInputMethodEvent composing(event->preeditString(), event->attributes());
     QLineEdit::inputMethodEvent(&composing);
-    TypeText(passed);
+    TypeCharacters(committed, {});
     event->accept();
 }
 
-// Every typed character, however it was composed, one at a time through the
-// sign keys and the key filter. Returns the characters that go on to the edit.
-QString TUDNumeralEdit::FilterTyped(const QString& typed, Qt::KeyboardModifiers modifiers) {
-    QString passed;
+// Every typed character, however it was composed, goes one at a time through
+// the sign keys and the key filter; each that passes goes in before the next.
+void TUDNumeralEdit::TypeCharacters(const QString& typed, Qt::KeyboardModifiers modifiers) {
     for (const QChar character : typed) {
-        if (!TakeCharacter(character, modifiers)) passed += character;
+        if (!TakeCharacter(character, modifiers)) TypeText(QString(character));
     }
-    return passed;
 }
 
 // Handles one typed character before the edit sees it. Returns whether the
@@ -249,9 +247,9 @@ bool TUDNumeralEdit::TakeCharacter(QChar character, Qt::KeyboardModifiers modifi
     return result.action != KeyAction::Pass;
 }
 
-// Typed characters that passed the rules, as the edit would take them.
+// A typed character that passed the rules, as the edit would take it.
 void TUDNumeralEdit::TypeText(const QString& text) {
-    if (text.isEmpty() || isReadOnly()) return;
+    if (isReadOnly()) return;
     insert(text);
     setModified(true);
 }
@@ -294,7 +292,8 @@ void TUDNumeralEdit::mousePressEvent(QMouseEvent* event) {
 // places the caret itself or the focus only comes back from elsewhere.
 void TUDNumeralEdit::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
-    if (std::exchange(focusSuspended_, false) || focusByLeftPress_) return;
+    const bool comesBack = std::exchange(focusSuspended_, false) && SuspendsFocus(event->reason());
+    if (comesBack || focusByLeftPress_) return;
     if (autoSelect_) {
         selectAll();
     } else {
@@ -304,6 +303,7 @@ void TUDNumeralEdit::focusInEvent(QFocusEvent* event) {
 
 void TUDNumeralEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
+    button_->EndKeyPress();  // the key's release goes elsewhere now
     if (SuspendsFocus(event->reason())) {
         focusSuspended_ = true;
         return;

@@ -17,7 +17,8 @@ namespace morvik {
 // Switching windows is not leaving the control: typed text stays undecided
 // until the focus moves to another control. The edit takes click focus
 // itself, so that a press on its button moves no focus before the press
-// ends (UDBtnRelease).
+// ends (UDBtnRelease): its focus policy is TabFocus, and a description that
+// sets StrongFocus would move the focus at the press again.
 class TUDNumeralEdit : public QLineEdit {
     Q_OBJECT
     // In the order a window description applies them: Max before Min, and
@@ -80,7 +81,8 @@ class TUDNumeralEdit : public QLineEdit {
     void SetEditRect();
 
   public slots:
-    // As the edit's own, but nothing changes while ReadOnly.
+    // As the edit's own, but nothing changes while ReadOnly. (They hide
+    // QLineEdit's slots: calls through a QLineEdit pointer reach those.)
     void cut();
     void paste();
     void del();
@@ -105,7 +107,7 @@ class TUDNumeralEdit : public QLineEdit {
     void changeEvent(QEvent* event) override;
 
   private:
-    QString FilterTyped(const QString& typed, Qt::KeyboardModifiers modifiers);
+    void TypeCharacters(const QString& typed, Qt::KeyboardModifiers modifiers);
     bool TakeCharacter(QChar character, Qt::KeyboardModifiers modifiers);
     void TypeText(const QString& text);
     void InsertText(const QString& text);

@@ -249,11 +249,21 @@ TEST_F(NumeralEdit, SignKeysTurnTheShownNumber) {
     std::vector<std::string> errors;
     const ErrorHandler previous = SetApplicationErrorHandler(
         [&](const std::exception& error) { errors.emplace_back(error.what()); });
+    // The key is used up there: it does not travel on to the window.
+    struct KeyCounter : QObject {
+        int keys = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            keys += event->type() == QEvent::KeyPress;
+            return false;
+        }
+    } windowKeys;
+    window.installEventFilter(&windowKeys);
     edit->setText("");
     Type("-");
     SetApplicationErrorHandler(previous);
     EXPECT_EQ(errors, std::vector<std::string>{"'-' は整数ではありません"});
     EXPECT_EQ(edit->text(), "");
+    EXPECT_EQ(windowKeys.keys, 0);
 }
 
 TEST_F(NumeralEdit, DisplayOptionsShowAndReadTheValue) {
@@ -435,6 +445,11 @@ TEST_F(NumeralEdit, ComposedTextGoesThroughTheRulesOneCharacterAtATime) {
     edit->SetSignPress(true);
     commit("", "-");
     EXPECT_EQ(edit->text(), "－１２８０５");
+
+    edit->SetEditOptions({});
+    edit->selectAll();
+    commit("", "5-");  // the 5 goes in before the sign turns it
+    EXPECT_EQ(edit->text(), "-5");
 }
 
 TEST_F(NumeralEdit, OnlyALeftPressOnTheTextKeepsTheSelectionAsItIs) {

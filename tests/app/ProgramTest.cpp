@@ -265,15 +265,19 @@ TEST_F(Program, SizesFlowBothWays) {
     EXPECT_EQ(Form2().RI->pos(), QPoint(321, 234));
 
     // By hand, during the run: only the next run's inputs change.
-    form2->SetClientSize(QSize(400, 300));
+    const int menuHeight = form2->height() - 234;
+    form2->resize(400, 300 + menuHeight);
+    EXPECT_EQ(form2->ClientSize(), QSize(400, 300));
     EXPECT_EQ(Form1().WV->NValue(), 400);
     EXPECT_EQ(Form1().HV->NValue(), 300);
-    form2->SetClientSize(QSize(50, 40));
+    form2->resize(50, 40 + menuHeight);
+    EXPECT_EQ(form2->ClientSize(), QSize(50, 40)) << "the window sizes freely";
     EXPECT_EQ(Form1().WV->NValue(), 160) << "the inputs clamp";
     EXPECT_EQ(Form1().HV->NValue(), 120);
-    EXPECT_EQ(form2->ClientSize(), QSize(50, 40)) << "the window sizes freely";
+    EXPECT_EQ(Form2().RI->pos(), QPoint(50, 40));
     RunToEnd();
     EXPECT_EQ(Form2().Image1->Bitmap().size(), QSize(321, 234));
+    EXPECT_EQ(Form2().Image1->size(), QSize(321, 234)) << "the image takes its bitmap's size";
 }
 
 TEST_F(Program, AboutBoxAndHomePage) {
@@ -304,8 +308,8 @@ TEST_F(Program, AboutBoxAndHomePage) {
 
 class ProgramSave : public Program {
   protected:
-    // Saves through the map view's menu, answering the real dialog.
-    void SaveAs(const QString& fileName) {
+    // Saves through the map view's menu (or `start`), answering the real dialog.
+    void SaveAs(const QString& fileName, const std::function<void()>& start = {}) {
         Answer([fileName](QWidget* dialog) {
             auto* files = qobject_cast<QFileDialog*>(dialog);
             ASSERT_NE(files, nullptr);
@@ -314,7 +318,11 @@ class ProgramSave : public Program {
             EXPECT_EQ(files->defaultSuffix(), "bmp");
             ChooseFile(files, fileName);
         });
-        ClickMenu(Form2().N1);
+        if (start) {
+            start();
+        } else {
+            ClickMenu(Form2().N1);
+        }
     }
     static QByteArray Read(const QString& fileName) {
         QFile file(fileName);
@@ -343,6 +351,21 @@ TEST_F(ProgramSave, SavesTheFileTheBatchToolMakes) {
     Answer([](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); });
     ClickMenu(Form2().N1);
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 2);
+
+    // A click on the map saves too, but only once a run has completed.
+    SaveAs(folder.filePath("clicked.bmp"), [&] { Click(Form2().Image1); });
+    EXPECT_EQ(Read(folder.filePath("clicked.bmp")), saved);
+    Click(Form1().Button1);  // a run: the image is off
+    bool asked = false;
+    Answer([&](QWidget* dialog) {
+        asked = true;
+        static_cast<QDialog*>(dialog)->reject();
+    });
+    Click(Form2().Image1);
+    EXPECT_FALSE(asked);
+    ClickMenu(Form2().N1);  // the menu saves at any time
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 3);
 }
 
 TEST_F(ProgramSave, AFailedSaveIsShownAndTheProgramGoesOn) {

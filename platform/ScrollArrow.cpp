@@ -1,4 +1,4 @@
-#include "components/UDNmEdit/ScrollArrow.h"
+#include "platform/ScrollArrow.h"
 
 #include <QPainter>
 #include <QStyleOption>
