@@ -230,6 +230,10 @@ TEST_F(Program, ViewsSwitchThroughTheirMenuStates) {
 
     ClickMenu(Form2().N4);
     Click(Form1().Button1);  // a new run from the coastline view
+    EXPECT_FALSE(Form2().Image1->isEnabled());
+    EXPECT_EQ(Form2().Image1->grab().toImage().convertToFormat(QImage::Format_RGBX8888),
+              Form2().Image1->Bitmap())
+        << "a disabled map is shown as it is, never greyed";
     EXPECT_EQ(Form2().N3->text(), "-");
     EXPECT_EQ(Form2().N4->text(), "海岸線のみ");
     EXPECT_FALSE(Form2().N4->isEnabled());
