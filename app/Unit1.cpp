@@ -20,7 +20,7 @@ const QString kAbort = QStringLiteral("中断");
 
 }  // namespace
 
-TForm1::TForm1(Terrain& terrain, QWidget* parent) : QMainWindow(parent), terrain_(terrain) {
+TForm1::TForm1(Terrain& terrain, QWidget* parent) : THookableForm(parent), terrain_(terrain) {
     ui_.setupUi(this);
     ApplyFontHeights(*this);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

@@ -1,10 +1,10 @@
 #pragma once
 
 #include <QImage>
-#include <QMainWindow>
 #include <QTimer>
 #include <cstdint>
 
+#include "platform/HookableForm.h"
 #include "terrain/Terrain.h"
 #include "ui_Unit1.h"
 
@@ -19,7 +19,7 @@ inline constexpr char kMakerMail[] = "quillon@example.com";
 // The control window: the map parameters, the create/abort button, the
 // progress of a run and the Help menu. A run is cut into timer ticks of one
 // circle iteration each, so the windows stay responsive.
-class TForm1 : public QMainWindow {
+class TForm1 : public THookableForm {
     Q_OBJECT
 
   public:

@@ -8,7 +8,7 @@
 namespace morvik {
 
 TForm2::TForm2(TForm1& form1, QWidget* parent)
-    : QMainWindow(parent),
+    : THookableForm(parent),
       form1_(form1),
       sd_(this, QString(), QString(),
           QStringLiteral("ビットマップ (*.bmp);;すべてのファイル (*.*)")) {
@@ -27,22 +27,48 @@ TForm2::TForm2(TForm1& form1, QWidget* parent)
     ConnectGuarded(ui_.N3, &QAction::triggered, this, &TForm2::N3Click);
     ConnectGuarded(ui_.N4, &QAction::triggered, this, &TForm2::N4Click);
     ConnectGuarded(ui_.Image1, &TImage::OnClick, this, &TForm2::N1Click);
+    LoadZMinMax1();
     FormCreate();
+}
+
+// The size limiter as the window description gives it, in stream order,
+// then told that loading is complete. It stays disabled: the map view sizes
+// freely, and only its size setters fit the client size.
+void TForm2::LoadZMinMax1() {
+    zMinMax1_ = new TZMinMax(this);
+    zMinMax1_->setObjectName(QStringLiteral("ZMinMax1"));
+    zMinMax1_->SetEnabled(false);
+    zMinMax1_->SetLockUp(false);
+    zMinMax1_->SetAutoResize(true);
+    TFrameCursor& cursor = *zMinMax1_->Cursor();
+    cursor.SetCursorMode(TFrameCursor::cmAutomatic);
+    cursor.SetfpTOP(TFrameCursor::cTOP);
+    cursor.SetfpTOPRIGHT(TFrameCursor::cTOPRIGHT);
+    cursor.SetfpRIGHT(TFrameCursor::cRIGHT);
+    cursor.SetfpBOTTOMRIGHT(TFrameCursor::cBOTTOMRIGHT);
+    cursor.SetfpBOTTOM(TFrameCursor::cBOTTOM);
+    cursor.SetfpBOTTOMLEFT(TFrameCursor::cBOTTOMLEFT);
+    cursor.SetfpLEFT(TFrameCursor::cLEFT);
+    cursor.SetfpTOPLEFT(TFrameCursor::cTOPLEFT);
+    zMinMax1_->SetMaxSizeMode(TZMinMax::msmValue);
+    zMinMax1_->SetMinSizeX(160);
+    zMinMax1_->SetMinSizeY(120);
+    zMinMax1_->SetMaxSizeX(1280);
+    zMinMax1_->SetMaxSizeY(1024);
+    zMinMax1_->SetValueIsClient(true);
+    zMinMax1_->Loaded();
 }
 
 void TForm2::FormCreate() {
     const QRect control = form1_.frameGeometry();
     move(control.left() + kBesideControlWindow, control.top());
+    zMinMax1_->SetMaxSizeX(1280);  // beyond the screen: the screen
+    zMinMax1_->SetMaxSizeY(1024);
     SetClientSize(TForm1::kFirstMapSize);
-    ui_.Image1->setGeometry(ui_.ClientArea->rect());
+    ui_.Image1->setGeometry(QRect(QPoint(0, 0), ClientSize()));
     ui_.Image1->SetBitmapSize(ui_.Image1->size());
     ui_.Image1->DrawBitmap(form1_.MapBitmap());
     show();
-}
-
-void TForm2::SetClientSize(QSize size) {
-    resize(size.width(), size.height() + menuWidget()->sizeHint().height());
-    ui_.ClientArea->resize(size);
 }
 
 void TForm2::resizeEvent(QResizeEvent* event) {

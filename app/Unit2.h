@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QFileDialog>
-#include <QMainWindow>
+
+#include "components/ZCMinMax/ZMinMax.h"
+#include "platform/HookableForm.h"
 
 #include "ui_Unit2.h"
 
@@ -12,7 +14,7 @@ class TForm1;
 // The map view: shows the map, switches between the colour and coastline
 // views and saves the picture. Its client size follows each run, and sizing
 // it by hand sets the width and height of the next one.
-class TForm2 : public QMainWindow {
+class TForm2 : public THookableForm {
     Q_OBJECT
 
   public:
@@ -25,8 +27,7 @@ class TForm2 : public QMainWindow {
 
     const Ui::TForm2& Controls() const { return ui_; }
     TImage* Image1() const { return ui_.Image1; }
-    QSize ClientSize() const { return ui_.ClientArea->size(); }
-    void SetClientSize(QSize size);
+    TZMinMax* ZMinMax1() const { return zMinMax1_; }
 
     // The view items N3 and N4: their captions, and one enabled state for both.
     void SetViewItems(const QString& n3Caption, const QString& n4Caption, bool enabled);
@@ -41,12 +42,14 @@ class TForm2 : public QMainWindow {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    void LoadZMinMax1();
     void FormCreate();
     void FormResize();
 
     Ui::TForm2 ui_;
     TForm1& form1_;
     QFileDialog sd_;
+    TZMinMax* zMinMax1_ = nullptr;
     bool viewItemsEnabled_ = false;
 };
 

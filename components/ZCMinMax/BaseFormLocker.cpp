@@ -1,0 +1,86 @@
+#include "components/ZCMinMax/BaseFormLocker.h"
+
+#include <algorithm>
+
+#include "platform/SystemMetrics.h"
+
+namespace morvik {
+
+const char* const TBaseFormLocker::kNotOnAForm =
+    "もしかして、フォーム以外のコンテナに置こうとしてませんかぁ？\r\n"
+    "それって僕が考えてる用途とちょっと違うんでダメなんですょ。";
+const char* const TBaseFormLocker::kSecondOnAForm =
+    "　あれれ。たぶん、間違って置いちゃったんですよね。\r\n"
+    "同じ系統のものは二つも置けない設計してるんですぅ～。";
+
+QRect KeepOnScreenBounds(QRect bounds, QSize screen) {
+    const int width = std::min(bounds.width(), screen.width());
+    const int height = std::min(bounds.height(), screen.height());
+    int left = bounds.left();
+    if (left + width > screen.width()) {
+        left = screen.width() - width;
+    } else if (left < 0) {
+        left = 0;
+    }
+    int top = bounds.top();
+    if (top + height > screen.height()) {
+        top = screen.height() - height;
+    } else if (top < 0) {
+        top = 0;
+    }
+    return QRect(left, top, width, height);
+}
+
+// Runs before the object joins its owner, so a second locker is refused
+// before anything is made.
+QObject* TBaseFormLocker::CheckedOwner(QObject* owner, const QMetaObject& actualClass) {
+    if (qobject_cast<THookableForm*>(owner) == nullptr) throw ECreatingError(kNotOnAForm);
+    if (FindComponentOfClass(owner, actualClass) != nullptr) throw ECreatingError(kSecondOnAForm);
+    return owner;
+}
+
+TBaseFormLocker::TBaseFormLocker(QObject* owner, const QMetaObject& actualClass)
+    : TCustomSubClass(CheckedOwner(owner, actualClass)) {}
+
+QObject* TBaseFormLocker::FindComponentOfClass(const QObject* form,
+                                               const QMetaObject& componentClass) {
+    for (QObject* component : form->children()) {
+        if (component->metaObject()->inherits(&componentClass)) return component;
+    }
+    return nullptr;
+}
+
+void TBaseFormLocker::Loaded() { SetForm(OwnerForm()); }
+
+void TBaseFormLocker::HookedWndProc(TMessage& message) {
+    TCustomSubClass::HookedWndProc(message);
+    if (!enabled_) return;
+    switch (message.Msg) {
+        case WM_MOVE:
+            CheckLockUp();
+            break;
+        case WM_SIZE:
+            if (message.WParam == SIZE_RESTORED) CheckLockUp();
+            break;
+        case WM_NCHITTEST:
+            if (sizeFreeze_ && message.Result >= HTLEFT && message.Result <= HTBOTTOMRIGHT) {
+                message.Result = HTNOWHERE;
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void TBaseFormLocker::CheckLockUp() {
+    if (lockUp_) KeepOnScreen();
+}
+
+// Setting the bounds sends WM_MOVE or WM_SIZE, which comes back here and
+// finds the form inside: that ends the chain.
+void TBaseFormLocker::KeepOnScreen() {
+    const QSize screen(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    OwnerForm()->SetBounds(KeepOnScreenBounds(OwnerForm()->BoundsRect(), screen));
+}
+
+}  // namespace morvik

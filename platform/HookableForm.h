@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QRect>
+#include <optional>
+
+#include "platform/WindowMessages.h"
+
+namespace morvik {
+
+// A top-level form whose native window has a handle and a window procedure
+// that components can subclass. Its Qt events become messages here, in one
+// place, and go through the current procedure; the form's own procedure, at
+// the bottom of the chain, hands the event to Qt:
+//   move -> WM_MOVE, resize -> WM_SIZE (type from the window state),
+//   show and hide -> WM_SHOWWINDOW, the native window destroyed (re-created
+//   or freed) -> WM_DESTROY.
+// Before it shows and before the program sizes it, the form asks
+// WM_GETMINMAXINFO and makes the track sizes its Qt minimum and maximum.
+//
+// The window manager owns the frame (X11 and Wayland decorations), so no
+// WM_NCHITTEST comes from Qt and a hit-test code cannot steer the sizing
+// border; the form answers one only when it is sent.
+class THookableForm : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    explicit THookableForm(QWidget* parent = nullptr) : QMainWindow(parent) {}
+    ~THookableForm() override;
+
+    // The handle of the native window, created now if there is none.
+    HWND Handle();
+    bool HandleAllocated() const { return handle_ != 0; }
+    // Through the window's current procedure; 0 without a window.
+    LRESULT Perform(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+
+    // Left, Top, Width and Height: the outer bounds, frame included.
+    QRect BoundsRect() const { return frameGeometry(); }
+    // Moves and sizes the outer bounds; nothing (no message) when unchanged.
+    void SetBounds(const QRect& bounds);
+    // The client area lies below the menu bar.
+    QSize ClientSize() const;
+    void SetClientSize(QSize size);
+
+    // Asks the chain for the track sizes and applies them.
+    void UpdateTrackSizes();
+
+  protected:
+    bool event(QEvent* event) override;
+
+  private:
+    class OwnProc : public TWindowProc {
+      public:
+        explicit OwnProc(THookableForm& form) : form_(form) {}
+        LRESULT Call(HWND, UINT message, WPARAM wParam, LPARAM lParam) override {
+            return form_.WndProc(message, wParam, lParam);
+        }
+
+      private:
+        THookableForm& form_;
+    };
+
+    struct Message {
+        UINT code;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    struct Limits {
+        QSize minimum;
+        QSize maximum;
+        friend bool operator==(const Limits&, const Limits&) = default;
+    };
+
+    bool Dispatch(QEvent* event);
+    std::optional<Message> MessageOf(const QEvent& event) const;
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
+    void AttachHandle();
+    void DetachHandle();
+    int MenuHeight() const;
+    QSize FrameExtra() const;
+    Limits OwnLimits() const;
+
+    OwnProc ownProc_{*this};
+    HWND handle_ = 0;
+    QEvent* pendingEvent_ = nullptr;  // the Qt event behind the message in the chain
+    UINT pendingMessage_ = 0;
+    bool pendingHandled_ = false;
+    std::optional<Limits> ownLimits_;  // while the chain's limits replace them
+};
+
+}  // namespace morvik

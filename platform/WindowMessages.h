@@ -1,0 +1,96 @@
+#pragma once
+
+#include <cstdint>
+
+namespace morvik {
+
+// A small model of the window system's messages, on Qt: every window of ours
+// has a handle and one current window procedure, which can be replaced
+// (subclassing) and called through. Registered message numbers are Qt event
+// types, kept per name; posted messages are events in Qt's queue. Everything
+// runs on the user-interface thread.
+
+using HWND = uintptr_t;  // 0 names no window
+using UINT = uint32_t;
+using WPARAM = uintptr_t;
+using LPARAM = intptr_t;
+using LRESULT = intptr_t;
+
+enum : UINT {
+    WM_DESTROY = 0x0002,
+    WM_MOVE = 0x0003,
+    WM_SIZE = 0x0005,
+    WM_SHOWWINDOW = 0x0018,
+    WM_GETMINMAXINFO = 0x0024,
+    WM_NCHITTEST = 0x0084,
+};
+
+// WM_SIZE's wParam.
+enum : WPARAM { SIZE_RESTORED = 0, SIZE_MINIMIZED = 1, SIZE_MAXIMIZED = 2 };
+
+// WM_NCHITTEST's results.
+enum : LRESULT {
+    HTNOWHERE = 0,
+    HTCLIENT = 1,
+    HTCAPTION = 2,
+    HTLEFT = 10,
+    HTRIGHT = 11,
+    HTTOP = 12,
+    HTTOPLEFT = 13,
+    HTTOPRIGHT = 14,
+    HTBOTTOM = 15,
+    HTBOTTOMLEFT = 16,
+    HTBOTTOMRIGHT = 17,
+};
+
+struct POINT {
+    int32_t x;
+    int32_t y;
+    friend bool operator==(POINT, POINT) = default;
+};
+
+// What WM_GETMINMAXINFO's lParam points to.
+struct MINMAXINFO {
+    POINT ptReserved;
+    POINT ptMaxSize;
+    POINT ptMaxPosition;
+    POINT ptMinTrackSize;
+    POINT ptMaxTrackSize;
+};
+
+// Two 16-bit halves in one parameter, as WM_MOVE and WM_SIZE carry them.
+constexpr LPARAM MakeLParam(int32_t low, int32_t high) {
+    return static_cast<LPARAM>((static_cast<uint32_t>(high) << 16) | (low & 0xFFFF));
+}
+
+// A window procedure: what a window does with a message.
+class TWindowProc {
+  public:
+    virtual ~TWindowProc() = default;
+    virtual LRESULT Call(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
+};
+using WNDPROC = TWindowProc*;
+
+constexpr int GWL_WNDPROC = -4;
+
+// Installs `procedure` as the window's current one and returns the previous
+// one; nullptr (and no change) for a handle that names no window.
+WNDPROC SetWindowLongA(HWND window, int index, WNDPROC procedure);
+LRESULT CallWindowProcA(WNDPROC procedure, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Through the window's current procedure, at once; 0 for no window.
+LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Queued: the window's current procedure gets it from the event loop, unless
+// the window is gone by then. False for a handle that names no window.
+bool PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+bool IsWindow(HWND window);
+// The same name gives the same number, in Qt's range of user event types.
+UINT RegisterWindowMessageA(const char* name);
+
+// A new window handle, whose procedure starts as `procedure`. It names a
+// window until DestroyWindowHandle; posted messages not yet delivered go
+// with it.
+HWND CreateWindowHandle(WNDPROC procedure);
+void DestroyWindowHandle(HWND window);
+
+}  // namespace morvik
