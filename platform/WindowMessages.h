@@ -16,32 +16,30 @@ using WPARAM = uintptr_t;
 using LPARAM = intptr_t;
 using LRESULT = intptr_t;
 
-enum : UINT {
-    WM_DESTROY = 0x0002,
-    WM_MOVE = 0x0003,
-    WM_SIZE = 0x0005,
-    WM_SHOWWINDOW = 0x0018,
-    WM_GETMINMAXINFO = 0x0024,
-    WM_NCHITTEST = 0x0084,
-};
+constexpr UINT WM_DESTROY = 0x0002;
+constexpr UINT WM_MOVE = 0x0003;
+constexpr UINT WM_SIZE = 0x0005;
+constexpr UINT WM_SHOWWINDOW = 0x0018;
+constexpr UINT WM_GETMINMAXINFO = 0x0024;
+constexpr UINT WM_NCHITTEST = 0x0084;
 
 // WM_SIZE's wParam.
-enum : WPARAM { SIZE_RESTORED = 0, SIZE_MINIMIZED = 1, SIZE_MAXIMIZED = 2 };
+constexpr WPARAM SIZE_RESTORED = 0;
+constexpr WPARAM SIZE_MINIMIZED = 1;
+constexpr WPARAM SIZE_MAXIMIZED = 2;
 
 // WM_NCHITTEST's results.
-enum : LRESULT {
-    HTNOWHERE = 0,
-    HTCLIENT = 1,
-    HTCAPTION = 2,
-    HTLEFT = 10,
-    HTRIGHT = 11,
-    HTTOP = 12,
-    HTTOPLEFT = 13,
-    HTTOPRIGHT = 14,
-    HTBOTTOM = 15,
-    HTBOTTOMLEFT = 16,
-    HTBOTTOMRIGHT = 17,
-};
+constexpr LRESULT HTNOWHERE = 0;
+constexpr LRESULT HTCLIENT = 1;
+constexpr LRESULT HTCAPTION = 2;
+constexpr LRESULT HTLEFT = 10;
+constexpr LRESULT HTRIGHT = 11;
+constexpr LRESULT HTTOP = 12;
+constexpr LRESULT HTTOPLEFT = 13;
+constexpr LRESULT HTTOPRIGHT = 14;
+constexpr LRESULT HTBOTTOM = 15;
+constexpr LRESULT HTBOTTOMLEFT = 16;
+constexpr LRESULT HTBOTTOMRIGHT = 17;
 
 struct POINT {
     int32_t x;

@@ -119,6 +119,14 @@ TEST_F(Program, StartsWithItsDescribedStateAndTheScreenAsLimit) {
     EXPECT_EQ(Form2().RI->pos(), QPoint(160, 120)) << "just outside the client area";
     EXPECT_FALSE(Form2().Image1->isEnabled());
     EXPECT_EQ(Form2().Image1->Bitmap().size(), QSize(160, 120));
+    const TZMinMax& limiter = *form2->ZMinMax1();
+    EXPECT_EQ(limiter.Form(), form2.get()) << "hooked, and passing everything on";
+    EXPECT_FALSE(limiter.Enabled());
+    EXPECT_FALSE(limiter.LockUp());
+    EXPECT_EQ(limiter.MaxSizeMode(), TZMinMax::msmValue);
+    EXPECT_EQ(limiter.MinSizeX(), 160);
+    EXPECT_EQ(limiter.MaxSizeX(), std::min(1280, screen.width()));
+    EXPECT_EQ(limiter.MaxSizeY(), std::min(1024, screen.height()));
     EXPECT_FALSE(form2->windowFlags() & Qt::WindowCloseButtonHint);
     EXPECT_FALSE(form2->windowFlags() & Qt::WindowSystemMenuHint);
     EXPECT_FALSE(form1.windowFlags() & Qt::WindowMaximizeButtonHint);
