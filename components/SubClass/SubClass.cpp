@@ -41,7 +41,7 @@ void TCustomSubClass::UnhookWindow() {
 }
 
 void TCustomSubClass::Notification(QObject* component) {
-    if (component == form_.data() || form_ == nullptr) form_ = nullptr;
+    if (component == form_) form_ = nullptr;
 }
 
 void TCustomSubClass::HookedWndProc(TMessage& message) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 
 #include "platform/HookableForm.h"
 #include "platform/WindowMessages.h"
@@ -66,7 +65,9 @@ class TCustomSubClass : public QObject {
 
     static inline UINT recreatedMessageId_ = 0;
 
-    QPointer<THookableForm> form_;
+    // Cleared by the free notification. While the form is being freed it is
+    // compared, never used.
+    THookableForm* form_ = nullptr;
     HWND formHandle_ = 0;
     WNDPROC oldWndProc_ = nullptr;
     TBoundProc wndProcInstance_{*this, &TCustomSubClass::HookedWndProc};
