@@ -4,6 +4,12 @@
 
 namespace morvik {
 
+// The parameters a run can take, besides the map's size (MapSize).
+constexpr int32_t kLeastRoughness = 1;
+constexpr int32_t kMostRoughness = 5;
+constexpr int32_t kLeastSeaShare = 1;  // tenths of the map
+constexpr int32_t kMostSeaShare = 9;
+
 // The counters of the current (or last) generation run.
 struct GenerationJob {
     int32_t TotalIterations = 0;

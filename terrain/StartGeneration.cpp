@@ -19,8 +19,8 @@ void RequireWithin(const char* what, int32_t value, int32_t lowest, int32_t high
 
 void Terrain::StartGeneration(MapSize size, int32_t roughness, int32_t seaShare, int32_t inputW,
                               int32_t inputH) {
-    RequireWithin("roughness", roughness, 1, 5);
-    RequireWithin("sea share", seaShare, 1, 9);
+    RequireWithin("roughness", roughness, kLeastRoughness, kMostRoughness);
+    RequireWithin("sea share", seaShare, kLeastSeaShare, kMostSeaShare);
     RequireWithin("input width", inputW, 1, MapSize::MaxWidth);
     RequireWithin("input height", inputH, 1, MapSize::MaxHeight);
 

@@ -1,8 +1,11 @@
 #include "tools/BatchOptions.h"
 
-#include <charconv>
-#include <string_view>
-#include <vector>
+#include <QCommandLineParser>
+#include <string>
+
+#include "components/ReducedImage/ColourReduction.h"
+#include "terrain/GenerationJob.h"
+#include "terrain/MapSize.h"
 
 namespace morvik {
 
@@ -10,100 +13,110 @@ const char* const kBatchUsage =
     "usage: morvik-batch generate -o FILE [--width N] [--height N] [--roughness N] [--sea N]\n"
     "                             [--tick N] [--view colour|coastline] [--colors N]\n"
     "       morvik-batch reduce INPUT OUTPUT [--colors N]\n"
-    "       morvik-batch --help\n"
+    "       morvik-batch --help | --version\n"
     "\n"
     "generate  makes one map and saves it as a bitmap of at most --colors colours.\n"
     "          --width 1..1280 (160), --height 1..1024 (120), --roughness 1..5 (1),\n"
     "          --sea 1..9 tenths of the map (5), --view colour or coastline (colour).\n"
-    "          --tick 0..4294967295 fixes the clock, so that a run can be repeated.\n"
+    "          --tick 0..4294967295 is the clock every random draw is bounded by;\n"
+    "          without it the clock is read once and printed, so that the same\n"
+    "          --tick makes the same file again.\n"
     "reduce    reduces a BMP file to at most --colors colours.\n"
-    "--colors  1..256 (256).\n";
+    "--colors  8..256 (256).\n"
+    "Options take their value as the next argument or after '=' (--width=300).\n";
 
 namespace {
 
-int64_t ParseInteger(std::string_view option, std::string_view text, int64_t lowest,
-                     int64_t highest) {
-    int64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value < lowest ||
-        value > highest) {
-        throw EUsageError(std::string(option) + " takes a whole number in " +
-                          std::to_string(lowest) + ".." + std::to_string(highest) + ", not '" +
-                          std::string(text) + "'");
+struct Options {
+    QCommandLineOption output{{"o", "output"}, "", "FILE"};
+    QCommandLineOption width{"width", "", "N"};
+    QCommandLineOption height{"height", "", "N"};
+    QCommandLineOption roughness{"roughness", "", "N"};
+    QCommandLineOption sea{"sea", "", "N"};
+    QCommandLineOption tick{"tick", "", "N"};
+    QCommandLineOption view{"view", "", "NAME"};
+    QCommandLineOption colors{"colors", "", "N"};
+    QCommandLineOption help{{"h", "help"}};
+    QCommandLineOption version{{"v", "version"}};
+};
+
+int64_t Number(const QCommandLineParser& parser, const QCommandLineOption& option, int64_t lowest,
+               int64_t highest, const std::string& why = {}) {
+    const QString text = parser.value(option);
+    bool isNumber = false;
+    const int64_t value = text.toLongLong(&isNumber);
+    if (!isNumber || value < lowest || value > highest) {
+        throw EUsageError("--" + option.names().constLast().toStdString() +
+                          " takes a whole number in " + std::to_string(lowest) + ".." +
+                          std::to_string(highest) + why + ", not '" + text.toStdString() + "'");
     }
     return value;
 }
 
-QString FileName(std::string_view word) {
-    return QString::fromLocal8Bit(word.data(), static_cast<qsizetype>(word.size()));
-}
-
-// Takes the options of a command, leaving its plain arguments.
-std::vector<std::string_view> TakeOptions(const std::vector<std::string_view>& words,
-                                          BatchOptions& options) {
-    std::vector<std::string_view> plain;
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        const std::string_view word = words[i];
-        if (!word.starts_with("-") || word == "-") {
-            plain.push_back(word);
-            continue;
-        }
-        if (i + 1 == words.size()) throw EUsageError(std::string(word) + " needs a value");
-        const std::string_view value = words[++i];
-        const bool generating = options.command == BatchOptions::Command::Generate;
-        if (word == "--colors") {
-            options.colors = static_cast<int32_t>(ParseInteger(word, value, 1, 256));
-        } else if (generating && word == "-o") {
-            options.output = FileName(value);
-        } else if (generating && word == "--width") {
-            options.width = static_cast<int32_t>(ParseInteger(word, value, 1, 1280));
-        } else if (generating && word == "--height") {
-            options.height = static_cast<int32_t>(ParseInteger(word, value, 1, 1024));
-        } else if (generating && word == "--roughness") {
-            options.roughness = static_cast<int32_t>(ParseInteger(word, value, 1, 5));
-        } else if (generating && word == "--sea") {
-            options.seaShare = static_cast<int32_t>(ParseInteger(word, value, 1, 9));
-        } else if (generating && word == "--tick") {
-            options.tick = static_cast<uint32_t>(ParseInteger(word, value, 0, 4294967295));
-        } else if (generating && word == "--view") {
-            if (value != "colour" && value != "coastline") {
-                throw EUsageError("--view is colour or coastline, not '" + std::string(value) +
-                                  "'");
-            }
-            options.view =
-                value == "colour" ? BatchOptions::View::Colour : BatchOptions::View::Coastline;
-        } else {
-            throw EUsageError("unknown option " + std::string(word));
-        }
+void ReadGenerateOptions(const QCommandLineParser& parser, const Options& o,
+                         BatchOptions& options) {
+    if (!parser.isSet(o.output)) throw EUsageError("generate needs -o FILE");
+    options.output = parser.value(o.output);
+    if (parser.isSet(o.width)) options.width = Number(parser, o.width, 1, MapSize::MaxWidth);
+    if (parser.isSet(o.height)) options.height = Number(parser, o.height, 1, MapSize::MaxHeight);
+    if (parser.isSet(o.roughness)) {
+        options.roughness = Number(parser, o.roughness, kLeastRoughness, kMostRoughness);
     }
-    return plain;
+    if (parser.isSet(o.sea)) {
+        options.seaShare = Number(parser, o.sea, kLeastSeaShare, kMostSeaShare);
+    }
+    if (parser.isSet(o.tick)) options.tick = Number(parser, o.tick, 0, UINT32_MAX);
+    if (parser.isSet(o.view)) {
+        const QString view = parser.value(o.view);
+        if (view != "colour" && view != "coastline") {
+            throw EUsageError("--view is colour or coastline, not '" + view.toStdString() + "'");
+        }
+        options.view =
+            view == "colour" ? BatchOptions::View::Colour : BatchOptions::View::Coastline;
+    }
 }
 
 }  // namespace
 
-BatchOptions ParseBatchOptions(int argc, const char* const* argv) {
-    if (argc < 1) throw EUsageError("no command given");
-    const std::string_view command = argv[0];
+BatchOptions ParseBatchOptions(const QStringList& arguments) {
+    const Options o;
+    QCommandLineParser parser;
+    parser.addOptions({o.output, o.width, o.height, o.roughness, o.sea, o.tick, o.view, o.colors,
+                       o.help, o.version});
+    if (!parser.parse(arguments)) throw EUsageError(parser.errorText().toStdString());
+
     BatchOptions options;
-    if (command == "--help" || command == "-h") {
-        if (argc > 1) throw EUsageError("--help takes no arguments");
+    const QStringList plain = parser.positionalArguments();
+    if (parser.isSet(o.help) || parser.isSet(o.version)) {
+        if (!plain.isEmpty()) throw EUsageError("--help and --version take no command");
+        options.command =
+            parser.isSet(o.help) ? BatchOptions::Command::Help : BatchOptions::Command::Version;
         return options;
     }
-    const std::vector<std::string_view> words(argv + 1, argv + argc);
-    if (command == "generate") {
+    if (plain.isEmpty()) throw EUsageError("no command given");
+    if (parser.isSet(o.colors)) {
+        options.colors = Number(parser, o.colors, kFewestRequested, kMostRequested,
+                                " (a reduction keeps at least 8 colours)");
+    }
+    if (plain[0] == "generate") {
         options.command = BatchOptions::Command::Generate;
-        const std::vector<std::string_view> plain = TakeOptions(words, options);
-        if (!plain.empty())
-            throw EUsageError("unexpected argument '" + std::string(plain[0]) + "'");
-        if (options.output.isEmpty()) throw EUsageError("generate needs -o FILE");
-    } else if (command == "reduce") {
+        if (plain.size() > 1) {
+            throw EUsageError("unexpected argument '" + plain[1].toStdString() + "'");
+        }
+        ReadGenerateOptions(parser, o, options);
+    } else if (plain[0] == "reduce") {
         options.command = BatchOptions::Command::Reduce;
-        const std::vector<std::string_view> plain = TakeOptions(words, options);
-        if (plain.size() != 2) throw EUsageError("reduce needs INPUT and OUTPUT");
-        options.input = FileName(plain[0]);
-        options.output = FileName(plain[1]);
+        if (plain.size() != 3) throw EUsageError("reduce needs INPUT and OUTPUT");
+        for (const QCommandLineOption* only :
+             {&o.output, &o.width, &o.height, &o.roughness, &o.sea, &o.tick, &o.view}) {
+            if (parser.isSet(*only)) {
+                throw EUsageError("reduce takes no --" + only->names().constLast().toStdString());
+            }
+        }
+        options.input = plain[1];
+        options.output = plain[2];
     } else {
-        throw EUsageError("unknown command '" + std::string(command) + "'");
+        throw EUsageError("unknown command '" + plain[0].toStdString() + "'");
     }
     return options;
 }

@@ -1,21 +1,22 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
-#include <string>
 
 namespace morvik {
 
-// A command line that cannot be carried out; the message names the fault.
+// A command line that cannot be carried out; the message names the fault in
+// one line.
 class EUsageError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
 };
 
 struct BatchOptions {
-    enum class Command { Help, Generate, Reduce };
+    enum class Command { Help, Version, Generate, Reduce };
     enum class View { Colour, Coastline };
 
     Command command = Command::Help;
@@ -30,8 +31,9 @@ struct BatchOptions {
     int32_t colors = 256;
 };
 
-// Reads the arguments after the program name. Throws EUsageError.
-BatchOptions ParseBatchOptions(int argc, const char* const* argv);
+// Reads a whole command line, the program's name first. Options take their
+// value as the next argument or after "=". Throws EUsageError.
+BatchOptions ParseBatchOptions(const QStringList& arguments);
 
 extern const char* const kBatchUsage;
 

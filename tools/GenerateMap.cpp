@@ -1,6 +1,7 @@
 #include "tools/GenerateMap.h"
 
 #include <memory>
+#include <stdexcept>
 
 #include "platform/BitmapPixels.h"
 
@@ -8,9 +9,9 @@ namespace morvik {
 
 GeneratedMap GenerateMap(const BatchOptions& options) {
     const MapSize size(options.width, options.height);
-    SystemTickSource clock;
-    FixedTickSource fixed(options.tick.value_or(0));
-    TickSource& ticks = options.tick ? static_cast<TickSource&>(fixed) : clock;
+    GeneratedMap map;
+    map.tick = options.tick.value_or(SystemTickSource().Ticks());
+    FixedTickSource ticks(map.tick);
     const auto terrain = std::make_unique<Terrain>(ticks);
     terrain->BuildColourTable();
 
@@ -19,7 +20,6 @@ GeneratedMap GenerateMap(const BatchOptions& options) {
     while (terrain->Job().IterationsDone < terrain->Job().TotalIterations) {
         terrain->CircleIteration(size);
     }
-    GeneratedMap map;
     terrain->FinishGeneration(size, [&map](int32_t seaCells) {
         ++map.loweringPasses;
         map.seaCells = seaCells;
@@ -31,6 +31,12 @@ GeneratedMap GenerateMap(const BatchOptions& options) {
     map.extremes = terrain->RenderMap(pixels);
     if (options.view == BatchOptions::View::Coastline) terrain->RenderCoastline(pixels);
     return map;
+}
+
+void LoadMap(ReducedImageStore& store, const QImage& picture) {
+    if (!store.LoadFromBitmap(picture)) {
+        throw std::runtime_error("the drawn map could not be taken as a bitmap image");
+    }
 }
 
 }  // namespace morvik

@@ -1,7 +1,9 @@
+#include <QCoreApplication>
 #include <QFile>
 #include <cstdio>
 #include <exception>
 
+#include "components/ReducedImage/BmpImage.h"
 #include "components/ReducedImage/ReducedImageStore.h"
 #include "tools/BatchOptions.h"
 #include "tools/GenerateMap.h"
@@ -11,46 +13,86 @@ namespace {
 
 void PrintValue(const char* key, long long value) { std::printf("%s: %lld\n", key, value); }
 
+// What failed, and the message of the part that failed, quoted.
+int Fail(const QString& what, const std::exception& error) {
+    std::fprintf(stderr, "morvik-batch: %s: \"%s\"\n", what.toLocal8Bit().constData(),
+                 error.what());
+    return 1;
+}
+
+int Fail(const QString& what) {
+    std::fprintf(stderr, "morvik-batch: %s\n", what.toLocal8Bit().constData());
+    return 1;
+}
+
 // Reduces the store's picture, saves it and reports how.
-void ReduceAndSave(ReducedImageStore& store, const BatchOptions& options) {
-    store.ReduceColors(options.colors);
-    store.SaveToFile(options.output);
+int ReduceAndSave(ReducedImageStore& store, const BatchOptions& options) {
+    try {
+        store.ReduceColors(options.colors);
+        store.SaveToFile(options.output);
+    } catch (const std::exception& error) {
+        return Fail("cannot write " + options.output, error);
+    }
     PrintValue("source_colors", store.SourceColors());
     PrintValue("color_count", store.ColorCount());
     PrintValue("levels", store.Levels());
     std::printf("output: %s\n", options.output.toLocal8Bit().constData());
+    return 0;
 }
 
 int Generate(const BatchOptions& options) {
     const GeneratedMap map = GenerateMap(options);
     ReducedImageStore store;
-    store.LoadFromBitmap(map.picture);
+    try {
+        LoadMap(store, map.picture);
+    } catch (const std::exception& error) {
+        return Fail("cannot make the map's bitmap", error);
+    }
+    PrintValue("tick", map.tick);
     PrintValue("total_iterations", map.job.TotalIterations);
     PrintValue("sea_target", map.job.SeaTarget);
     PrintValue("lowering_passes", map.loweringPasses);
     PrintValue("sea_cells", map.seaCells);
     PrintValue("highest", map.extremes.Highest);
     PrintValue("lowest", map.extremes.Lowest);
-    ReduceAndSave(store, options);
-    return 0;
+    return ReduceAndSave(store, options);
 }
 
 int Reduce(const BatchOptions& options) {
-    const QByteArray name = options.input.toLocal8Bit();
     QFile input(options.input);
     if (!input.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "morvik-batch: cannot read %s: %s\n", name.constData(),
-                     input.errorString().toLocal8Bit().constData());
-        return 1;
+        return Fail("cannot read " + options.input + ": " + input.errorString());
     }
     ReducedImageStore store;
-    if (!store.LoadFromStream(input)) {
-        std::fprintf(stderr, "morvik-batch: %s is not a BMP file this program can read\n",
-                     name.constData());
-        return 1;
+    try {
+        if (!store.LoadFromStream(input)) {
+            return Fail(options.input + " is not an uncompressed BMP file this program can read");
+        }
+    } catch (const std::exception& error) {
+        return Fail("cannot read " + options.input, error);
     }
-    ReduceAndSave(store, options);
-    return 0;
+    const int32_t bits = ReadBmpHeader(store.Bytes()).biBitCount;
+    if (!HasDecoding(bits)) {
+        return Fail(options.input + " has " + QString::number(bits) +
+                    "-bit pixels, which this program cannot decode");
+    }
+    return ReduceAndSave(store, options);
+}
+
+int Run(const BatchOptions& options) {
+    switch (options.command) {
+        case BatchOptions::Command::Help:
+            std::fputs(kBatchUsage, stdout);
+            return 0;
+        case BatchOptions::Command::Version:
+            std::printf("morvik-batch %s\n", MORVIK_VERSION);
+            return 0;
+        case BatchOptions::Command::Generate:
+            return Generate(options);
+        case BatchOptions::Command::Reduce:
+            return Reduce(options);
+    }
+    return 1;
 }
 
 }  // namespace
@@ -58,25 +100,17 @@ int Reduce(const BatchOptions& options) {
 
 int main(int argc, char** argv) {
     using namespace morvik;
+    const QCoreApplication application(argc, argv);
     BatchOptions options;
     try {
-        options = ParseBatchOptions(argc - 1, argv + 1);
+        options = ParseBatchOptions(QCoreApplication::arguments());
     } catch (const EUsageError& error) {
-        std::fprintf(stderr, "morvik-batch: %s\n\n%s", error.what(), kBatchUsage);
+        std::fprintf(stderr, "morvik-batch: %s\nTry 'morvik-batch --help'.\n", error.what());
         return 2;
     }
     try {
-        switch (options.command) {
-            case BatchOptions::Command::Help:
-                std::fputs(kBatchUsage, stdout);
-                return 0;
-            case BatchOptions::Command::Generate:
-                return Generate(options);
-            case BatchOptions::Command::Reduce:
-                return Reduce(options);
-        }
+        return Run(options);
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "morvik-batch: %s\n", error.what());
+        return Fail("failed", error);
     }
-    return 1;
 }

@@ -1,6 +1,7 @@
 #include "components/ReducedImage/BmpImage.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 namespace morvik {
@@ -31,12 +32,22 @@ bool FitsInt32(int64_t value) {
            value <= std::numeric_limits<int32_t>::max();
 }
 
-// Colour table entry `index` as blue | green << 8 | red << 16; black when the
-// entry does not lie in the buffer.
-uint32_t PaletteColour(std::span<const uint8_t> image, uint32_t index) {
-    const std::size_t at = kBmpHeadersSize + 4 * std::size_t{index};
-    if (at + 3 > image.size()) return 0;
-    return uint32_t{image[at]} | uint32_t{image[at + 1]} << 8 | uint32_t{image[at + 2]} << 16;
+// The colour table as pixels of `bitCount` index it, each entry blue |
+// green << 8 | red << 16. Indices at or past the table's entries (biClrUsed,
+// or all 2^bits when it is 0), or whose entry would lie past bfOffBits or
+// the buffer, decode as black.
+std::array<uint32_t, 256> IndexedPalette(std::span<const uint8_t> image, const BmpHeader& h) {
+    std::array<uint32_t, 256> palette{};
+    const int64_t indices = int64_t{1} << h.biBitCount;
+    const int64_t entries = h.biClrUsed > 0 ? std::min<int64_t>(h.biClrUsed, indices) : indices;
+    const int64_t tableEnd = std::min<int64_t>(h.bfOffBits, static_cast<int64_t>(image.size()));
+    for (int64_t index = 0; index < entries; ++index) {
+        const int64_t at = int64_t{kBmpHeadersSize} + 4 * index;
+        if (at + 4 > tableEnd) break;
+        palette[index] =
+            uint32_t{image[at]} | uint32_t{image[at + 1]} << 8 | uint32_t{image[at + 2]} << 16;
+    }
+    return palette;
 }
 
 uint32_t FiveBitsToByte(uint32_t value) { return (value & 31) * 255 / 31; }
@@ -115,6 +126,21 @@ bool RepairFileHeader(std::span<uint8_t> image) {
     return true;
 }
 
+bool HasDecoding(int32_t bitCount) {
+    switch (bitCount) {
+        case 1:
+        case 2:
+        case 4:
+        case 8:
+        case 16:
+        case 24:
+        case 32:
+            return true;
+        default:
+            return false;
+    }
+}
+
 void DecodeRow(std::span<const uint8_t> image, int32_t row, uint32_t* out) {
     const BmpHeader h = ReadBmpHeader(image);
     const int32_t width = h.biWidth;
@@ -126,18 +152,17 @@ void DecodeRow(std::span<const uint8_t> image, int32_t row, uint32_t* out) {
                 out[i] = pixels[i / 8] >> (7 - i % 8) & 1 ? 0x00FFFFFF : 0;
             }
             break;
+        case 2:
         case 4:
-            for (int32_t i = 0; i < width; ++i) {
-                const uint8_t pair = pixels[i / 2];
-                out[i] = PaletteColour(image, i % 2 == 0 ? pair >> 4 : pair & 15);
-            }
-            break;
         case 8: {
-            uint32_t palette[256];
-            for (uint32_t index = 0; index < 256; ++index) {
-                palette[index] = PaletteColour(image, index);
+            const std::array<uint32_t, 256> palette = IndexedPalette(image, h);
+            const int32_t bits = h.biBitCount;
+            const int32_t perByte = 8 / bits;
+            const uint32_t mask = (1u << bits) - 1;
+            for (int32_t i = 0; i < width; ++i) {
+                const int32_t shift = 8 - bits * (i % perByte + 1);
+                out[i] = palette[pixels[i / perByte] >> shift & mask];
             }
-            for (int32_t i = 0; i < width; ++i) out[i] = palette[pixels[i]];
             break;
         }
         case 16:

@@ -56,9 +56,13 @@ bool IsValidBmpImage(std::span<const uint8_t> image);
 // image cannot be valid.
 bool RepairFileHeader(std::span<uint8_t> image);
 
+// Whether rows of this bit count decode to colours: 1, 2, 4, 8, 16, 24, 32.
+bool HasDecoding(int32_t bitCount);
+
 // Fills out[0..biWidth) with the colours of stored row `row` (0 is the
-// bottom row) of a valid image. Palette entries beyond the buffer decode as
-// black, and so does every pixel of a bit count without a decoding.
+// bottom row) of a valid image. An index past the colour table's entries
+// (or past bfOffBits or the buffer) decodes as black, and so does every
+// pixel of a bit count without a decoding.
 void DecodeRow(std::span<const uint8_t> image, int32_t row, uint32_t* out);
 
 }  // namespace morvik

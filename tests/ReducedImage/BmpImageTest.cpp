@@ -152,12 +152,40 @@ TEST(DecodeRow, StaysInsideTheBufferWhateverThePixelsSay) {
     DecodeRow(eight, 0, row.data());
     EXPECT_EQ(row, (std::vector<uint32_t>{0, 0x222222}));
 
+    // Indices past the table's entries would read the pixel bytes behind
+    // it as colours: they are black.
+    const std::vector<uint8_t> badIndex =
+        MakeBmp(8, 8, {{3, 2, 1, 0, 0x44, 0x44, 0x44, 0x44}}, {0x111111, 0x222222});
+    std::vector<uint32_t> eightPixels(8);
+    DecodeRow(badIndex, 0, eightPixels.data());
+    EXPECT_EQ(eightPixels, (std::vector<uint32_t>{0, 0, 0x222222, 0x111111, 0, 0, 0, 0}));
+    std::vector<uint8_t> fewerUsed = MakeBmp(2, 8, {{1, 0}}, {0x111111, 0x222222});
+    WriteBmpHeader(
+        [&] {
+            BmpHeader h = ReadBmpHeader(fewerUsed);
+            h.biClrUsed = 1;
+            return h;
+        }(),
+        fewerUsed);
+    DecodeRow(fewerUsed, 0, row.data());
+    EXPECT_EQ(row[0], 0u) << "biClrUsed bounds the table";
+
     // A bit count that has no decoding.
-    const std::vector<uint8_t> odd = MakeBmp(4, 2, {{0xFF}});
+    EXPECT_FALSE(HasDecoding(3));
+    const std::vector<uint8_t> odd = MakeBmp(4, 3, {{0xFF, 0xFF}});
     ASSERT_TRUE(IsValidBmpImage(odd));
     std::vector<uint32_t> pixels(4, 0xEEEEEE);
     DecodeRow(odd, 0, pixels.data());
     EXPECT_EQ(pixels, (std::vector<uint32_t>{0, 0, 0, 0}));
+}
+
+TEST(DecodeRow, TwoBitRowsGoThroughTheColourTable) {
+    const std::vector<uint32_t> palette{0x010203, 0x040506, 0x070809, 0x0A0B0C};
+    const std::vector<uint8_t> two = MakeBmp(5, 2, {{0b00011011, 0b10000000}}, palette);
+    ASSERT_TRUE(HasDecoding(2));
+    std::vector<uint32_t> row(5);
+    DecodeRow(two, 0, row.data());
+    EXPECT_EQ(row, (std::vector<uint32_t>{0x010203, 0x040506, 0x070809, 0x0A0B0C, 0x070809}));
 }
 
 }  // namespace

@@ -4,7 +4,10 @@
 #include <QImageReader>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <vector>
 
+#include "tests/ReducedImage/BmpBuilder.h"
+#include "tools/GenerateMap.h"
 
 namespace morvik {
 namespace {
@@ -21,6 +24,12 @@ BatchRun Batch(const QStringList& arguments) {
     EXPECT_TRUE(process.waitForFinished(60000));
     return BatchRun{process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
                     QString::fromUtf8(process.readAllStandardError())};
+}
+
+void WriteFile(const QString& name, const std::vector<uint8_t>& bytes) {
+    QFile file(name);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
 }
 
 QByteArray ReadFile(const QString& name) {
@@ -46,16 +55,17 @@ TEST_F(BatchTool, SameTickGivesTheSameFileByteForByte) {
     const QStringList lines = first.out.split('\n', Qt::SkipEmptyParts);
     QStringList keys;
     for (const QString& line : lines) keys << line.section(": ", 0, 0);
-    EXPECT_EQ(keys, (QStringList{"total_iterations", "sea_target", "lowering_passes", "sea_cells",
-                                 "highest", "lowest", "source_colors", "color_count", "levels",
-                                 "output"}));
-    EXPECT_EQ(lines[0], "total_iterations: 1000");  // 30000 / 50 + 400
-    EXPECT_EQ(lines[1], "sea_target: 500");
-    const int passes = lines[2].section(": ", 1).toInt();
-    EXPECT_EQ(lines[4], QString("highest: %1").arg(100 - passes));
-    EXPECT_EQ(lines[5], QString("lowest: %1").arg(-passes));
-    EXPECT_GE(lines[3].section(": ", 1).toInt(), 15000);
-    EXPECT_EQ(lines[9], "output: " + Path("a.bmp"));
+    EXPECT_EQ(keys, (QStringList{"tick", "total_iterations", "sea_target", "lowering_passes",
+                                 "sea_cells", "highest", "lowest", "source_colors", "color_count",
+                                 "levels", "output"}));
+    EXPECT_EQ(lines[0], "tick: 3000000000");
+    EXPECT_EQ(lines[1], "total_iterations: 1000");  // 30000 / 50 + 400
+    EXPECT_EQ(lines[2], "sea_target: 500");
+    const int passes = lines[3].section(": ", 1).toInt();
+    EXPECT_EQ(lines[5], QString("highest: %1").arg(100 - passes));
+    EXPECT_EQ(lines[6], QString("lowest: %1").arg(-passes));
+    EXPECT_GE(lines[4].section(": ", 1).toInt(), 15000);
+    EXPECT_EQ(lines[10], "output: " + Path("a.bmp"));
 
     QImageReader reader(Path("a.bmp"));
     const QImage saved = reader.read();
@@ -89,26 +99,87 @@ TEST_F(BatchTool, ReduceRewritesABitmapAsPaletteImage) {
     EXPECT_LE(saved.colorCount(), 64);
 }
 
-TEST_F(BatchTool, BadArgumentsGiveTheUsageAndExitCode2) {
+TEST_F(BatchTool, BadArgumentsSayWhyInOneLineAndExitWith2) {
     for (const QStringList& arguments :
          {QStringList{}, QStringList{"paint"}, QStringList{"generate"},
           QStringList{"generate", "-o", "x.bmp", "--width", "0"},
-          QStringList{"generate", "-o", "x.bmp", "--height", "1025"},
+          QStringList{"generate", "-o", "x.bmp", "--height=1025"},
           QStringList{"generate", "-o", "x.bmp", "--roughness", "six"},
           QStringList{"generate", "-o", "x.bmp", "--sea", "10"},
           QStringList{"generate", "-o", "x.bmp", "--tick", "4294967296"},
           QStringList{"generate", "-o", "x.bmp", "--view", "relief"},
-          QStringList{"generate", "-o", "x.bmp", "--colors"}, QStringList{"reduce", "in.bmp"},
+          QStringList{"generate", "-o", "x.bmp", "--colors"},
+          QStringList{"generate", "-o", "x.bmp", "--shade", "3"}, QStringList{"reduce", "in.bmp"},
           QStringList{"reduce", "a", "b", "--width", "5"}}) {
         const BatchRun run = Batch(arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();
-        EXPECT_TRUE(run.err.contains("usage: morvik-batch")) << run.err.toStdString();
-        EXPECT_GT(run.err.count(QChar(10)), 1);
+        const QStringList lines = run.err.split('\n', Qt::SkipEmptyParts);
+        ASSERT_EQ(lines.size(), 2) << run.err.toStdString();
+        EXPECT_TRUE(lines[0].startsWith("morvik-batch: ")) << run.err.toStdString();
+        EXPECT_EQ(lines[1], "Try 'morvik-batch --help'.");
     }
     EXPECT_FALSE(QFile::exists("x.bmp"));
-    const BatchRun help = Batch({"--help"});
+
+    // A reduction keeps at least 8 colours: fewer is refused, not promised.
+    for (const char* colours : {"4", "257"}) {
+        const BatchRun run = Batch({"generate", "-o", Path("c.bmp"), "--colors", colours});
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_TRUE(run.err.contains("8..256")) << run.err.toStdString();
+        EXPECT_FALSE(QFile::exists(Path("c.bmp")));
+    }
+
+    const BatchRun help = Batch({"-h"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.startsWith("usage: morvik-batch"));
+    const BatchRun version = Batch({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "morvik-batch 1.1\n");
+}
+
+TEST_F(BatchTool, EveryMapCanBeMadeAgainFromItsPrintedTick) {
+    const BatchRun first = Batch({"generate", "-o", Path("first.bmp"), "--width=200"});
+    ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
+    ASSERT_TRUE(first.out.startsWith("tick: "));
+    const QString tick = first.out.section('\n', 0, 0).section(": ", 1);
+    const BatchRun again =
+        Batch({"generate", "-o", Path("again.bmp"), "--width", "200", "--tick=" + tick});
+    ASSERT_EQ(again.exitCode, 0) << again.err.toStdString();
+    EXPECT_EQ(ReadFile(Path("again.bmp")), ReadFile(Path("first.bmp")));
+}
+
+TEST_F(BatchTool, TwoBitInputsAreReadAndUndecodableOnesRefused) {
+    // 2 bits: four table colours, each pixel in its place.
+    const std::vector<uint8_t> two =
+        MakeBmp(4, 2, {{0b00011011}, {0b11100100}}, {0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF});
+    WriteFile(Path("two.bmp"), two);
+    const BatchRun run = Batch({"reduce", Path("two.bmp"), Path("out.bmp")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("color_count: 4\n")) << run.out.toStdString();
+    const QImage reduced = QImageReader(Path("out.bmp")).read();
+    EXPECT_EQ(reduced.pixel(0, 1), qRgb(0, 0, 255)) << "the first stored row is the bottom one";
+    EXPECT_EQ(reduced.pixel(1, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(reduced.pixel(3, 1), qRgb(255, 255, 255));
+
+    const std::vector<uint8_t> three = MakeBmp(4, 3, {{0xFF, 0xFF}});
+    WriteFile(Path("three.bmp"), three);
+    const BatchRun refused = Batch({"reduce", Path("three.bmp"), Path("three-out.bmp")});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains("3-bit")) << refused.err.toStdString();
+    EXPECT_FALSE(QFile::exists(Path("three-out.bmp")));
+}
+
+TEST(BatchMap, AMapThatCannotBeLoadedIsAnError) {
+    ReducedImageStore store;
+    EXPECT_THROW(LoadMap(store, QImage()), std::runtime_error);
+}
+
+TEST(BatchLinking, MakesNoWindowsAndLinksNoWidgets) {
+    QProcess ldd;
+    ldd.start("ldd", {MORVIK_BATCH_PATH});
+    ASSERT_TRUE(ldd.waitForFinished(10000));
+    const QString libraries = QString::fromUtf8(ldd.readAllStandardOutput());
+    EXPECT_TRUE(libraries.contains("libQt6Gui"));
+    EXPECT_FALSE(libraries.contains("libQt6Widgets")) << libraries.toStdString();
 }
 
 TEST_F(BatchTool, UnreadableInputsAndFailedSavesWriteNothing) {
