@@ -20,9 +20,11 @@ int main(int argc, char** argv) {
         {"four-bit", MakeBmp(5, 4, {{0x01, 0x23, 0x40}, {0x44, 0x32, 0x10}}, palette)},
         {"eight-bit", MakeBmp(3, 8, {{0, 1, 2}, {3, 4, 4}}, palette)},
         {"sixteen-bit", MakeBmp(2, 16, {{0xFF, 0x7F, 0x21, 0x04}})},
-        {"twenty-four-bit", MakeBmp24(9, 5, [](int32_t x, int32_t y) {
-             return static_cast<uint32_t>(x * 28 | (y * 60) << 8 | (x * y * 5) << 16);
-         })},
+        {"twenty-four-bit", MakeBmp24(9, 5,
+                                      [](int32_t x, int32_t y) {
+                                          return static_cast<uint32_t>(x * 28 | (y * 60) << 8 |
+                                                                       (x * y * 5) << 16);
+                                      })},
         {"thirty-two-bit", MakeBmp(2, 32, {{1, 2, 3, 4, 250, 251, 252, 253}})},
         {"gradient", MakeGradientBmp()},
     };

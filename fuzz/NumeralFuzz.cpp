@@ -11,8 +11,8 @@ using namespace morvik;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (size < 1) return 0;
     const TEditOptions options = TEditOptions::fromInt(data[0] & 15);
-    const QString text =
-        QString::fromUtf8(reinterpret_cast<const char*>(data + 1), static_cast<qsizetype>(size - 1));
+    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data + 1),
+                                           static_cast<qsizetype>(size - 1));
 
     for (const QChar key : text) FilterKey(key, options);
     const QString numeral = ParseText(text, options);

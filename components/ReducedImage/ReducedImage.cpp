@@ -71,8 +71,10 @@ void TCustomReducedImage::DrawImage(QPainter& painter) {
     painter.drawImage(0, 0, picture);
 }
 
+// Only the owned bitmap itself is skipped: any other is taken again, even
+// a copy of the same picture, since the stored image may have been reduced.
 void TReducedImage::SetBitmap(const QImage& bitmap) {
-    if (bitmap.cacheKey() == bitmap_.cacheKey()) return;
+    if (&bitmap == &bitmap_) return;
     bitmap_ = bitmap;
     BitmapChanged();
 }

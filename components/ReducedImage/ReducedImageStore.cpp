@@ -1,5 +1,6 @@
 #include "components/ReducedImage/ReducedImageStore.h"
 
+#include <QFileDevice>
 #include <QImageWriter>
 #include <QSaveFile>
 #include <new>
@@ -16,14 +17,21 @@ std::span<uint8_t> AsBytes(QByteArray& bytes) {
     return {reinterpret_cast<uint8_t*>(bytes.data()), static_cast<std::size_t>(bytes.size())};
 }
 
-// The whole of a device, from its first byte where it can seek.
+// The whole of a device, from its first byte where it can seek. readAll()
+// stops quietly at a read error, so a device that knows its size must give
+// all of it.
 QByteArray ReadWhole(QIODevice& source) {
     if (!source.isReadable() || (!source.isSequential() && !source.seek(0))) throw EReadError();
+    QByteArray whole;
     try {
-        return source.readAll();
+        whole = source.readAll();
     } catch (const std::bad_alloc&) {
         throw EStreamError();
     }
+    if (!source.isSequential() && whole.size() != source.size()) throw EReadError();
+    const auto* file = qobject_cast<const QFileDevice*>(&source);
+    if (file != nullptr && file->error() != QFileDevice::NoError) throw EReadError();
+    return whole;
 }
 
 }  // namespace
@@ -71,8 +79,12 @@ void ReducedImageStore::SaveToStream(QIODevice& target) const {
     if (target.write(image_) != image_.size()) throw EWriteError();
 }
 
+// All or nothing: the file is replaced once every byte is written. Only
+// where no file can be made beside it (a folder the user cannot write to)
+// is an existing writable file written in place.
 void ReducedImageStore::SaveToFile(const QString& fileName) const {
     QSaveFile file(fileName);
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly)) throw EFCreateError(fileName.toStdString());
     if (image_.size() > static_cast<qsizetype>(kBmpHeadersSize)) SaveToStream(file);
     if (!file.commit()) throw EWriteError();

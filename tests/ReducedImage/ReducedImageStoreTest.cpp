@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <utility>
 
 #include "components/ReducedImage/BmpImage.h"
 #include "components/ReducedImage/ColourReduction.h"
@@ -43,6 +46,29 @@ QByteArray ReadFile(const QString& name) {
     QFile file(name);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
+
+// A file-like device whose reads fail before its end, as a failing disk's.
+class FailingDevice : public QIODevice {
+  public:
+    FailingDevice(QByteArray bytes, qint64 readable)
+        : bytes_(std::move(bytes)), readable_(readable) {
+        open(QIODevice::ReadOnly);
+    }
+    qint64 size() const override { return bytes_.size(); }
+
+  protected:
+    qint64 readData(char* data, qint64 most) override {
+        if (pos() >= readable_) return -1;
+        const qint64 count = std::min(most, readable_ - pos());
+        std::copy_n(bytes_.constData() + pos(), count, data);
+        return count;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+  private:
+    QByteArray bytes_;
+    qint64 readable_;
+};
 
 class Store : public testing::Test {
   protected:
@@ -154,6 +180,13 @@ TEST_F(Store, StreamsAreWrittenWhereTheyStandAndReadFailuresReported) {
 
     QBuffer closed;
     EXPECT_THROW(store.LoadFromStream(closed), EReadError);
+
+    // A read that fails short of the end is no picture with shifted rows.
+    const QByteArray before = Bytes(store.Bytes());
+    const QByteArray next = Bytes(MakeBmp24(2, 3, [](int32_t x, int32_t y) { return x + y; }));
+    FailingDevice failing(next, next.size() - 8);
+    EXPECT_THROW(store.LoadFromStream(failing), EReadError);
+    EXPECT_EQ(Bytes(store.Bytes()), before);
 }
 
 TEST_F(Store, FailedSavesNameTheFileAndLeaveItAlone) {
@@ -167,6 +200,20 @@ TEST_F(Store, FailedSavesNameTheFileAndLeaveItAlone) {
     }
     EXPECT_THROW(store.SaveToFile(directory.path()), EFCreateError);
     EXPECT_TRUE(QFileInfo(directory.path()).isDir());
+}
+
+TEST_F(Store, AWritableFileInAFolderThatIsNotIsWrittenInPlace) {
+    if (geteuid() == 0) GTEST_SKIP() << "root writes into any folder";
+    ASSERT_TRUE(store.LoadFromBitmap(MapLikePicture(3, 3)));
+    QFile existing(Path("kept.bmp"));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.write("old");
+    existing.close();
+    ASSERT_TRUE(QFile::setPermissions(directory.path(), QFile::ReadOwner | QFile::ExeOwner));
+    store.SaveToFile(Path("kept.bmp"));
+    EXPECT_THROW(store.SaveToFile(Path("new.bmp")), EFCreateError);
+    QFile::setPermissions(directory.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(ReadFile(Path("kept.bmp")), Bytes(store.Bytes()));
 }
 
 }  // namespace

@@ -64,6 +64,16 @@ TEST(TReducedImage, BitmapIsLoadedAtOnceAndAnEmptyOneIgnored) {
     control.ReduceColors(256);
     EXPECT_EQ(control.ImageStream().data(), first) << "the earlier picture stays";
     EXPECT_TRUE(control.Bitmap().isNull());
+
+    // The same picture handed over again is loaded again; the owned bitmap
+    // itself is not.
+    control.SetBitmap(picture);
+    control.ReduceColors(256);
+    control.SetBitmap(picture);
+    EXPECT_EQ(control.ColorCount(), -1);
+    control.ReduceColors(256);
+    control.SetBitmap(control.Bitmap());
+    EXPECT_EQ(control.ColorCount(), 1);
 }
 
 TEST(TReducedImage, PaintsThePicture1To1FromTheTopLeft) {
