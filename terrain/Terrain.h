@@ -59,7 +59,11 @@ class Terrain {
     const GenerationJob& Job() const { return job_; }
     const RandomSource& Random() const { return random_; }
     const ColourTable& Colours() const { return colourTable_; }
-    CellGrid& Heights() { return heightField_.Cells(); }
+    // The heights with every change so far folded in. Read at once: the
+    // next iteration's changes are pending again. Writes go through
+    // SetHeight, which folds first, so that none lands on stale cells.
+    const CellGrid& Heights() { return heightField_.Cells(); }
+    void SetHeight(int32_t x, int32_t y, int32_t height) { heightField_.Cells().At(x, y) = height; }
     const CellGrid& Scratch() const { return scratchField_; }
 
   private:

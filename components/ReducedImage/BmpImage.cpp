@@ -141,17 +141,20 @@ bool HasDecoding(int32_t bitCount) {
     }
 }
 
-void DecodeRow(std::span<const uint8_t> image, int32_t row, uint32_t* out) {
+void DecodeRow(std::span<const uint8_t> image, int32_t row, uint32_t* out, OneBitRows oneBit) {
     const BmpHeader h = ReadBmpHeader(image);
     const int32_t width = h.biWidth;
     const uint8_t* pixels =
         image.data() + h.bfOffBits + int64_t{row} * BmpRowStride(h.biBitCount, width);
     switch (h.biBitCount) {
         case 1:
-            for (int32_t i = 0; i < width; ++i) {
-                out[i] = pixels[i / 8] >> (7 - i % 8) & 1 ? 0x00FFFFFF : 0;
+            if (oneBit == OneBitRows::BlackAndWhite) {
+                for (int32_t i = 0; i < width; ++i) {
+                    out[i] = pixels[i / 8] >> (7 - i % 8) & 1 ? 0x00FFFFFF : 0;
+                }
+                break;
             }
-            break;
+            [[fallthrough]];
         case 2:
         case 4:
         case 8: {

@@ -59,10 +59,15 @@ bool RepairFileHeader(std::span<uint8_t> image);
 // Whether rows of this bit count decode to colours: 1, 2, 4, 8, 16, 24, 32.
 bool HasDecoding(int32_t bitCount);
 
+// How 1-bit rows decode: black and white whatever the table says (for
+// reduction), or through the colour table (to show them).
+enum class OneBitRows { BlackAndWhite, ThroughTable };
+
 // Fills out[0..biWidth) with the colours of stored row `row` (0 is the
 // bottom row) of a valid image. An index past the colour table's entries
 // (or past bfOffBits or the buffer) decodes as black, and so does every
 // pixel of a bit count without a decoding.
-void DecodeRow(std::span<const uint8_t> image, int32_t row, uint32_t* out);
+void DecodeRow(std::span<const uint8_t> image, int32_t row, uint32_t* out,
+               OneBitRows oneBit = OneBitRows::BlackAndWhite);
 
 }  // namespace morvik

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 #include <new>
+#include <stdexcept>
+#include <string>
 
 #include "platform/ToolkitErrors.h"
 
@@ -10,12 +12,19 @@ namespace morvik {
 
 namespace {
 
-constexpr int32_t kMostLevels = 32;
 constexpr int32_t kMostCounted = 256;
+
+void RequireLevels(int32_t levels) {
+    if (levels < kFewestLevels || levels > kMostLevels) {
+        throw std::invalid_argument("a lattice has 2..32 levels per channel, not " +
+                                    std::to_string(levels));
+    }
+}
 
 }  // namespace
 
 uint32_t QuantiseColour(uint32_t colour, int32_t levels, int32_t dither) {
+    RequireLevels(levels);
     const auto level = static_cast<uint32_t>(levels);
     const auto quantise = [level, dither](uint32_t v) {
         if (dither == kNoDither) return v * level / 256;
@@ -26,6 +35,7 @@ uint32_t QuantiseColour(uint32_t colour, int32_t levels, int32_t dither) {
 }
 
 uint32_t LatticeColour(uint32_t cell, int32_t levels) {
+    RequireLevels(levels);
     const auto level = static_cast<uint32_t>(levels);
     const auto channel = [level](uint32_t q) { return q % level * 255 / (level - 1); };
     return channel(cell) | channel(cell / level) << 8 | channel(cell / level / level) << 16;
@@ -47,6 +57,7 @@ ColourReducer::ColourReducer(std::span<const uint8_t> source, int32_t outputBits
 }
 
 int32_t ColourReducer::CountingPass(int32_t levels, bool dither) {
+    RequireLevels(levels);
     std::fill(cells_.begin(), cells_.end(), Cell{.used = false, .index = 0});
     int32_t count = 0;
     for (int32_t y = 0; y < height_ && count <= kMostCounted; ++y) {

@@ -10,6 +10,12 @@ namespace morvik {
 
 inline constexpr int32_t kNoDither = -1;
 
+// The lattices a reduction works on: 2 to 32 levels per channel. Every
+// operation below that takes a level count throws std::invalid_argument for
+// any other.
+inline constexpr int32_t kFewestLevels = 2;
+inline constexpr int32_t kMostLevels = 32;
+
 // The lattice cell of a colour at `levels` levels per channel, undithered or
 // with a 2 x 2 ordered dither offset 0..3. The colour's top byte is ignored.
 uint32_t QuantiseColour(uint32_t colour, int32_t levels, int32_t dither);

@@ -28,10 +28,12 @@ void TCustomReducedImage::LoadFromStream(QIODevice& source) {
 
 void TCustomReducedImage::ReduceColors(int32_t count) {
     store_.ReduceColors(count);
+    shown_ = QImage();
     if (autoSize_) ApplyAutoSize();
 }
 
 void TCustomReducedImage::PictureChanged() {
+    shown_ = QImage();
     if (autoSize_) ApplyAutoSize();
     update();
 }
@@ -50,7 +52,16 @@ void TCustomReducedImage::paintEvent(QPaintEvent*) {
     DrawImage(painter);
 }
 
+// The picture is decoded once for each stored image, and kept for the
+// paints that follow.
 void TCustomReducedImage::DrawImage(QPainter& painter) {
+    if (shown_.isNull()) shown_ = DecodedPicture();
+    painter.drawImage(0, 0, shown_);
+}
+
+// Drawn through the colour table, as the device-independent draw takes it:
+// 1-bit pictures too, in their own two colours.
+QImage TCustomReducedImage::DecodedPicture() {
     // A palette image without a usable colour count is taken to have a
     // full table, and says so from now on.
     BmpHeader header = ReadBmpHeader(store_.Bytes());
@@ -62,13 +73,13 @@ void TCustomReducedImage::DrawImage(QPainter& painter) {
     }
 
     QImage picture(header.biWidth, header.biHeight, QImage::Format_RGB32);
-    if (picture.isNull()) return;  // larger than Qt can hold
+    if (picture.isNull()) return picture;  // larger than Qt can hold
     for (int32_t row = 0; row < header.biHeight; ++row) {
         auto* line = reinterpret_cast<uint32_t*>(picture.scanLine(header.biHeight - 1 - row));
-        DecodeRow(store_.Bytes(), row, line);
+        DecodeRow(store_.Bytes(), row, line, OneBitRows::ThroughTable);
         for (int32_t x = 0; x < header.biWidth; ++x) line[x] |= 0xFF000000;
     }
-    painter.drawImage(0, 0, picture);
+    return picture;
 }
 
 // Only the owned bitmap itself is skipped: any other is taken again, even

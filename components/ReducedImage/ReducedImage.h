@@ -44,8 +44,10 @@ class TCustomReducedImage : public QWidget {
   private:
     void ApplyAutoSize();
     void DrawImage(QPainter& painter);
+    QImage DecodedPicture();
 
     ReducedImageStore store_;
+    QImage shown_;  // the stored image decoded, until it changes
     bool autoSize_ = false;
     TReduceMode reduceMode_ = rmAuto;
 };

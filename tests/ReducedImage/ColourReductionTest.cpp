@@ -4,6 +4,7 @@
 
 #include <random>
 #include <set>
+#include <stdexcept>
 #include <vector>
 
 #include "tests/ReducedImage/BmpBuilder.h"
@@ -58,6 +59,17 @@ TEST(LatticeColour, LevelsSpreadOverTheChannel) {
     for (uint32_t cell = 0; cell < 32768; ++cell) {
         ASSERT_EQ(QuantiseColour(LatticeColour(cell, 32), 32, kNoDither), cell);
     }
+}
+
+TEST(LatticeColour, LevelsOutsideTwoToThirtyTwoAreRefused) {
+    for (const int32_t levels : {-1, 0, 1, 33, 1000}) {
+        EXPECT_THROW(LatticeColour(0, levels), std::invalid_argument) << levels;
+        EXPECT_THROW(QuantiseColour(0, levels, kNoDither), std::invalid_argument) << levels;
+    }
+    const std::vector<uint8_t> image = MakeGradientBmp();
+    ColourReducer reducer(image, 8);
+    EXPECT_THROW(reducer.CountingPass(33, false), std::invalid_argument);
+    EXPECT_NO_THROW(reducer.CountingPass(kFewestLevels, true));
 }
 
 TEST(ReduceImage, BlackAndWhitePair) {

@@ -97,6 +97,25 @@ TEST(TReducedImage, PaintsThePicture1To1FromTheTopLeft) {
     EXPECT_EQ(shown.pixel(0, 2), qRgb(0, 255, 0));
 }
 
+TEST(TReducedImage, OneBitPicturesPaintInTheirOwnColoursAndChangesShow) {
+    TReducedImage control;
+    Load(control, MakeBmp(2, 1, {{0x80}}, {0x0000FF, 0xFF0000}));  // blue, red
+    QPixmap canvas(2, 1);
+    control.render(&canvas);
+    EXPECT_EQ(canvas.toImage().pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(canvas.toImage().pixel(1, 0), qRgb(0, 0, 255));
+
+    // The kept picture goes with the stored image it came from.
+    Load(control, MakeBmp(2, 1, {{0x40}}, {0x0000FF, 0xFF0000}));
+    control.render(&canvas);
+    EXPECT_EQ(canvas.toImage().pixel(0, 0), qRgb(0, 0, 255));
+    EXPECT_EQ(canvas.toImage().pixel(1, 0), qRgb(255, 0, 0));
+    control.ReduceColors(8);
+    control.render(&canvas);
+    EXPECT_EQ(canvas.toImage().pixel(1, 0), qRgb(255, 255, 255))
+        << "reduction reads 1-bit rows as black and white";
+}
+
 TEST(TReducedImage, PaintingGivesAPaletteImageItsFullCount) {
     TReducedImage control;
     std::vector<uint8_t> eight = MakeBmp(2, 8, {{0, 1}}, {0x0000FF, 0x00FF00});

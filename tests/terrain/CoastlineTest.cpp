@@ -20,7 +20,7 @@ class Coastline : public testing::Test {
         for (int32_t y = 0; y < size.Height(); ++y) {
             for (int32_t x = 0; x < size.Width(); ++x) {
                 const char c = map[y][x];
-                terrain->Heights().At(x, y) = c == '#' ? 1 : c == '.' ? 0 : c - '0';
+                terrain->SetHeight(x, y, c == '#' ? 1 : c == '.' ? 0 : c - '0');
             }
         }
         return size;

@@ -16,7 +16,7 @@ class Generation : public testing::Test {
     void SetRows(MapSize size, const std::vector<int32_t>& rowMajor) {
         for (int32_t y = 0; y < size.Height(); ++y) {
             for (int32_t x = 0; x < size.Width(); ++x) {
-                terrain->Heights().At(x, y) = rowMajor[y * size.Width() + x];
+                terrain->SetHeight(x, y, rowMajor[y * size.Width() + x]);
             }
         }
     }
@@ -49,9 +49,9 @@ TEST_F(Generation, IterationCountsFollowTheInputs) {
 }
 
 TEST_F(Generation, StartZeroesOnlyTheMapsCorner) {
-    terrain->Heights().At(3, 2) = 5;
-    terrain->Heights().At(4, 0) = 6;
-    terrain->Heights().At(0, 3) = 7;
+    terrain->SetHeight(3, 2, 5);
+    terrain->SetHeight(4, 0, 6);
+    terrain->SetHeight(0, 3, 7);
     terrain->StartGeneration(MapSize(4, 3), 1, 5, 160, 120);
     EXPECT_EQ(terrain->Heights().At(3, 2), 0);
     EXPECT_EQ(terrain->Heights().At(4, 0), 6);
@@ -66,7 +66,7 @@ TEST_F(Generation, RefusesWhatTheGridsCannotHoldBeforeTouchingAnything) {
     EXPECT_NO_THROW(MapSize(1280, 1024));
 
     terrain->StartGeneration(MapSize(4, 3), 2, 3, 160, 120);
-    terrain->Heights().At(1, 1) = 9;
+    terrain->SetHeight(1, 1, 9);
     const MapSize size(4, 3);
     EXPECT_THROW(terrain->StartGeneration(size, 0, 5, 160, 120), ERangeError);
     EXPECT_THROW(terrain->StartGeneration(size, 6, 5, 160, 120), ERangeError);

@@ -28,10 +28,10 @@ TEST_F(RenderMapTest, UntouchedFieldIsSeaSurfaceEverywhere) {
 
 TEST_F(RenderMapTest, DrawsEachCellAtItsPixelAndReportsEveryExtreme) {
     const MapSize size(3, 2);
-    terrain->Heights().At(0, 0) = 100;
-    terrain->Heights().At(2, 0) = -100;
-    terrain->Heights().At(1, 1) = 5000;  // beyond the table: black, but still reported
-    terrain->Heights().At(2, 1) = -201;
+    terrain->SetHeight(0, 0, 100);
+    terrain->SetHeight(2, 0, -100);
+    terrain->SetHeight(1, 1, 5000);  // beyond the table: black, but still reported
+    terrain->SetHeight(2, 1, -201);
     // Rows longer than the map, in a bitmap that wants its top byte set.
     std::vector<uint32_t> pixels(5 * 2, 0x12345678);
     const HeightExtremes extremes = terrain->RenderMap(PixelView(pixels.data(), 5, size, 0xFF));
@@ -46,7 +46,7 @@ TEST_F(RenderMapTest, DrawsEachCellAtItsPixelAndReportsEveryExtreme) {
 
 TEST_F(RenderMapTest, LoweringShiftsTheExtremesAndColours) {
     const MapSize size(4, 1);
-    for (int32_t x = 0; x < 4; ++x) terrain->Heights().At(x, 0) = 30 * x - 40;
+    for (int32_t x = 0; x < 4; ++x) terrain->SetHeight(x, 0, 30 * x - 40);
     std::vector<uint32_t> before(4), after(4);
     const HeightExtremes first = terrain->RenderMap(PixelView(before.data(), 4, size));
     terrain->LowerAllCells(size);
