@@ -6,6 +6,7 @@
 #include "terrain/Circle.h"
 #include "terrain/Terrain.h"
 #include "tests/terrain/CircleOracle.h"
+#include "tests/terrain/FinishOracle.h"
 
 namespace morvik {
 namespace {
@@ -55,6 +56,53 @@ void BM_FullRun(benchmark::State& state) {
     state.counters["iterations"] = terrain->Job().TotalIterations;
 }
 BENCHMARK(BM_FullRun)->Unit(benchmark::kMillisecond);
+
+constexpr int32_t kMostSea = 900;  // per mille: the most lowering passes
+
+// The heights of a whole roughness 5 run at the largest size, made once.
+const CellGrid& RunHeights() {
+    static const std::unique_ptr<CellGrid> heights = [] {
+        FixedTickSource ticks(kTicks);
+        auto terrain = std::make_unique<Terrain>(ticks);
+        terrain->StartGeneration(kLargest, 5, 9, kLargest.Width(), kLargest.Height());
+        while (terrain->Job().IterationsDone < terrain->Job().TotalIterations) {
+            terrain->CircleIteration(kLargest);
+        }
+        return std::make_unique<CellGrid>(terrain->Heights());
+    }();
+    return *heights;
+}
+
+// The finish with sea 9, and beside it the pass-by-pass loop it replaces.
+void BM_FinishGeneration(benchmark::State& state) {
+    FixedTickSource ticks(kTicks);
+    auto terrain = std::make_unique<Terrain>(ticks);
+    terrain->StartGeneration(kLargest, 5, 9, kLargest.Width(), kLargest.Height());
+    for (auto _ : state) {
+        state.PauseTiming();
+        for (int32_t x = 0; x < kLargest.Width(); ++x) {
+            for (int32_t y = 0; y < kLargest.Height(); ++y) {
+                terrain->SetHeight(x, y, RunHeights().At(x, y));
+            }
+        }
+        state.ResumeTiming();
+        terrain->FinishGeneration(kLargest, {});
+    }
+}
+BENCHMARK(BM_FinishGeneration)->Unit(benchmark::kMillisecond);
+
+void BM_FinishGenerationPassByPass(benchmark::State& state) {
+    auto heights = std::make_unique<CellGrid>();
+    std::size_t passes = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        *heights = RunHeights();
+        state.ResumeTiming();
+        passes = FinishPassByPass(*heights, kLargest, kMostSea).size();
+    }
+    state.counters["passes"] = static_cast<double>(passes);
+}
+BENCHMARK(BM_FinishGenerationPassByPass)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace morvik

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 #include "terrain/Terrain.h"
@@ -6,6 +7,8 @@
 namespace morvik {
 
 namespace {
+
+constexpr int32_t kRescaledTop = 100;
 
 // Maps the corner's heights onto 0..100. A flat corner becomes all 0.
 void Rescale(CellGrid& heights, MapSize size) {
@@ -23,37 +26,48 @@ void Rescale(CellGrid& heights, MapSize size) {
         int32_t* column = heights.Column(x);
         for (int32_t y = 0; y < size.Height(); ++y) {
             column[y] =
-                span == 0 ? 0 : static_cast<int32_t>((column[y] - int64_t{lowest}) * 100 / span);
+                span == 0
+                    ? 0
+                    : static_cast<int32_t>((column[y] - int64_t{lowest}) * kRescaledTop / span);
         }
     }
 }
 
-// Lowers every cell of the corner by one; returns how many are then sea.
-int32_t LowerOnce(CellGrid& heights, MapSize size) {
-    int32_t seaCells = 0;
+// Lowers every cell of the corner by `depth`.
+void LowerBy(CellGrid& heights, MapSize size, int32_t depth) {
     for (int32_t x = 0; x < size.Width(); ++x) {
         int32_t* column = heights.Column(x);
-        for (int32_t y = 0; y < size.Height(); ++y) {
-            seaCells += --column[y] <= 0;
-        }
+        for (int32_t y = 0; y < size.Height(); ++y) column[y] -= depth;
     }
-    return seaCells;
 }
 
 }  // namespace
 
+// After the rescale every cell lies in 0..100, so lowering pass k leaves
+// exactly the cells of height k or less at or below 0: one count of cells per
+// height tells every pass's report. The cells are then lowered once, by the
+// number of passes, in place of one pass over the map per pass.
 void Terrain::FinishGeneration(MapSize size, const SeaCellsReport& report) {
     CellGrid& heights = heightField_.Cells();
     Rescale(heights, size);
-    // Ends within 100 passes: after pass k every cell is at most 100 - k.
+    std::array<int32_t, kRescaledTop + 1> cellsAt{};
+    for (int32_t x = 0; x < size.Width(); ++x) {
+        const int32_t* column = heights.Column(x);
+        for (int32_t y = 0; y < size.Height(); ++y) ++cellsAt[column[y]];
+    }
+    int32_t passes = 0;
+    int32_t seaCells = cellsAt[0];
     int32_t permille = 0;
+    // Ends within 100 passes: after pass 100 every cell is sea.
     while (permille < job_.SeaTarget) {
-        const int32_t seaCells = LowerOnce(heights, size);
+        ++passes;
+        seaCells += cellsAt[passes];
         permille = static_cast<int32_t>(int64_t{seaCells} * 1000 / size.Cells());
         if (report) report(seaCells);
     }
+    LowerBy(heights, size, passes);
 }
 
-void Terrain::LowerAllCells(MapSize size) { LowerOnce(heightField_.Cells(), size); }
+void Terrain::LowerAllCells(MapSize size) { LowerBy(heightField_.Cells(), size, 1); }
 
 }  // namespace morvik

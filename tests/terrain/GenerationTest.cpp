@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 #include <vector>
 
 #include "terrain/ERangeError.h"
 #include "terrain/Terrain.h"
+#include "tests/terrain/FinishOracle.h"
 #include "tests/terrain/TerrainTestSupport.h"
 
 namespace morvik {
@@ -30,6 +32,40 @@ class Generation : public testing::Test {
     SeededTickSource ticks{42};
     std::unique_ptr<Terrain> terrain = std::make_unique<Terrain>(ticks);
 };
+
+// The finish in one pass against the pass-by-pass loop: the same reports in
+// the same order, and the same heights.
+TEST_F(Generation, OnePassFinishMatchesThePassByPassLoop) {
+    std::mt19937 random(11);
+    auto oracle = std::make_unique<CellGrid>();
+    for (int trial = 0; trial < 60; ++trial) {
+        const MapSize size(1 + static_cast<int32_t>(random() % 200),
+                           1 + static_cast<int32_t>(random() % 150));
+        const int32_t seaShare = 1 + static_cast<int32_t>(random() % 9);
+        const int kind = trial % 4;  // random, flat, all sea, all land
+        const int32_t spread = 1 + static_cast<int32_t>(random() % 5000);
+        terrain->StartGeneration(size, 1, seaShare, size.Width(), size.Height());
+        for (int32_t x = 0; x < size.Width(); ++x) {
+            for (int32_t y = 0; y < size.Height(); ++y) {
+                const int32_t value = static_cast<int32_t>(random() % spread);
+                const int32_t height = kind == 0   ? value - spread / 2
+                                       : kind == 1 ? -7
+                                       : kind == 2 ? -1 - value
+                                                   : 1 + value;
+                terrain->SetHeight(x, y, height);
+                oracle->At(x, y) = height;
+            }
+        }
+        SCOPED_TRACE(testing::Message() << "trial " << trial << ", " << size.Width() << " x "
+                                        << size.Height() << ", sea " << seaShare);
+        ASSERT_EQ(Finish(size), FinishPassByPass(*oracle, size, seaShare * 100));
+        for (int32_t x = 0; x < size.Width(); ++x) {
+            for (int32_t y = 0; y < size.Height(); ++y) {
+                ASSERT_EQ(terrain->Heights().At(x, y), oracle->At(x, y));
+            }
+        }
+    }
+}
 
 TEST_F(Generation, IterationCountsFollowTheInputs) {
     struct Case {
