@@ -53,8 +53,8 @@ void TForm2::LoadZMinMax1() {
     zMinMax1_->SetMaxSizeMode(TZMinMax::msmValue);
     zMinMax1_->SetMinSizeX(160);
     zMinMax1_->SetMinSizeY(120);
-    zMinMax1_->SetMaxSizeX(1280);
-    zMinMax1_->SetMaxSizeY(1024);
+    zMinMax1_->SetMaxSizeX(MapSize::MaxWidth);
+    zMinMax1_->SetMaxSizeY(MapSize::MaxHeight);
     zMinMax1_->SetValueIsClient(true);
     zMinMax1_->Loaded();
 }
@@ -62,8 +62,8 @@ void TForm2::LoadZMinMax1() {
 void TForm2::FormCreate() {
     const QRect control = form1_.frameGeometry();
     move(control.left() + kBesideControlWindow, control.top());
-    zMinMax1_->SetMaxSizeX(1280);  // beyond the screen: the screen
-    zMinMax1_->SetMaxSizeY(1024);
+    zMinMax1_->SetMaxSizeX(MapSize::MaxWidth);  // beyond the screen: the screen
+    zMinMax1_->SetMaxSizeY(MapSize::MaxHeight);
     SetClientSize(TForm1::kFirstMapSize);
     ui_.Image1->setGeometry(QRect(QPoint(0, 0), ClientSize()));
     ui_.Image1->SetBitmapSize(ui_.Image1->size());

@@ -55,7 +55,7 @@ int64_t Number(const QCommandLineParser& parser, const QCommandLineOption& optio
 
 void ReadGenerateOptions(const QCommandLineParser& parser, const Options& o,
                          BatchOptions& options) {
-    if (!parser.isSet(o.output)) throw EUsageError("generate needs -o FILE");
+    if (parser.value(o.output).isEmpty()) throw EUsageError("generate needs -o FILE");
     options.output = parser.value(o.output);
     if (parser.isSet(o.width)) options.width = Number(parser, o.width, 1, MapSize::MaxWidth);
     if (parser.isSet(o.height)) options.height = Number(parser, o.height, 1, MapSize::MaxHeight);
@@ -112,6 +112,9 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
             if (parser.isSet(*only)) {
                 throw EUsageError("reduce takes no --" + only->names().constLast().toStdString());
             }
+        }
+        if (plain[1].isEmpty() || plain[2].isEmpty()) {
+            throw EUsageError("reduce needs INPUT and OUTPUT file names");
         }
         options.input = plain[1];
         options.output = plain[2];

@@ -25,21 +25,30 @@ int Fail(const QString& what) {
     return 1;
 }
 
-// Reduces the store's picture, saves it and reports how.
+// Reduces the store's picture and saves it; a failure is reported.
 int ReduceAndSave(ReducedImageStore& store, const BatchOptions& options) {
     try {
         store.ReduceColors(options.colors);
+    } catch (const std::exception& error) {
+        return Fail("cannot reduce the picture", error);
+    }
+    try {
         store.SaveToFile(options.output);
     } catch (const std::exception& error) {
         return Fail("cannot write " + options.output, error);
     }
+    return 0;
+}
+
+void PrintReduction(const ReducedImageStore& store, const BatchOptions& options) {
     PrintValue("source_colors", store.SourceColors());
     PrintValue("color_count", store.ColorCount());
     PrintValue("levels", store.Levels());
     std::printf("output: %s\n", options.output.toLocal8Bit().constData());
-    return 0;
 }
 
+// Reports only once the file is written, so that a failed run prints no
+// half report.
 int Generate(const BatchOptions& options) {
     const GeneratedMap map = GenerateMap(options);
     ReducedImageStore store;
@@ -48,6 +57,7 @@ int Generate(const BatchOptions& options) {
     } catch (const std::exception& error) {
         return Fail("cannot make the map's bitmap", error);
     }
+    if (ReduceAndSave(store, options) != 0) return 1;
     PrintValue("tick", map.tick);
     PrintValue("total_iterations", map.job.TotalIterations);
     PrintValue("sea_target", map.job.SeaTarget);
@@ -55,7 +65,8 @@ int Generate(const BatchOptions& options) {
     PrintValue("sea_cells", map.seaCells);
     PrintValue("highest", map.extremes.Highest);
     PrintValue("lowest", map.extremes.Lowest);
-    return ReduceAndSave(store, options);
+    PrintReduction(store, options);
+    return 0;
 }
 
 int Reduce(const BatchOptions& options) {
@@ -76,7 +87,9 @@ int Reduce(const BatchOptions& options) {
         return Fail(options.input + " has " + QString::number(bits) +
                     "-bit pixels, which this program cannot decode");
     }
-    return ReduceAndSave(store, options);
+    if (ReduceAndSave(store, options) != 0) return 1;
+    PrintReduction(store, options);
+    return 0;
 }
 
 int Run(const BatchOptions& options) {

@@ -34,7 +34,8 @@ class TCustomReducedImage : public QWidget {
     int32_t SourceColors() const { return store_.SourceColors(); }
     int32_t ColorCount() const { return store_.ColorCount(); }
     int32_t Levels() const { return store_.Levels(); }
-    QBuffer& ImageStream() { return store_.ImageStream(); }
+    // Read-only: the picture changes only through the operations above.
+    const QBuffer& ImageStream() { return store_.ImageStream(); }
 
   protected:
     void paintEvent(QPaintEvent* event) override;

@@ -1,6 +1,5 @@
 #include "components/ReducedImage/ReducedImageStore.h"
 
-#include <QFileDevice>
 #include <QImageWriter>
 #include <QSaveFile>
 #include <new>
@@ -17,20 +16,24 @@ std::span<uint8_t> AsBytes(QByteArray& bytes) {
     return {reinterpret_cast<uint8_t*>(bytes.data()), static_cast<std::size_t>(bytes.size())};
 }
 
-// The whole of a device, from its first byte where it can seek. readAll()
-// stops quietly at a read error, so a device that knows its size must give
-// all of it.
+// The whole of a device, from its first byte where it can seek. Read piece
+// by piece, since readAll() stops quietly at a failed read: any failed read
+// is an error, and a device that knows its size must give all of it.
 QByteArray ReadWhole(QIODevice& source) {
     if (!source.isReadable() || (!source.isSequential() && !source.seek(0))) throw EReadError();
     QByteArray whole;
+    char piece[1 << 16];
     try {
-        whole = source.readAll();
+        for (;;) {
+            const qint64 got = source.read(piece, sizeof piece);
+            if (got < 0) throw EReadError();
+            if (got == 0) break;
+            whole.append(piece, got);
+        }
     } catch (const std::bad_alloc&) {
         throw EStreamError();
     }
     if (!source.isSequential() && whole.size() != source.size()) throw EReadError();
-    const auto* file = qobject_cast<const QFileDevice*>(&source);
-    if (file != nullptr && file->error() != QFileDevice::NoError) throw EReadError();
     return whole;
 }
 

@@ -36,7 +36,9 @@ class ReducedImageStore {
 
     // Writes the picture as a file, or an empty file without one. The file
     // is replaced only once every byte is written: on failure an existing
-    // file stays as it was. Throws EFCreateError or EWriteError.
+    // file stays as it was. The one exception: a writable file in a folder
+    // where no file can be made beside it is written in place, and a failed
+    // write there leaves it cut short. Throws EFCreateError or EWriteError.
     void SaveToFile(const QString& fileName) const;
 
     bool HoldsImage() const;

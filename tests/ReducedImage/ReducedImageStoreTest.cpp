@@ -47,20 +47,22 @@ QByteArray ReadFile(const QString& name) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-// A file-like device whose reads fail before its end, as a failing disk's.
+// A device whose reads fail before its end, as a failing disk's or pipe's.
 class FailingDevice : public QIODevice {
   public:
-    FailingDevice(QByteArray bytes, qint64 readable)
-        : bytes_(std::move(bytes)), readable_(readable) {
-        open(QIODevice::ReadOnly);
+    FailingDevice(QByteArray bytes, qint64 readable, bool sequential)
+        : bytes_(std::move(bytes)), readable_(readable), sequential_(sequential) {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     }
     qint64 size() const override { return bytes_.size(); }
+    bool isSequential() const override { return sequential_; }
 
   protected:
     qint64 readData(char* data, qint64 most) override {
-        if (pos() >= readable_) return -1;
-        const qint64 count = std::min(most, readable_ - pos());
-        std::copy_n(bytes_.constData() + pos(), count, data);
+        if (read_ >= readable_) return -1;
+        const qint64 count = std::min(most, readable_ - read_);
+        std::copy_n(bytes_.constData() + read_, count, data);
+        read_ += count;
         return count;
     }
     qint64 writeData(const char*, qint64) override { return -1; }
@@ -68,6 +70,8 @@ class FailingDevice : public QIODevice {
   private:
     QByteArray bytes_;
     qint64 readable_;
+    bool sequential_;
+    qint64 read_ = 0;
 };
 
 class Store : public testing::Test {
@@ -184,9 +188,11 @@ TEST_F(Store, StreamsAreWrittenWhereTheyStandAndReadFailuresReported) {
     // A read that fails short of the end is no picture with shifted rows.
     const QByteArray before = Bytes(store.Bytes());
     const QByteArray next = Bytes(MakeBmp24(2, 3, [](int32_t x, int32_t y) { return x + y; }));
-    FailingDevice failing(next, next.size() - 8);
-    EXPECT_THROW(store.LoadFromStream(failing), EReadError);
-    EXPECT_EQ(Bytes(store.Bytes()), before);
+    for (const bool sequential : {false, true}) {
+        FailingDevice failing(next, next.size() - 8, sequential);
+        EXPECT_THROW(store.LoadFromStream(failing), EReadError) << sequential;
+        EXPECT_EQ(Bytes(store.Bytes()), before);
+    }
 }
 
 TEST_F(Store, FailedSavesNameTheFileAndLeaveItAlone) {

@@ -109,7 +109,8 @@ TEST_F(BatchTool, BadArgumentsSayWhyInOneLineAndExitWith2) {
           QStringList{"generate", "-o", "x.bmp", "--tick", "4294967296"},
           QStringList{"generate", "-o", "x.bmp", "--view", "relief"},
           QStringList{"generate", "-o", "x.bmp", "--colors"},
-          QStringList{"generate", "-o", "x.bmp", "--shade", "3"}, QStringList{"reduce", "in.bmp"},
+          QStringList{"generate", "-o", "x.bmp", "--shade", "3"}, QStringList{"generate", "-o", ""},
+          QStringList{"reduce", "in.bmp", ""}, QStringList{"reduce", "in.bmp"},
           QStringList{"reduce", "a", "b", "--width", "5"}}) {
         const BatchRun run = Batch(arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();
@@ -199,6 +200,7 @@ TEST_F(BatchTool, UnreadableInputsAndFailedSavesWriteNothing) {
     const QString unwritable = Path("no folder/map.bmp");
     const BatchRun save = Batch({"generate", "-o", unwritable, "--tick", "5"});
     EXPECT_EQ(save.exitCode, 1);
+    EXPECT_TRUE(save.out.isEmpty()) << "no half report";
     EXPECT_TRUE(save.err.contains("ﾌｧｲﾙ " + unwritable + " を作成できません"))
         << save.err.toStdString();
 }
