@@ -2,33 +2,16 @@
 // xvfb-run gives this process its display.
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QScreen>
 #include <QTest>
-#include <functional>
 
 #include "components/ZCMinMax/ZMinMax.h"
+#include "tests/support/RealX.h"
 
 namespace morvik {
 namespace {
-
-void Xdo(const QStringList& arguments) {
-    QProcess xdotool;
-    xdotool.start("xdotool", arguments);
-    xdotool.waitForFinished(10000);
-}
-
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
-    QElapsedTimer waited;
-    waited.start();
-    while (!condition()) {
-        if (waited.elapsed() > timeoutMs) return false;
-        QTest::qWait(50);
-    }
-    return true;
-}
 
 TEST(RealLimiter, TheWindowManagerStopsAtTheLimitsAndTheFormComesBack) {
     ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "run under xvfb-run";

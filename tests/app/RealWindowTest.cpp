@@ -14,16 +14,10 @@
 #include <optional>
 
 #include "components/ReducedImage/BmpImage.h"
+#include "tests/support/RealX.h"
 
 namespace morvik {
 namespace {
-
-QString Xdo(const QStringList& arguments) {
-    QProcess xdotool;
-    xdotool.start("xdotool", arguments);
-    xdotool.waitForFinished(10000);
-    return QString::fromUtf8(xdotool.readAllStandardOutput()).trimmed();
-}
 
 std::optional<QString> FindWindow(const QString& caption) {
     const QString found = Xdo({"search", "--onlyvisible", "--name", "^" + caption + "$"});
@@ -58,16 +52,6 @@ void Keys(const QStringList& keys) {
 void Type(const QString& text) {
     Xdo({"type", "--delay", "30", text});
     QTest::qWait(150);
-}
-
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
-    QElapsedTimer waited;
-    waited.start();
-    while (!condition()) {
-        if (waited.elapsed() > timeoutMs) return false;
-        QTest::qWait(50);
-    }
-    return true;
 }
 
 class RealWindows : public testing::Test {
