@@ -35,8 +35,6 @@ class TCustomSubClass : public QObject {
     HWND FormHandle() const { return formHandle_; }
     WNDPROC OldWndProc() const { return oldWndProc_; }
     WNDPROC WndProcInstance() { return &wndProcInstance_; }
-    HWND UtilityWindow() const { return utilityWindow_; }
-    static UINT RecreatedMessageId() { return recreatedMessageId_; }
 
   protected:
     void SetForm(THookableForm* form);

@@ -249,9 +249,7 @@ bool TUDNumeralEdit::TakeCharacter(QChar character, Qt::KeyboardModifiers modifi
 
 // A typed character that passed the rules, as the edit would take it.
 void TUDNumeralEdit::TypeText(const QString& text) {
-    if (isReadOnly()) return;
-    insert(text);
-    setModified(true);
+    if (!isReadOnly()) InsertText(text);
 }
 
 // The control's own input: it goes in even when the edit is read-only.

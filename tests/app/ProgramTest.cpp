@@ -73,13 +73,14 @@ class Program : public testing::Test {
         while (form1.Running()) form1.Timer1Timer();
     }
     // What the batch tool makes of the same run.
-    static QImage Expected(int width, int height, BatchOptions::View view) {
+    static GeneratedMap Expected(int width, int height,
+                                 BatchOptions::View view = BatchOptions::View::Colour) {
         BatchOptions options;
         options.width = width;
         options.height = height;
         options.tick = kTick;
         options.view = view;
-        return GenerateMap(options).picture;
+        return GenerateMap(options);
     }
     // Answers the next modal dialog once it is open.
     static void Answer(std::function<void(QWidget*)> answer) {
@@ -170,13 +171,8 @@ TEST_F(Program, ACompleteRunTickByTick) {
     EXPECT_EQ(Form1().Gauge2->Progress(), 0);
     EXPECT_TRUE(Form2().Image1->isEnabled());
     EXPECT_TRUE(form2->isVisible());
-    EXPECT_EQ(Form2().Image1->Bitmap(), Expected(200, 150, BatchOptions::View::Colour));
-
-    BatchOptions options;
-    options.width = 200;
-    options.height = 150;
-    options.tick = kTick;
-    const GeneratedMap map = GenerateMap(options);
+    const GeneratedMap map = Expected(200, 150);
+    EXPECT_EQ(Form2().Image1->Bitmap(), map.picture);
     EXPECT_EQ(Form1().Edit1->text(), QString::number(map.seaCells));
     EXPECT_EQ(Form1().Edit2->text(), QString::number(map.extremes.Highest));
     EXPECT_EQ(Form1().Edit3->text(), QString::number(map.extremes.Lowest));
@@ -220,7 +216,7 @@ TEST_F(Program, ViewsSwitchThroughTheirMenuStates) {
     const QString highest = Form1().Edit2->text();
 
     ClickMenu(Form2().N4);
-    EXPECT_EQ(Form2().Image1->Bitmap(), Expected(160, 120, BatchOptions::View::Coastline));
+    EXPECT_EQ(Form2().Image1->Bitmap(), Expected(160, 120, BatchOptions::View::Coastline).picture);
     EXPECT_EQ(Form2().N3->text(), "通常表示");
     EXPECT_TRUE(Form2().N3->isEnabled());
     EXPECT_EQ(Form2().N4->text(), "-");
@@ -228,7 +224,7 @@ TEST_F(Program, ViewsSwitchThroughTheirMenuStates) {
     EXPECT_EQ(Form1().Edit2->text(), highest) << "the coastline leaves the extremes";
 
     ClickMenu(Form2().N3);
-    EXPECT_EQ(Form2().Image1->Bitmap(), Expected(160, 120, BatchOptions::View::Colour));
+    EXPECT_EQ(Form2().Image1->Bitmap(), Expected(160, 120).picture);
     EXPECT_EQ(Form2().N3->text(), "-");
     EXPECT_EQ(Form2().N4->text(), "海岸線のみ");
 
