@@ -1,19 +1,17 @@
 #include "terrain/Circle.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace morvik {
 
 namespace {
 
-// Adds delta to rows first..last of column x, as far as they lie on the map.
-void AddToRows(HeightField& field, int32_t mapHeight, int32_t x, int32_t first, int32_t last,
-               int32_t delta) {
-    first = std::max(first, 0);
-    last = std::min(last, mapHeight - 1);
-    if (first <= last) field.DeferAddToRows(x, first, last, delta);
-}
+// The largest r with r * r <= n, for 0 <= n < 2^31. The double holds n
+// exactly, and its correctly rounded root stays below the next whole number
+// unless n is a square, so cutting off the fraction is exact.
+int32_t FloorSqrt(int32_t n) { return static_cast<int32_t>(std::sqrt(static_cast<double>(n))); }
 
 }  // namespace
 
@@ -33,33 +31,54 @@ void ApplyCircle(HeightField& field, MapSize size, const Circle& circle) {
     // 2 * sign and the cells on the circle by sign.
     field.DeferAddToAll(size, -circle.sign);
 
-    const int32_t radius = std::abs(circle.radius);
-    const int32_t radiusSquared = radius * radius;
-    const int32_t firstX = std::max(0, -radius - circle.offX);
-    const int32_t lastX = std::min(size.Width() - 1, radius - circle.offX);
+    const int32_t radiusSquared = circle.radius * circle.radius;
+    const int32_t centreX = -circle.offX;
+    const int32_t centreY = -circle.offY;
+    const int32_t height = size.Height();
 
-    // In column x, with dx = x + offX and u = y + offY, a cell is inside when
-    // u^2 < rest = radius^2 - dx^2. inner is the largest u with u^2 < rest
-    // (-1 when rest is 0); it moves by small steps from column to column.
-    int32_t inner = -1;
-    for (int32_t x = firstX; x <= lastX; ++x) {
-        const int32_t dx = x + circle.offX;
-        const int32_t rest = radiusSquared - dx * dx;
-        while ((inner + 1) * (inner + 1) < rest) ++inner;
+    // A cell (x, y) with d = |x - centreX| and u = |y - centreY| is inside
+    // when u^2 < rest = radius^2 - d^2 and on the circle when u^2 = rest.
+    // Only the columns whose cells reach the map's nearest row, `reach` rows
+    // from the centre, have anything to record.
+    const int32_t reach = std::max({0, -centreY, centreY - (height - 1)});
+    if (reach > std::abs(circle.radius)) return;
+    const int32_t halfWidth = FloorSqrt(radiusSquared - reach * reach);
+    const int32_t firstX = std::max(0, centreX - halfWidth);
+    const int32_t lastX = std::min(size.Width() - 1, centreX + halfWidth);
+    if (firstX > lastX) return;
+
+    // Adds delta to rows centreY - u..centreY + u of column x, as far as
+    // they lie on the map.
+    const auto addRows = [&](int32_t x, int32_t u, int32_t delta) {
+        field.DeferAddToRows(x, std::max(0, centreY - u), std::min(height - 1, centreY + u), delta);
+    };
+
+    // Both columns at distance d share their rows, so walk d outwards from
+    // the nearest column. inner, the largest u with u^2 < rest (-1 when rest
+    // is 0), only falls as d grows.
+    const int32_t sign = circle.sign;
+    const int32_t nearest = std::abs(std::clamp(centreX, firstX, lastX) - centreX);
+    const int32_t farthest = std::max(centreX - firstX, lastX - centreX);
+    const int32_t nearestRest = radiusSquared - nearest * nearest;
+    int32_t inner = nearestRest == 0 ? -1 : FloorSqrt(nearestRest - 1);
+    for (int32_t d = nearest; d <= farthest; ++d) {
+        const int32_t rest = radiusSquared - d * d;
         while (inner >= 0 && inner * inner >= rest) --inner;
-
-        if (inner >= 0) {
-            AddToRows(field, size.Height(), x, -inner - circle.offY, inner - circle.offY,
-                      2 * circle.sign);
-        }
-        const int32_t on = inner + 1;
-        if (on * on == rest) {
-            AddToRows(field, size.Height(), x, on - circle.offY, on - circle.offY, circle.sign);
-            if (on > 0) {
-                AddToRows(field, size.Height(), x, -on - circle.offY, -on - circle.offY,
-                          circle.sign);
+        // The inside rises by 2 * sign. The cells on the circle, if any, are
+        // the rows at outer = inner + 1 and rise by sign: one run of sign
+        // over +-outer and one over +-inner.
+        const int32_t outer = (inner + 1) * (inner + 1) == rest ? inner + 1 : inner;
+        const auto recordColumn = [&](int32_t x) {
+            if (outer == inner) {
+                // Nothing on the circle: the inside is what reaches the map.
+                addRows(x, inner, 2 * sign);
+            } else {
+                addRows(x, outer, sign);
+                if (inner >= reach) addRows(x, inner, sign);
             }
-        }
+        };
+        if (centreX + d <= lastX) recordColumn(centreX + d);
+        if (d > 0 && centreX - d >= firstX) recordColumn(centreX - d);
     }
 }
 

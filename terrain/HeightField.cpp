@@ -9,21 +9,28 @@ void HeightField::DeferAddToAll(MapSize size, int32_t delta) {
     pendingForAll_ += delta;
 }
 
+void HeightField::AddBelow(int32_t x, int32_t y, int32_t delta) {
+    int32_t* column = cells_.Column(x);
+    for (int32_t row = y; row < pendingSize_->Height(); ++row) column[row] += delta;
+}
+
 void HeightField::Settle() {
     if (!pendingSize_) return;
     const int32_t width = pendingSize_->Width();
     const int32_t height = pendingSize_->Height();
-
-    std::array<int32_t, Columns> running;
-    running.fill(pendingForAll_);
-    for (int32_t y = 0; y < height; ++y) {
-        for (int32_t x = 0; x < width; ++x) {
-            int32_t& difference = Pending(x, y);
-            running[x] += difference;
+    for (int32_t x = 0; x < width; ++x) {
+        int32_t* column = cells_.Column(x);
+        int32_t running = pendingForAll_ + columnStart_[x];
+        column[0] += running;
+        for (int32_t y = 1; y < height; ++y) {
+            int8_t& difference = Pending(x, y);
+            running += difference;
             difference = 0;
-            cells_.At(x, y) += running[x];
+            column[y] += running;
         }
+        Pending(x, height) = 0;  // the spare row, which no cell follows
     }
+    columnStart_.fill(0);
     pendingForAll_ = 0;
     pendingSize_.reset();
 }

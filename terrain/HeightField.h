@@ -29,8 +29,13 @@ class HeightField {
     // Adds delta to rows firstRow..lastRow of column x. The rows and the
     // column lie within the size last given to DeferAddToAll.
     void DeferAddToRows(int32_t x, int32_t firstRow, int32_t lastRow, int32_t delta) {
-        Pending(x, firstRow) += delta;
-        if (lastRow + 1 < pendingSize_->Height()) Pending(x, lastRow + 1) -= delta;
+        if (firstRow == 0) {
+            columnStart_[x] += delta;
+        } else {
+            AddDifference(x, firstRow, delta);
+        }
+        // A run down to the last row ends in the spare row below the map.
+        AddDifference(x, lastRow + 1, -delta);
     }
 
   private:
@@ -38,14 +43,34 @@ class HeightField {
 
     // Row by row, so that the changes of neighbouring columns, which lie on
     // nearby rows, share cache lines.
-    int32_t& Pending(int32_t x, int32_t y) {
+    int8_t& Pending(int32_t x, int32_t y) {
         return pending_[static_cast<std::size_t>(y) * Columns + x];
     }
+
+    // Differences below the first row are mostly small, so each is kept in a
+    // byte: the whole array then stays in the cache. One that would outgrow
+    // its byte is added to its column's cells at once.
+    void AddDifference(int32_t x, int32_t y, int32_t delta) {
+        int8_t& difference = Pending(x, y);
+        const int32_t sum = difference + delta;
+        if (sum != static_cast<int8_t>(sum)) [[unlikely]] {
+            AddBelow(x, y, sum);
+            difference = 0;
+        } else {
+            difference = static_cast<int8_t>(sum);
+        }
+    }
+
+    // Adds delta to rows y.. of column x of the cells.
+    void AddBelow(int32_t x, int32_t y, int32_t delta);
 
     void Settle();
 
     CellGrid cells_;
-    std::array<int32_t, static_cast<std::size_t>(Columns) * CellGrid::Rows> pending_{};
+    std::array<int8_t, static_cast<std::size_t>(Columns) * (CellGrid::Rows + 1)> pending_{};
+    // The first row's differences. Every run cut off by the top edge starts
+    // there, so they grow too large for a byte.
+    std::array<int32_t, Columns> columnStart_{};
     int32_t pendingForAll_ = 0;
     std::optional<MapSize> pendingSize_;
 };

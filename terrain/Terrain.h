@@ -24,7 +24,7 @@ using SeaCellsReport = std::function<void(int32_t seaCells)>;
 
 // The map generator: its grids, run counters, colour table and random source.
 // Every operation works on the top-left corner of the size it is given (the
-// map bitmap's); a program holds one for its whole life. About 15 MB: make
+// map bitmap's); a program holds one for its whole life. About 12 MB: make
 // it static or on the heap.
 class Terrain {
   public:
