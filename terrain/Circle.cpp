@@ -38,8 +38,8 @@ void ApplyCircle(HeightField& field, MapSize size, const Circle& circle) {
 
     // A cell (x, y) with d = |x - centreX| and u = |y - centreY| is inside
     // when u^2 < rest = radius^2 - d^2 and on the circle when u^2 = rest.
-    // Only the columns whose cells reach the map's nearest row, `reach` rows
-    // from the centre, have anything to record.
+    // Only the columns whose cells reach the map row nearest the centre,
+    // `reach` rows from it, have anything to record.
     const int32_t reach = std::max({0, -centreY, centreY - (height - 1)});
     if (reach > std::abs(circle.radius)) return;
     const int32_t halfWidth = FloorSqrt(radiusSquared - reach * reach);
