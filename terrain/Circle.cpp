@@ -48,7 +48,7 @@ void ApplyCircle(HeightField& field, MapSize size, const Circle& circle) {
     if (firstX > lastX) return;
 
     // Adds delta to rows centreY - u..centreY + u of column x, as far as
-    // they lie on the map.
+    // they lie on the map. Only for u >= reach: shorter runs miss it.
     const auto addRows = [&](int32_t x, int32_t u, int32_t delta) {
         field.DeferAddToRows(x, std::max(0, centreY - u), std::min(height - 1, centreY + u), delta);
     };
@@ -64,13 +64,14 @@ void ApplyCircle(HeightField& field, MapSize size, const Circle& circle) {
     for (int32_t d = nearest; d <= farthest; ++d) {
         const int32_t rest = radiusSquared - d * d;
         while (inner >= 0 && inner * inner >= rest) --inner;
-        // The inside rises by 2 * sign. The cells on the circle, if any, are
-        // the rows at outer = inner + 1 and rise by sign: one run of sign
-        // over +-outer and one over +-inner.
+        // The inside rises by 2 * sign, and the cells on the circle, if any,
+        // by sign: they are the rows at inner + 1. outer is that, or inner
+        // when no cell is on the circle. So: one run of sign over +-outer
+        // and one over +-inner.
         const int32_t outer = (inner + 1) * (inner + 1) == rest ? inner + 1 : inner;
         const auto recordColumn = [&](int32_t x) {
             if (outer == inner) {
-                // Nothing on the circle: the inside is what reaches the map.
+                // Nothing on the circle, so the inside reaches the map.
                 addRows(x, inner, 2 * sign);
             } else {
                 addRows(x, outer, sign);

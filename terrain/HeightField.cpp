@@ -18,6 +18,8 @@ void HeightField::Settle() {
     if (!pendingSize_) return;
     const int32_t width = pendingSize_->Width();
     const int32_t height = pendingSize_->Height();
+    // Column by column, as the cells lie: a column's differences are one
+    // byte in each row, and the next columns use the same lines of them.
     for (int32_t x = 0; x < width; ++x) {
         int32_t* column = cells_.Column(x);
         int32_t running = pendingForAll_ + columnStart_[x];

@@ -14,7 +14,8 @@ namespace morvik {
 // columns, so it records its changes as differences down each column instead
 // of touching every cell. They are folded into the cells, one prefix sum per
 // column, the moment anyone asks for the cells: what a reader sees is always
-// exactly what applying every change cell by cell would give.
+// exactly what applying every change cell by cell would give. (A difference
+// too large to keep is folded early; the sum is the same.)
 class HeightField {
   public:
     CellGrid& Cells() {
@@ -42,14 +43,14 @@ class HeightField {
     static constexpr int32_t Columns = CellGrid::Columns;
 
     // Row by row, so that the changes of neighbouring columns, which lie on
-    // nearby rows, share cache lines.
+    // nearby rows, share cache lines. Row 0 is unused (see columnStart_).
     int8_t& Pending(int32_t x, int32_t y) {
         return pending_[static_cast<std::size_t>(y) * Columns + x];
     }
 
     // Differences below the first row are mostly small, so each is kept in a
-    // byte: the whole array then stays in the cache. One that would outgrow
-    // its byte is added to its column's cells at once.
+    // byte: the whole array, 1.3 MB, then fits a 2 MB cache. One that would
+    // outgrow its byte is added to its column's cells at once.
     void AddDifference(int32_t x, int32_t y, int32_t delta) {
         int8_t& difference = Pending(x, y);
         const int32_t sum = difference + delta;
