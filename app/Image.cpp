@@ -4,12 +4,13 @@
 #include <QPainter>
 #include <utility>
 
+#include "platform/BitmapPixels.h"
+
 namespace morvik {
 
 void TImage::SetBitmapSize(QSize size) {
     if (size == bitmap_.size()) return;
-    QImage resized(size, QImage::Format_RGBX8888);
-    resized.fill(Qt::black);
+    QImage resized = BlackBitmap(size);
     QPainter(&resized).drawImage(0, 0, bitmap_);
     bitmap_ = std::move(resized);
     resize(size);

@@ -42,8 +42,7 @@ TForm1::TForm1(Terrain& terrain, QWidget* parent) : THookableForm(parent), terra
 }
 
 void TForm1::FormCreate() {
-    mapBitmap_ = QImage(kFirstMapSize, QImage::Format_RGBX8888);
-    mapBitmap_.fill(Qt::black);
+    mapBitmap_ = BlackBitmap(kFirstMapSize);
     ui_.Panel1->setText(QString::number(ui_.UpDown1->Position()));
     // The client area is fixed; the controls placed beyond it stay out of sight.
     ui_.ClientArea->setFixedSize(kClientSize);
@@ -67,13 +66,12 @@ void TForm1::Button1Click() {
         return;
     }
     const QSize size(ui_.WV->NValue(), ui_.HV->NValue());
-    mapBitmap_ = QImage(size, QImage::Format_RGBX8888);
-    mapBitmap_.fill(Qt::black);
-    mapView_->Image1()->SetBitmapSize(size);
+    mapBitmap_ = BlackBitmap(size);
+    mapView_->Controls().Image1->SetBitmapSize(size);
     mapView_->SetClientSize(size);  // which writes the client size back into WV and HV
     terrain_.StartGeneration(CurrentMapSize(), ui_.UpDown1->Position(), ui_.UpDown2->Position(),
                              ui_.WV->NValue(), ui_.HV->NValue());
-    mapView_->Image1()->setEnabled(false);
+    mapView_->Controls().Image1->setEnabled(false);
     timer1_.start();
     ui_.Button1->setText(kAbort);
 }
@@ -90,7 +88,7 @@ void TForm1::Timer1Timer() {
     terrain_.FinishGeneration(CurrentMapSize(), [this](int32_t seaCells) { ShowCount(seaCells); });
     timer1_.stop();
     ui_.Button1->setText(kCreate);
-    mapView_->Image1()->setEnabled(true);
+    mapView_->Controls().Image1->setEnabled(true);
     ShowExtremes(RenderMap());
     mapView_->SetViewItemsEnabled(true);
 }
@@ -105,7 +103,7 @@ void TForm1::RepaintClick() { ShowExtremes(RenderMap()); }
 void TForm1::LineOnlyClick() {
     mapView_->show();
     terrain_.RenderCoastline(BitmapPixels(mapBitmap_));
-    mapView_->Image1()->DrawBitmap(mapBitmap_);
+    mapView_->Controls().Image1->DrawBitmap(mapBitmap_);
 }
 
 QString TForm1::AboutText() {
@@ -149,7 +147,7 @@ void TForm1::ShowExtremes(HeightExtremes extremes) {
 HeightExtremes TForm1::RenderMap() {
     mapView_->show();
     const HeightExtremes extremes = terrain_.RenderMap(BitmapPixels(mapBitmap_));
-    mapView_->Image1()->DrawBitmap(mapBitmap_);
+    mapView_->Controls().Image1->DrawBitmap(mapBitmap_);
     return extremes;
 }
 

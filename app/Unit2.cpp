@@ -85,7 +85,6 @@ void TForm2::FormResize() {
 }
 
 void TForm2::SetViewItems(const QString& n3Caption, const QString& n4Caption, bool enabled) {
-    viewItemsEnabled_ = enabled;
     TMenuBar::SetItem(*ui_.N3, n3Caption, enabled);
     TMenuBar::SetItem(*ui_.N4, n4Caption, enabled);
 }
@@ -103,12 +102,12 @@ void TForm2::N1Click() {
 
 void TForm2::N3Click() {
     form1_.RepaintClick();
-    SetViewItems(TMenuBar::kSeparatorCaption, kCoastlineCaption, viewItemsEnabled_);
+    SetViewItems(TMenuBar::kSeparatorCaption, kCoastlineCaption, ViewItemsEnabled());
 }
 
 void TForm2::N4Click() {
     form1_.LineOnlyClick();
-    SetViewItems(kNormalCaption, TMenuBar::kSeparatorCaption, viewItemsEnabled_);
+    SetViewItems(kNormalCaption, TMenuBar::kSeparatorCaption, ViewItemsEnabled());
 }
 
 }  // namespace morvik

@@ -26,13 +26,13 @@ class TForm2 : public THookableForm {
     explicit TForm2(TForm1& form1, QWidget* parent = nullptr);
 
     const Ui::TForm2& Controls() const { return ui_; }
-    TImage* Image1() const { return ui_.Image1; }
     TZMinMax* ZMinMax1() const { return zMinMax1_; }
 
     // The view items N3 and N4: their captions, and one enabled state for both.
     void SetViewItems(const QString& n3Caption, const QString& n4Caption, bool enabled);
     void SetViewItemsEnabled(bool enabled);
-    bool ViewItemsEnabled() const { return viewItemsEnabled_; }
+    // A separator is never enabled, and one of the two is always a caption.
+    bool ViewItemsEnabled() const { return ui_.N3->isEnabled() || ui_.N4->isEnabled(); }
 
     void N1Click();
     void N3Click();
@@ -50,7 +50,6 @@ class TForm2 : public THookableForm {
     TForm1& form1_;
     QFileDialog sd_;
     TZMinMax* zMinMax1_ = nullptr;
-    bool viewItemsEnabled_ = false;
 };
 
 }  // namespace morvik

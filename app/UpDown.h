@@ -16,9 +16,6 @@ class TUpDown : public QWidget {
     Q_PROPERTY(int Position READ Position WRITE SetPosition)
 
   public:
-    static constexpr int kFirstRepeatMs = 400;
-    static constexpr int kRepeatMs = 70;
-
     explicit TUpDown(QWidget* parent = nullptr);
 
     int Min() const { return min_; }

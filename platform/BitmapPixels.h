@@ -20,4 +20,11 @@ inline PixelView BitmapPixels(QImage& bitmap) {
                      MapSize(bitmap.width(), bitmap.height()), 0xFF);
 }
 
+// A black bitmap of this size, in the format BitmapPixels takes.
+inline QImage BlackBitmap(QSize size) {
+    QImage bitmap(size, QImage::Format_RGBX8888);
+    bitmap.fill(Qt::black);
+    return bitmap;
+}
+
 }  // namespace morvik

@@ -5,6 +5,11 @@
 
 namespace morvik {
 
+// A held arrow steps at the press, again after kFirstRepeatMs, then every
+// kRepeatMs.
+constexpr int kFirstRepeatMs = 400;
+constexpr int kRepeatMs = 70;
+
 // Whether the event takes the mouse from a widget that holds a press: it was
 // disabled or hidden (itself or a parent), its window lost activation, or a
 // modal window blocked it. Qt sends such a widget no release.

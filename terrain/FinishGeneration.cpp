@@ -10,8 +10,11 @@ namespace {
 
 constexpr int32_t kRescaledTop = 100;
 
-// Maps the corner's heights onto 0..100. A flat corner becomes all 0.
-void Rescale(CellGrid& heights, MapSize size) {
+using HeightCounts = std::array<int32_t, kRescaledTop + 1>;
+
+// Maps the corner's heights onto 0..100 (a flat corner becomes all 0) and
+// counts the cells of each new height.
+HeightCounts Rescale(CellGrid& heights, MapSize size) {
     int32_t highest = -50000;
     int32_t lowest = 50000;
     for (int32_t x = 0; x < size.Width(); ++x) {
@@ -22,6 +25,7 @@ void Rescale(CellGrid& heights, MapSize size) {
         }
     }
     const int64_t span = int64_t{highest} - lowest;
+    HeightCounts cellsAt{};
     for (int32_t x = 0; x < size.Width(); ++x) {
         int32_t* column = heights.Column(x);
         for (int32_t y = 0; y < size.Height(); ++y) {
@@ -29,8 +33,10 @@ void Rescale(CellGrid& heights, MapSize size) {
                 span == 0
                     ? 0
                     : static_cast<int32_t>((column[y] - int64_t{lowest}) * kRescaledTop / span);
+            ++cellsAt[column[y]];
         }
     }
+    return cellsAt;
 }
 
 // Lowers every cell of the corner by `depth`.
@@ -49,12 +55,7 @@ void LowerBy(CellGrid& heights, MapSize size, int32_t depth) {
 // number of passes, in place of one pass over the map per pass.
 void Terrain::FinishGeneration(MapSize size, const SeaCellsReport& report) {
     CellGrid& heights = heightField_.Cells();
-    Rescale(heights, size);
-    std::array<int32_t, kRescaledTop + 1> cellsAt{};
-    for (int32_t x = 0; x < size.Width(); ++x) {
-        const int32_t* column = heights.Column(x);
-        for (int32_t y = 0; y < size.Height(); ++y) ++cellsAt[column[y]];
-    }
+    const HeightCounts cellsAt = Rescale(heights, size);
     int32_t passes = 0;
     int32_t seaCells = cellsAt[0];
     int32_t permille = 0;

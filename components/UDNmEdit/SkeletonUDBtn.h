@@ -31,8 +31,6 @@ class TSkeletonUDBtn : public QWidget {
     };
 
     static constexpr int kMinimumSide = 15;
-    static constexpr int kFirstRepeatMs = 400;
-    static constexpr int kRepeatMs = 70;
 
     explicit TSkeletonUDBtn(QWidget* parent = nullptr);
 
