@@ -41,6 +41,8 @@ class THookableForm : public QMainWindow {
     // The client area lies below the menu bar.
     QSize ClientSize() const;
     void SetClientSize(QSize size);
+    // The frame and the menu bar: the outer size less the client size.
+    QSize NonClientSize() const { return BoundsRect().size() - ClientSize(); }
 
     // Asks the chain for the track sizes and applies them.
     void UpdateTrackSizes();

@@ -41,6 +41,9 @@ constexpr LRESULT HTBOTTOM = 15;
 constexpr LRESULT HTBOTTOMLEFT = 16;
 constexpr LRESULT HTBOTTOMRIGHT = 17;
 
+// The codes of the sizing border, HTLEFT to HTBOTTOMRIGHT.
+constexpr bool IsSizingBorder(LRESULT code) { return code >= HTLEFT && code <= HTBOTTOMRIGHT; }
+
 struct POINT {
     int32_t x;
     int32_t y;

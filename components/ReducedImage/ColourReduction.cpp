@@ -21,11 +21,9 @@ void RequireLevels(int32_t levels) {
     }
 }
 
-}  // namespace
-
-uint32_t QuantiseColour(uint32_t colour, int32_t levels, int32_t dither) {
-    RequireLevels(levels);
-    const auto level = static_cast<uint32_t>(levels);
+// QuantiseColour and LatticeColour for levels already checked: the reducer
+// checks once per pass, not once per pixel.
+uint32_t Quantise(uint32_t colour, uint32_t level, int32_t dither) {
     const auto quantise = [level, dither](uint32_t v) {
         if (dither == kNoDither) return v * level / 256;
         return (static_cast<uint32_t>(dither) + 4 * (level - 1) * v / 255) / 4;
@@ -34,11 +32,21 @@ uint32_t QuantiseColour(uint32_t colour, int32_t levels, int32_t dither) {
            level * level * quantise(colour >> 16 & 0xFF);
 }
 
-uint32_t LatticeColour(uint32_t cell, int32_t levels) {
-    RequireLevels(levels);
-    const auto level = static_cast<uint32_t>(levels);
+uint32_t Lattice(uint32_t cell, uint32_t level) {
     const auto channel = [level](uint32_t q) { return q % level * 255 / (level - 1); };
     return channel(cell) | channel(cell / level) << 8 | channel(cell / level / level) << 16;
+}
+
+}  // namespace
+
+uint32_t QuantiseColour(uint32_t colour, int32_t levels, int32_t dither) {
+    RequireLevels(levels);
+    return Quantise(colour, static_cast<uint32_t>(levels), dither);
+}
+
+uint32_t LatticeColour(uint32_t cell, int32_t levels) {
+    RequireLevels(levels);
+    return Lattice(cell, static_cast<uint32_t>(levels));
 }
 
 ColourReducer::ColourReducer(std::span<const uint8_t> source, int32_t outputBits)
@@ -65,7 +73,7 @@ int32_t ColourReducer::CountingPass(int32_t levels, bool dither) {
         uint8_t* out = &pixels_[static_cast<std::size_t>(y) * stride_];
         for (int32_t x = 0; x < width_; ++x) {
             const int32_t offset = dither ? x % 2 + 2 * (y % 2) : kNoDither;
-            Cell& cell = cells_[QuantiseColour(sourceRow_[x], levels, offset)];
+            Cell& cell = cells_[Quantise(sourceRow_[x], static_cast<uint32_t>(levels), offset)];
             if (!cell.used) cell = Cell{.used = true, .index = count++};
             const auto index = static_cast<uint8_t>(cell.index);
             if (outputBits_ == 8) {
@@ -99,7 +107,7 @@ Reduction ColourReducer::Result(int32_t sourceColors) const {
     const auto cellCount = static_cast<uint32_t>(passLevels_ * passLevels_ * passLevels_);
     for (uint32_t cell = 0; cell < cellCount; ++cell) {
         if (!cells_[cell].used) continue;
-        const uint32_t colour = LatticeColour(cell, passLevels_);
+        const uint32_t colour = Lattice(cell, static_cast<uint32_t>(passLevels_));
         uint8_t* entry = &image[kBmpHeadersSize + 4 * static_cast<std::size_t>(cells_[cell].index)];
         entry[0] = static_cast<uint8_t>(colour);
         entry[1] = static_cast<uint8_t>(colour >> 8);
@@ -118,7 +126,7 @@ Reduction ReduceImage(std::span<const uint8_t> source, int32_t requested) {
         if (reducer.CountingPass(kMostLevels, true) <= wanted) return reducer.Result(sourceColors);
 
         // The count grows with the levels: find the most levels that fit.
-        int32_t lo = 2;
+        int32_t lo = kFewestLevels;
         int32_t hi = kMostLevels;
         int32_t last = 0;
         while (hi > lo + 1) {

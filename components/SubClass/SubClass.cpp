@@ -20,7 +20,7 @@ TCustomSubClass::~TCustomSubClass() {
 
 void TCustomSubClass::SetForm(THookableForm* form) {
     if (form == form_) return;
-    if (form_ != nullptr && form_->HandleAllocated()) UnhookWindow();
+    UnhookWindow();
     form_ = form;
     formHandle_ = form != nullptr ? form->Handle() : 0;
     if (form_ != nullptr) HookWindow();
@@ -52,7 +52,7 @@ void TCustomSubClass::HookedWndProc(TMessage& message) {
 
 void TCustomSubClass::WindowDestroying() {
     PostMessageA(utilityWindow_, recreatedMessageId_, 0, 0);
-    if (form_ != nullptr) UnhookWindow();
+    UnhookWindow();
 }
 
 void TCustomSubClass::UtilityWndProc(TMessage& message) {

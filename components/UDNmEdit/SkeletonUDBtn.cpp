@@ -58,7 +58,7 @@ void TSkeletonUDBtn::Press(TBtnType btn) {
     if (repeatTimer_ == nullptr) {
         repeatTimer_ = new QTimer(this);
         repeatTimer_->setTimerType(Qt::PreciseTimer);
-        connect(repeatTimer_, &QTimer::timeout, this, [this] { Guard([this] { RepeatTick(); }); });
+        ConnectGuarded(repeatTimer_, &QTimer::timeout, this, &TSkeletonUDBtn::RepeatTick);
     }
     repeatTimer_->start(kFirstRepeatMs);
 }
@@ -80,10 +80,14 @@ void TSkeletonUDBtn::RepeatTick() {
 }
 
 void TSkeletonUDBtn::Release(TBtnType btn) {
+    EndPress(btn);
+    emit OnUDRelease(this);
+}
+
+void TSkeletonUDBtn::EndPress(TBtnType btn) {
     SetHalfState(btn, 0);
     activeInfo_ = nullptr;
     if (repeatTimer_ != nullptr) repeatTimer_->stop();
-    emit OnUDRelease(this);
 }
 
 // The mouse press ends with the capture; a key press goes on.
@@ -157,9 +161,7 @@ void TSkeletonUDBtn::EndKeyPress() {
     if (!keyHeld_) return;
     keyHeld_ = false;
     if (activeInfo_ == nullptr || mouseCaptured_) return;
-    SetHalfState(activeInfo_->BtnType, 0);
-    activeInfo_ = nullptr;
-    if (repeatTimer_ != nullptr) repeatTimer_->stop();
+    EndPress(activeInfo_->BtnType);
 }
 
 void TSkeletonUDBtn::keyPressEvent(QKeyEvent* event) {

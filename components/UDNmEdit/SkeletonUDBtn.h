@@ -76,6 +76,8 @@ class TSkeletonUDBtn : public QWidget {
     TBtnInfo& Info(TBtnType btn) { return btn == btUp ? upInfo_ : downInfo_; }
     const TBtnInfo& Info(TBtnType btn) const { return btn == btUp ? upInfo_ : downInfo_; }
     void RepeatTick();
+    // Lets the half go and stops the repeat; Release also reports it.
+    void EndPress(TBtnType btn);
     void LoseCapture();
     void DrawHalf(QPainter& painter, const TBtnInfo& info) const;
 

@@ -16,19 +16,9 @@ const char* const TBaseFormLocker::kSecondOnAForm =
 QRect KeepOnScreenBounds(QRect bounds, QSize screen) {
     const int width = std::min(bounds.width(), screen.width());
     const int height = std::min(bounds.height(), screen.height());
-    int left = bounds.left();
-    if (left + width > screen.width()) {
-        left = screen.width() - width;
-    } else if (left < 0) {
-        left = 0;
-    }
-    int top = bounds.top();
-    if (top + height > screen.height()) {
-        top = screen.height() - height;
-    } else if (top < 0) {
-        top = 0;
-    }
-    return QRect(left, top, width, height);
+    // The size fits the screen, so the far limits are never below 0.
+    return QRect(std::clamp(bounds.left(), 0, screen.width() - width),
+                 std::clamp(bounds.top(), 0, screen.height() - height), width, height);
 }
 
 // Runs before the object joins its owner, so a second locker is refused
@@ -63,7 +53,7 @@ void TBaseFormLocker::HookedWndProc(TMessage& message) {
             if (message.WParam == SIZE_RESTORED) CheckLockUp();
             break;
         case WM_NCHITTEST:
-            if (sizeFreeze_ && message.Result >= HTLEFT && message.Result <= HTBOTTOMRIGHT) {
+            if (sizeFreeze_ && IsSizingBorder(message.Result)) {
                 message.Result = HTNOWHERE;
             }
             break;

@@ -6,8 +6,6 @@ namespace morvik {
 
 namespace {
 
-bool IsSizingBorder(LRESULT code) { return code >= HTLEFT && code <= HTBOTTOMRIGHT; }
-
 // The code each setting reports, by its value; beyond the table, nothing.
 LRESULT SettingCode(TFrameCursor::THTCursor setting) {
     constexpr LRESULT kCodes[] = {HTNOWHERE,     HTNOWHERE, HTTOP,        HTTOPRIGHT, HTRIGHT,

@@ -56,11 +56,13 @@ int TZMinMax::ScreenSize(int index) {
     return GetSystemMetrics(index == 0 ? SM_CXSCREEN : SM_CYSCREEN);
 }
 
+bool TZMinMax::FollowsScreen(int index) const {
+    return maxSizeMode_ == msmScreenAll ||
+           (index == 0 ? maxSizeMode_ == msmScreenWidth : maxSizeMode_ == msmScreenHeight);
+}
+
 int TZMinMax::GetMaxSize(int index) const {
-    const bool screen =
-        maxSizeMode_ == msmScreenAll ||
-        (index == 0 ? maxSizeMode_ == msmScreenWidth : maxSizeMode_ == msmScreenHeight);
-    return screen ? ScreenSize(index) : maxSizeValue_[index];
+    return FollowsScreen(index) ? ScreenSize(index) : maxSizeValue_[index];
 }
 
 void TZMinMax::SetMinSize(int index, int value) {
@@ -101,9 +103,8 @@ void TZMinMax::ApplyAutoResize() {
     const QSize minimum(minSize_[0], minSize_[1]);
     const QSize maximum(GetMaxSize(0), GetMaxSize(1));
     if (valueIsClient_) {
-        const QSize client = form.ClientSize();
-        const QSize nonClient = bounds.size() - client;
-        form.SetBounds(QRect(bounds.topLeft(), nonClient + FitSize(client, minimum, maximum)));
+        form.SetBounds(QRect(bounds.topLeft(),
+                             form.NonClientSize() + FitSize(form.ClientSize(), minimum, maximum)));
     } else {
         form.SetBounds(QRect(bounds.topLeft(), FitSize(bounds.size(), minimum, maximum)));
     }
@@ -111,17 +112,11 @@ void TZMinMax::ApplyAutoResize() {
 }
 
 void TZMinMax::FillMinMaxInfo(MINMAXINFO& info) const {
-    QSize nonClient(0, 0);
-    if (valueIsClient_) nonClient = OwnerForm()->BoundsRect().size() - OwnerForm()->ClientSize();
-    QSize minimum = QSize(minSize_[0], minSize_[1]) + nonClient;
-    QSize maximum = QSize(GetMaxSize(0), GetMaxSize(1)) + nonClient;
+    const QSize nonClient = valueIsClient_ ? OwnerForm()->NonClientSize() : QSize(0, 0);
+    const QSize minimum = QSize(minSize_[0], minSize_[1]) + nonClient;
     // In the screen modes the screen limits the whole window.
-    if (maxSizeMode_ == msmScreenWidth || maxSizeMode_ == msmScreenAll) {
-        maximum.setWidth(ScreenSize(0));
-    }
-    if (maxSizeMode_ == msmScreenHeight || maxSizeMode_ == msmScreenAll) {
-        maximum.setHeight(ScreenSize(1));
-    }
+    const QSize maximum(FollowsScreen(0) ? ScreenSize(0) : maxSizeValue_[0] + nonClient.width(),
+                        FollowsScreen(1) ? ScreenSize(1) : maxSizeValue_[1] + nonClient.height());
     info.ptMaxSize = maximizedSize_;
     info.ptMaxPosition = maxPosition_;
     info.ptMinTrackSize = POINT{minimum.width(), minimum.height()};

@@ -84,6 +84,8 @@ class TZMinMax : public TBaseFormLocker {
 
   private:
     static int ScreenSize(int index);
+    // Whether the screen is the axis's maximum, whatever its value says.
+    bool FollowsScreen(int index) const;
 
     POINT maxPosition_;
     POINT maximizedSize_;
