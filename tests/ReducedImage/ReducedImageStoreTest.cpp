@@ -15,6 +15,7 @@
 #include "components/ReducedImage/ColourReduction.h"
 #include "platform/ToolkitErrors.h"
 #include "tests/ReducedImage/BmpBuilder.h"
+#include "tests/support/Files.h"
 
 namespace morvik {
 namespace {
@@ -40,11 +41,6 @@ QImage MapLikePicture(int width, int height) {
         }
     }
     return picture;
-}
-
-QByteArray ReadFile(const QString& name) {
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 // A device whose reads fail before its end, as a failing disk's or pipe's.

@@ -190,6 +190,17 @@ TEST_F(SubClassing, DestroyingTheComponentPutsTheOldProcedureBack) {
     Recorder below(form->Handle());
     auto doomed = std::make_unique<Hook>(nullptr);
     doomed->SetForm(form.get());
+    doomed.reset();
+    below.seen.clear();
+    form->resize(240, 140);
+    EXPECT_EQ(below.Codes(), std::vector<UINT>{WM_SIZE});
+    EXPECT_EQ(SetWindowLongA(form->Handle(), GWL_WNDPROC, &below), &below)
+        << "the procedure below is current again";
+}
+
+TEST_F(SubClassing, DestroyingTheComponentDropsItsQueuedRehook) {
+    auto doomed = std::make_unique<Hook>(nullptr);
+    doomed->SetForm(form.get());
     form->setWindowFlags(Qt::Window);  // a WM_RECREATED is queued
     form->show();
     Recorder recorder(form->Handle());

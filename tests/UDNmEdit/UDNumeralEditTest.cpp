@@ -400,8 +400,11 @@ TEST_F(NumeralEdit, APressMovesTheFocusOnlyWhenItEnds) {
     // A press that does nothing has no effect at all.
     edit->SetNValue(160);
     other->setFocus();
+    decisions.clear();
     Step(Btn::btDown);
     EXPECT_TRUE(other->hasFocus());
+    EXPECT_EQ(edit->NValue(), 160);
+    EXPECT_TRUE(decisions.empty());
 }
 
 TEST_F(NumeralEdit, SwitchingWindowsIsNotLeavingTheControl) {

@@ -54,7 +54,7 @@ TEST(RealLimiter, TheWindowManagerStopsAtTheLimitsAndTheFormComesBack) {
         Xdo({"mousemove", QString::number(x), QString::number(title.y())});
     }
     Xdo({"mouseup", "1"});
-    EXPECT_TRUE(WaitFor([&] { return screen.contains(form.frameGeometry()); }, 3000))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return screen.contains(form.frameGeometry()); }, 3000))
         << "dragged off the screen, it comes back; its left edge is at "
         << form.frameGeometry().x();
 

@@ -89,10 +89,12 @@ class Limiter : public testing::Test {
         form->show();
         limiter = new TZMinMax(form.get());
     }
-    std::string ErrorOf(const std::function<void()>& write) {
+    // The message of the Error that the call throws; empty when none.
+    template <typename Error>
+    static std::string ErrorOf(const std::function<void()>& call) {
         try {
-            write();
-        } catch (const EFormMinMaxError& error) {
+            call();
+        } catch (const Error& error) {
             return error.what();
         }
         return {};
@@ -125,11 +127,12 @@ TEST_F(Limiter, SettersCheckClampAndFit) {
     EXPECT_EQ(limiter->MaxSizeX(), Screen().width());
 
     const int minY = limiter->MinSizeY();
-    EXPECT_EQ(ErrorOf([&] { limiter->SetMinSizeY(limiter->MaxSizeY() + 1); }),
+    EXPECT_EQ(ErrorOf<EFormMinMaxError>([&] { limiter->SetMinSizeY(limiter->MaxSizeY() + 1); }),
               "MaxSizeYより大きい値は指定できません。");
     EXPECT_EQ(limiter->MinSizeY(), minY);
     limiter->SetMinSizeX(100);
-    EXPECT_EQ(ErrorOf([&] { limiter->SetMaxSizeX(99); }), "MinSizeXより小さい値は指定できません。");
+    EXPECT_EQ(ErrorOf<EFormMinMaxError>([&] { limiter->SetMaxSizeX(99); }),
+              "MinSizeXより小さい値は指定できません。");
 
     limiter->SetMaxSizeX(100);
     EXPECT_TRUE(limiter->FixedWidth()) << "a minimum equal to the maximum fixes the axis";
@@ -183,19 +186,11 @@ TEST_F(Limiter, OnlyOneOnAFormAndOnlyOnAForm) {
     const std::string second =
         "　あれれ。たぶん、間違って置いちゃったんですよね。\r\n"
         "同じ系統のものは二つも置けない設計してるんですぅ～。";
-    const auto failure = [](const std::function<void()>& make) -> std::string {
-        try {
-            make();
-        } catch (const ECreatingError& error) {
-            return error.what();
-        }
-        return {};
-    };
     QObject notAForm;
-    EXPECT_EQ(failure([&] { TZMinMax limiter(&notAForm); }), notOnAForm);
-    EXPECT_EQ(failure([] { TZMinMax limiter(nullptr); }), notOnAForm);
-    EXPECT_EQ(failure([&] { new TZMinMax(form.get()); }), second);
-    EXPECT_EQ(failure([&] { new TBaseFormLocker(form.get()); }), second)
+    EXPECT_EQ(ErrorOf<ECreatingError>([&] { TZMinMax limiter(&notAForm); }), notOnAForm);
+    EXPECT_EQ(ErrorOf<ECreatingError>([] { TZMinMax limiter(nullptr); }), notOnAForm);
+    EXPECT_EQ(ErrorOf<ECreatingError>([&] { new TZMinMax(form.get()); }), second);
+    EXPECT_EQ(ErrorOf<ECreatingError>([&] { new TBaseFormLocker(form.get()); }), second)
         << "nor a locker of a class it derives from";
     EXPECT_EQ(form->findChildren<TBaseFormLocker*>().size(), 1);
 
@@ -250,17 +245,17 @@ TEST_F(Limiter, DisabledEveryMessagePassesUnchanged) {
     limiter->SetEnabled(false);
     limiter->SetLockUp(true);
     limiter->Loaded();
-    const QSize ownMinimum = form->minimumSize();
     form->hide();
     form->show();
-    EXPECT_EQ(form->minimumSize(), ownMinimum) << "no limits are reported";
+    // A plain form has no limits of its own.
+    EXPECT_EQ(form->minimumSize(), QSize(0, 0)) << "no limits are reported";
     form->move(-60, -40);
     EXPECT_EQ(form->BoundsRect().topLeft(), QPoint(-60, -40)) << "no LockUp";
     form->resize(50, 40);
     EXPECT_EQ(form->size(), QSize(50, 40));
     MINMAXINFO info{};
     form->Perform(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
-    const QSize outer = ownMinimum + form->frameGeometry().size() - form->size();
+    const QSize outer = form->frameGeometry().size() - form->size();
     EXPECT_EQ(info.ptMinTrackSize, (POINT{outer.width(), outer.height()}));
 }
 

@@ -11,13 +11,16 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "app/Application.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "platform/ApplicationErrors.h"
+#include "tests/support/Files.h"
 #include "tools/GenerateMap.h"
 
 namespace morvik {
@@ -152,17 +155,19 @@ TEST_F(Program, ACompleteRunTickByTick) {
     const GenerationJob& job = terrain->Job();
     EXPECT_EQ(job.TotalIterations, 1000);  // 30000 / 50 + 400
 
-    bool firstTick = job.IterationsDone == 0;
+    ASSERT_EQ(job.IterationsDone, 0);
+    std::vector<int> gauge;
     while (job.IterationsDone < job.TotalIterations) {
         const int32_t before = job.IterationsDone;
         form1.Timer1Timer();
         EXPECT_EQ(Form1().Edit1->text(), QString::number(before));
-        if (firstTick) {
-            EXPECT_EQ(Form1().Gauge2->Progress(), 255 - 255 / 1000);
-        }
-        firstTick = false;
+        gauge.push_back(Form1().Gauge2->Progress());
     }
-    EXPECT_EQ(Form1().Gauge2->Progress(), 0) << "the last iteration tick";
+    ASSERT_EQ(gauge.size(), 1000u);
+    EXPECT_EQ(gauge.front(), 255) << "the first tick takes less than one step";
+    EXPECT_TRUE(std::is_sorted(gauge.rbegin(), gauge.rend())) << "the gauge only empties";
+    EXPECT_EQ(gauge[499], 128) << "half way";
+    EXPECT_EQ(gauge.back(), 0) << "the last iteration tick";
     EXPECT_FALSE(form2->ViewItemsEnabled());
 
     form1.Timer1Timer();  // the finishing tick
@@ -332,10 +337,6 @@ class ProgramSave : public Program {
             ClickMenu(Form2().N1);
         }
     }
-    static QByteArray Read(const QString& fileName) {
-        QFile file(fileName);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
 
     QTemporaryDir folder;
 };
@@ -351,9 +352,9 @@ TEST_F(ProgramSave, SavesTheFileTheBatchToolMakes) {
                                     "240", "--height", "180", "--tick", QString::number(kTick)});
     ASSERT_TRUE(batch.waitForFinished(60000));
     ASSERT_EQ(batch.exitCode(), 0);
-    const QByteArray saved = Read(folder.filePath("map.bmp"));
-    ASSERT_FALSE(saved.isEmpty()) << "the default suffix is added";
-    EXPECT_EQ(saved, Read(folder.filePath("batch.bmp")));
+    const QByteArray saved = ReadFile(folder.filePath("map.bmp"));
+    ASSERT_TRUE(QFile::exists(folder.filePath("map.bmp"))) << "the default suffix is added";
+    EXPECT_EQ(saved, ReadFile(folder.filePath("batch.bmp")));
 
     // A cancelled dialog changes nothing.
     Answer([](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); });
@@ -362,7 +363,7 @@ TEST_F(ProgramSave, SavesTheFileTheBatchToolMakes) {
 
     // A click on the map saves too, but only once a run has completed.
     SaveAs(folder.filePath("clicked.bmp"), [&] { Click(Form2().Image1); });
-    EXPECT_EQ(Read(folder.filePath("clicked.bmp")), saved);
+    EXPECT_EQ(ReadFile(folder.filePath("clicked.bmp")), saved);
     Click(Form1().Button1);  // a run: the image is off
     bool asked = false;
     Answer([&](QWidget* dialog) {

@@ -61,8 +61,8 @@ class RealWindows : public testing::Test {
         QElapsedTimer starting;
         starting.start();
         morvik.start(MORVIK_PATH, {});
-        ASSERT_TRUE(
-            WaitFor([&] { return FindWindow("Morvik") && FindWindow("マップビュー"); }, 10000));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return FindWindow("Morvik") && FindWindow("マップビュー"); }, 10000));
         RecordProperty("startup_ms", static_cast<int>(starting.elapsed()));
         std::printf("start-up to both windows shown: %lld ms\n", starting.elapsed());
         control = *FindWindow("Morvik");
@@ -110,22 +110,22 @@ TEST_F(RealWindows, RunsAndSavesAMap) {
     Enter(Control(70, 20), 5000);
     Enter(Control(70, 52), 5000);
     ClickAt(Control(72, 164));
-    ASSERT_TRUE(WaitFor([&] { return Geometry(mapView).width() == 1024; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Geometry(mapView).width() == 1024; }, 3000));
     EXPECT_EQ(Geometry(mapView).height(), 768 + mapMenuHeight);
     ClickAt(Control(72, 164));  // abort
 
     Enter(Control(70, 20), 200);
     Enter(Control(70, 52), 150);
     ClickAt(Control(72, 164));
-    ASSERT_TRUE(
-        WaitFor([&] { return Geometry(mapView).size() == QSize(200, 150 + mapMenuHeight); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return Geometry(mapView).size() == QSize(200, 150 + mapMenuHeight); }, 3000));
     // Done when the map view shows the map: sea and land, not black.
     const auto mapShown = [&] {
         const QRect view = Geometry(mapView);
         const QImage shown = Screen().copy(view.adjusted(0, mapMenuHeight, 0, 0));
         return shown.pixelColor(10, 10) != Qt::black && shown.pixelColor(190, 140) != Qt::black;
     };
-    ASSERT_TRUE(WaitFor(mapShown, 10000));
+    ASSERT_TRUE(QTest::qWaitFor(mapShown, 10000));
     QTest::qWait(300);
     Screen()
         .copy(QRect(0, 0, 400, 260))
@@ -135,11 +135,11 @@ TEST_F(RealWindows, RunsAndSavesAMap) {
     const QString saved = folder.filePath("island.bmp");
     const QRect view = Geometry(mapView);
     ClickAt(view.topLeft() + QPoint(20, mapMenuHeight / 2));  // 保存(S)
-    ASSERT_TRUE(WaitFor([&] { return VisibleWindows() == 3; }, 3000)) << "the save dialog";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return VisibleWindows() == 3; }, 3000)) << "the save dialog";
     QTest::qWait(500);
     Type(saved);
     Keys({"Return"});
-    ASSERT_TRUE(WaitFor([&] { return QFile(saved).size() > 0; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile(saved).size() > 0; }, 5000));
 
     QFile file(saved);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
