@@ -26,6 +26,8 @@ TForm1::TForm1(Terrain& terrain, QWidget* parent) : THookableForm(parent), terra
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
+    // The first in the tab order has the focus when the window first becomes active.
+    ui_.Button1->setFocus();
     timer1_.setInterval(kTickMs);
     timer1_.setTimerType(Qt::PreciseTimer);
 

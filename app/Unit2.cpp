@@ -1,9 +1,12 @@
 #include "app/Unit2.h"
 
+#include <QCloseEvent>
+
 #include "app/Fonts.h"
 #include "app/Unit1.h"
 #include "components/ReducedImage/ColourReduction.h"
 #include "platform/ApplicationErrors.h"
+#include "platform/WindowFrame.h"
 
 namespace morvik {
 
@@ -15,9 +18,11 @@ TForm2::TForm2(TForm1& form1, QWidget* parent)
     ui_.setupUi(this);
     ApplyFontHeights(*this);
     // Sizable, with no title-bar buttons and no system menu; closing the
-    // control window alone ends the program.
+    // control window alone ends the program. The control window keeps the
+    // keyboard when the map view appears.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setAttribute(Qt::WA_QuitOnClose, false);
+    setAttribute(Qt::WA_ShowWithoutActivating);
     // Any client size is allowed, smaller than the menu bar's items too.
     setMinimumSize(1, 1);
     sd_.setAcceptMode(QFileDialog::AcceptSave);
@@ -59,9 +64,12 @@ void TForm2::LoadZMinMax1() {
     zMinMax1_->Loaded();
 }
 
+// Left and top are the frame's. Until the window manager has framed the map
+// view, its frame is taken to be like the control window's; once it has, the
+// frame goes exactly beside the control window's.
 void TForm2::FormCreate() {
-    const QRect control = form1_.frameGeometry();
-    move(control.left() + kBesideControlWindow, control.top());
+    const QPoint frame = form1_.BoundsRect().topLeft() + QPoint(kBesideControlWindow, 0);
+    move(frame + (form1_.geometry().topLeft() - form1_.BoundsRect().topLeft()));
     zMinMax1_->SetMaxSizeX(MapSize::MaxWidth);  // beyond the screen: the screen
     zMinMax1_->SetMaxSizeY(MapSize::MaxHeight);
     SetClientSize(TForm1::kFirstMapSize);
@@ -69,12 +77,24 @@ void TForm2::FormCreate() {
     ui_.Image1->SetBitmapSize(ui_.Image1->size());
     ui_.Image1->DrawBitmap(form1_.MapBitmap());
     show();
+    WaitUntilFramed();
+    SetFrameTopLeft(frame);
 }
 
 void TForm2::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     Guard([this] { FormResize(); });
 }
+
+// Qt writes its own frame hints whenever it makes the native window.
+void TForm2::showEvent(QShowEvent* event) {
+    RequestButtonlessFrame(*this);
+    QMainWindow::showEvent(event);
+}
+
+// The map view lives as long as the control window: the window manager's
+// close (a title-bar button, a key) is refused.
+void TForm2::closeEvent(QCloseEvent* event) { event->setAccepted(!form1_.isVisible()); }
 
 // The image holder stays just outside the client area.
 void TForm2::FormResize() {

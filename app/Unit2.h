@@ -40,6 +40,8 @@ class TForm2 : public THookableForm {
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void LoadZMinMax1();

@@ -1,6 +1,3 @@
-#include <QElapsedTimer>
-#include <QWindow>
-
 #include "app/Application.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
@@ -22,16 +19,11 @@ int main(int argc, char** argv) {
 
     // The map view places itself beside the control window, so the control
     // window comes first, and the window manager places it before the map
-    // view is made.
+    // view is made. No input meanwhile: the control window cannot act
+    // without its map view.
     TForm1 form1(terrain);
     form1.show();
-    QElapsedTimer placing;
-    placing.start();
-    while (!form1.windowHandle()->isExposed() && placing.elapsed() < 1000) {
-        // No input yet: the control window cannot act without its map view.
-        QCoreApplication::processEvents(
-            QEventLoop::WaitForMoreEvents | QEventLoop::ExcludeUserInputEvents, 20);
-    }
+    form1.WaitUntilFramed();
     TForm2 form2(form1);
     form1.SetMapView(&form2);
     return QApplication::exec();

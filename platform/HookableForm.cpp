@@ -1,13 +1,16 @@
 #include "platform/HookableForm.h"
 
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QResizeEvent>
 #include <QScopedValueRollback>
 #include <QScreen>
+#include <QWindow>
 #include <algorithm>
 
 #include "platform/ApplicationErrors.h"
+#include "platform/WindowFrame.h"
 
 namespace morvik {
 
@@ -38,6 +41,15 @@ void THookableForm::SetBounds(const QRect& bounds) {
     resize(bounds.size() - FrameExtra());
 }
 
+void THookableForm::SetFrameTopLeft(QPoint topLeft) {
+    const std::optional<QMargins> frame = ReportedFrameExtents(*this);
+    if (!frame) {
+        move(topLeft);
+        return;
+    }
+    setGeometry(QRect(topLeft + QPoint(frame->left(), frame->top()), size()));
+}
+
 QSize THookableForm::ClientSize() const { return size() - QSize(0, MenuHeight()); }
 
 void THookableForm::SetClientSize(QSize size) { resize(size + QSize(0, MenuHeight())); }
@@ -63,6 +75,17 @@ void THookableForm::UpdateTrackSizes() {
     }
     if (minimumSize() != wanted.minimum) setMinimumSize(wanted.minimum);
     if (maximumSize() != wanted.maximum) setMaximumSize(wanted.maximum);
+}
+
+void THookableForm::WaitUntilFramed() {
+    static constexpr int kLongestWaitMs = 1000;
+    QElapsedTimer waiting;
+    waiting.start();
+    while (windowHandle() != nullptr && !windowHandle()->isExposed() &&
+           waiting.elapsed() < kLongestWaitMs) {
+        QCoreApplication::processEvents(
+            QEventLoop::WaitForMoreEvents | QEventLoop::ExcludeUserInputEvents, 20);
+    }
 }
 
 bool THookableForm::event(QEvent* event) {

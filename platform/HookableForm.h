@@ -38,6 +38,9 @@ class THookableForm : public QMainWindow {
     QRect BoundsRect() const { return frameGeometry(); }
     // Moves and sizes the outer bounds; nothing (no message) when unchanged.
     void SetBounds(const QRect& bounds);
+    // Moves the form so that its frame's top-left corner lies at topLeft,
+    // by the frame its window manager reports where it does.
+    void SetFrameTopLeft(QPoint topLeft);
     // The client area lies below the menu bar.
     QSize ClientSize() const;
     void SetClientSize(QSize size);
@@ -46,6 +49,10 @@ class THookableForm : public QMainWindow {
 
     // Asks the chain for the track sizes and applies them.
     void UpdateTrackSizes();
+
+    // Waits, taking no user input, until the window manager has shown the
+    // form (a second at most): only then is the frame around it known.
+    void WaitUntilFramed();
 
   protected:
     bool event(QEvent* event) override;
