@@ -83,7 +83,7 @@ void TForm2::FormCreate() {
 
 void TForm2::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    Guard([this] { FormResize(); });
+    Guard(this, [this] { FormResize(); });
 }
 
 // Qt writes its own frame hints whenever it makes the native window.

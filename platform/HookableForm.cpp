@@ -22,7 +22,7 @@ QSize ToSize(POINT point) { return QSize(point.x, point.y); }
 }  // namespace
 
 THookableForm::~THookableForm() {
-    Guard([this] { DetachHandle(); });
+    Guard(this, [this] { DetachHandle(); });
 }
 
 HWND THookableForm::Handle() {
@@ -89,7 +89,7 @@ void THookableForm::WaitUntilFramed() {
 }
 
 bool THookableForm::event(QEvent* event) {
-    return DeliverGuarded(event, [&] { return Dispatch(event); });
+    return DeliverGuarded(this, event, [&] { return Dispatch(event); });
 }
 
 bool THookableForm::Dispatch(QEvent* event) {

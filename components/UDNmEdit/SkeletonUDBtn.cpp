@@ -98,7 +98,7 @@ void TSkeletonUDBtn::LoseCapture() {
 }
 
 bool TSkeletonUDBtn::event(QEvent* event) {
-    return DeliverGuarded(event, [&] {
+    return DeliverGuarded(this, event, [&] {
         if (LosesMouseHold(*event, *this)) LoseCapture();
         return QWidget::event(event);
     });

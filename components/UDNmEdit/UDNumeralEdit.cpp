@@ -179,7 +179,7 @@ void TUDNumeralEdit::UDBtnRelease() {
 // Errors of the handlers below (a sign key with no digits, a failing
 // OnDecision) reach the application's handler, not Qt's dispatch.
 bool TUDNumeralEdit::event(QEvent* event) {
-    return DeliverGuarded(event, [&] { return QLineEdit::event(event); });
+    return DeliverGuarded(this, event, [&] { return QLineEdit::event(event); });
 }
 
 void TUDNumeralEdit::keyPressEvent(QKeyEvent* event) {

@@ -247,8 +247,12 @@ TEST_F(NumeralEdit, SignKeysTurnTheShownNumber) {
     // With no digits the error reaches the application's handler, and the
     // text stays as it was.
     std::vector<std::string> errors;
-    const ErrorHandler previous = SetApplicationErrorHandler(
-        [&](const std::exception& error) { errors.emplace_back(error.what()); });
+    std::vector<QWidget*> windows;
+    const ErrorHandler previous =
+        SetApplicationErrorHandler([&](const std::exception& error, QWidget* errorWindow) {
+            errors.emplace_back(error.what());
+            windows.push_back(errorWindow);
+        });
     // The key is used up there: it does not travel on to the window.
     struct KeyCounter : QObject {
         int keys = 0;
@@ -262,6 +266,7 @@ TEST_F(NumeralEdit, SignKeysTurnTheShownNumber) {
     Type("-");
     SetApplicationErrorHandler(previous);
     EXPECT_EQ(errors, std::vector<std::string>{"'-' は整数ではありません"});
+    EXPECT_EQ(windows, std::vector<QWidget*>{&window}) << "the edit's own window";
     EXPECT_EQ(edit->text(), "");
     EXPECT_EQ(windowKeys.keys, 0);
 }

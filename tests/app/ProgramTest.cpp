@@ -381,11 +381,13 @@ TEST_F(ProgramSave, AFailedSaveIsShownAndTheProgramGoesOn) {
     const QString missing = folder.filePath("no such folder/map.bmp");
     QString caption;
     QString message;
+    QWidget* owner = nullptr;
     Answer([&](QWidget* dialog) {
         ChooseFile(dialog, missing);
         Answer([&](QWidget* box) {
             ASSERT_NE(qobject_cast<QMessageBox*>(box), nullptr);
             caption = box->windowTitle();
+            owner = box->parentWidget();
             message = static_cast<QMessageBox*>(box)->text();
             static_cast<QMessageBox*>(box)->accept();
         });
@@ -393,6 +395,7 @@ TEST_F(ProgramSave, AFailedSaveIsShownAndTheProgramGoesOn) {
     ClickMenu(Form2().N1);
     EXPECT_EQ(caption, "Morvik");
     EXPECT_EQ(message, "ﾌｧｲﾙ " + missing + " を作成できません") << message.toStdString();
+    EXPECT_EQ(owner, form2.get()) << "the box belongs to the window the user saved from";
     EXPECT_TRUE(form1.isVisible());
     EXPECT_TRUE(form2->isVisible());
 
