@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/Application.h"
+#include "app/NameOnlyIconProvider.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "platform/ApplicationErrors.h"
@@ -329,6 +330,8 @@ class ProgramSave : public Program {
             EXPECT_EQ(files->nameFilters(),
                       (QStringList{"ビットマップ (*.bmp)", "すべてのファイル (*.*)"}));
             EXPECT_EQ(files->defaultSuffix(), "bmp");
+            EXPECT_NE(dynamic_cast<const NameOnlyIconProvider*>(files->iconProvider()), nullptr)
+                << "the file list is shown without reading the files";
             ChooseFile(files, fileName);
         });
         if (start) {
