@@ -26,10 +26,7 @@ TForm1::TForm1(Terrain& terrain, QWidget* parent) : THookableForm(parent), terra
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    timer1_.setInterval(kTickMs);
-    timer1_.setTimerType(Qt::PreciseTimer);
-
-    ConnectGuarded(&timer1_, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    ConnectGuarded(&timer1_, &PeriodicTimer::Timeout, this, &TForm1::Timer1Timer);
     ConnectGuarded(ui_.Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     ConnectGuarded(ui_.Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
     ConnectGuarded(ui_.LineOnly, &QPushButton::clicked, this, &TForm1::LineOnlyClick);
@@ -59,8 +56,8 @@ void TForm1::UpDown2MouseDown() { ui_.Gauge1->SetProgress(ui_.UpDown2->Position(
 
 void TForm1::Button1Click() {
     mapView_->SetViewItems(TMenuBar::kSeparatorCaption, TForm2::kCoastlineCaption, false);
-    if (timer1_.isActive()) {
-        timer1_.stop();
+    if (timer1_.IsActive()) {
+        timer1_.Stop();
         ui_.Button1->setText(kCreate);
         ui_.Gauge2->SetProgress(kFullProgress);
         return;
@@ -72,7 +69,7 @@ void TForm1::Button1Click() {
     terrain_.StartGeneration(CurrentMapSize(), ui_.UpDown1->Position(), ui_.UpDown2->Position(),
                              ui_.WV->NValue(), ui_.HV->NValue());
     mapView_->Controls().Image1->setEnabled(false);
-    timer1_.start();
+    timer1_.Start();
     ui_.Button1->setText(kAbort);
 }
 
@@ -86,7 +83,7 @@ void TForm1::Timer1Timer() {
         return;
     }
     terrain_.FinishGeneration(CurrentMapSize(), [this](int32_t seaCells) { ShowCount(seaCells); });
-    timer1_.stop();
+    timer1_.Stop();
     ui_.Button1->setText(kCreate);
     mapView_->Controls().Image1->setEnabled(true);
     ShowExtremes(RenderMap());

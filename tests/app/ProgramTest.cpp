@@ -189,6 +189,20 @@ TEST_F(Program, ACompleteRunTickByTick) {
     EXPECT_TRUE(Form2().N4->isEnabled());
 }
 
+TEST_F(Program, TheTimerCarriesARunToItsEndOneIterationATick) {
+    Click(Form1().Button1);
+    // qWaitFor would sleep between its looks, and every look would be one tick.
+    QTimer bound;
+    bound.setSingleShot(true);
+    bound.start(60000);
+    while (form1.Running() && bound.isActive()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    ASSERT_FALSE(form1.Running());
+    EXPECT_EQ(terrain->Job().IterationsDone, 784);
+    EXPECT_EQ(Form2().Image1->Bitmap(), Expected(160, 120).picture);
+}
+
 TEST_F(Program, AnAbortKeepsTheRawHeightsAndTheImageOff) {
     Click(Form1().Button1);
     for (int i = 0; i < 100; ++i) form1.Timer1Timer();
