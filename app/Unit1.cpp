@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QUrl>
 
+#include "app/EHomePageError.h"
 #include "app/Fonts.h"
 #include "app/Unit2.h"
 #include "platform/ApplicationErrors.h"
@@ -23,6 +24,7 @@ const QString kAbort = QStringLiteral("中断");
 TForm1::TForm1(Terrain& terrain, QWidget* parent) : THookableForm(parent), terrain_(terrain) {
     ui_.setupUi(this);
     ApplyFontHeights(*this);
+    TakeButtonFace();
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
@@ -124,7 +126,19 @@ void TForm1::About1Click() {
     about.exec();
 }
 
-void TForm1::QuillonHomePage1Click() { QDesktopServices::openUrl(QUrl(kMakerHomePage)); }
+// Without a browser the desktop opens nothing, silently; the user is told.
+void TForm1::QuillonHomePage1Click() {
+    if (!QDesktopServices::openUrl(QUrl(kMakerHomePage))) throw EHomePageError(kMakerHomePage);
+}
+
+void TForm1::changeEvent(QEvent* event) {
+    THookableForm::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) TakeButtonFace();
+}
+
+// The progress bar's foreground is the button face, of the style and theme in
+// use. The form's palette is new before its children's are.
+void TForm1::TakeButtonFace() { ui_.Gauge2->SetForeColor(palette().color(QPalette::Button)); }
 
 MapSize TForm1::CurrentMapSize() const { return MapSize(mapBitmap_.width(), mapBitmap_.height()); }
 

@@ -47,6 +47,9 @@ class TForm1 : public THookableForm {
     void LineOnlyClick();
     void RepaintClick();
 
+  protected:
+    void changeEvent(QEvent* event) override;
+
   private:
     void FormCreate();
     void UpDown1MouseDown();
@@ -54,6 +57,7 @@ class TForm1 : public THookableForm {
     void About1Click();
     void QuillonHomePage1Click();
 
+    void TakeButtonFace();
     MapSize CurrentMapSize() const;
     void ShowCount(int32_t count);
     void ShowExtremes(HeightExtremes extremes);

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -38,6 +39,29 @@ class Browser : public QObject {
 
   public:
     QList<QUrl> opened;
+};
+
+// An environment variable set (or, to a null value, unset) for a while.
+class ScopedVariable {
+  public:
+    ScopedVariable(const char* name, const QByteArray& value)
+        : name_(name), was_(qgetenv(name)), wasSet_(qEnvironmentVariableIsSet(name)) {
+        Set(value, !value.isNull());
+    }
+    ~ScopedVariable() { Set(was_, wasSet_); }
+
+  private:
+    void Set(const QByteArray& value, bool set) const {
+        if (set) {
+            qputenv(name_, value);
+        } else {
+            qunsetenv(name_);
+        }
+    }
+
+    const char* name_;
+    QByteArray was_;
+    bool wasSet_;
 };
 
 // Types a file name into the save dialog and presses Enter, as a user would.
@@ -308,6 +332,23 @@ TEST_F(Program, SizesFlowBothWays) {
     EXPECT_EQ(Form2().Image1->size(), QSize(321, 234)) << "the image takes its bitmap's size";
 }
 
+TEST_F(Program, TheProgressBarIsTheButtonFaceOfThePalette) {
+    TGauge* progress = Form1().Gauge2;
+    const QPalette original = QApplication::palette();
+    const QColor face = original.color(QPalette::Button);
+    EXPECT_EQ(progress->ForeColor(), face);
+
+    const QColor otherFace(12, 34, 56);
+    QPalette changed = original;
+    changed.setColor(QPalette::Button, otherFace);
+    QApplication::setPalette(changed);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return progress->ForeColor() == otherFace; }, 5000));
+    const QImage shown = progress->grab().toImage();
+    QApplication::setPalette(original);
+    EXPECT_EQ(shown.pixelColor(shown.width() / 2, shown.height() / 2), otherFace);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return progress->ForeColor() == face; }, 5000)) << "and back";
+}
+
 TEST_F(Program, AboutBoxAndHomePage) {
     const QStringList lines{"Morvik　モルヴィク", "Version 1.1", "",
                             "HomePage ： https://www.example.com/quillon/",
@@ -332,6 +373,22 @@ TEST_F(Program, AboutBoxAndHomePage) {
     Form1().QuillonHomePage1->trigger();
     QDesktopServices::unsetUrlHandler("https");
     EXPECT_EQ(browser.opened, QList<QUrl>{QUrl(kMakerHomePage)});
+}
+
+TEST_F(Program, AHomePageThatCannotBeOpenedIsReported) {
+    // No browser to be found and no handler for the address: the desktop
+    // opens nothing (offscreen, it has no services at all).
+    QTemporaryDir empty;
+    const ScopedVariable path("PATH", QFile::encodeName(empty.path()));
+    const ScopedVariable browser("BROWSER", {});
+    const ScopedVariable defaultBrowser("DEFAULT_BROWSER", {});
+    QStringList messages;
+    const ErrorHandler previous = SetApplicationErrorHandler(
+        [&](const std::exception& error) { messages << QString::fromUtf8(error.what()); });
+    const auto restore = qScopeGuard([&] { SetApplicationErrorHandler(previous); });
+
+    Form1().QuillonHomePage1->trigger();
+    EXPECT_EQ(messages, QStringList{"ホームページ https://www.example.com/quillon/ を開けません"});
 }
 
 class ProgramSave : public Program {
