@@ -5,12 +5,14 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <QUrl>
 #include <algorithm>
 #include <functional>
@@ -306,6 +308,65 @@ TEST_F(Program, ParametersFollowMousePressesNotKeys) {
     Click(Form1().Button1);
     EXPECT_EQ(terrain->Job().TotalIterations, 3 * (19200 / 50) + 3 * 400);
     EXPECT_EQ(terrain->Job().SeaTarget, 400);
+}
+
+TEST_F(Program, TheArrowsShowWhenTheKeyboardIsOnThem) {
+    TUpDown* roughness = Form1().UpDown1;
+    const QImage unfocused = roughness->grab().toImage();
+    Form1().HV->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_TRUE(roughness->hasFocus());
+    EXPECT_NE(roughness->grab().toImage(), unfocused);
+    QTest::keyClick(roughness, Qt::Key_Tab);
+    EXPECT_EQ(roughness->grab().toImage(), unfocused);
+}
+
+// How many pixels of an area of a widget show the highlight colour.
+int HighlightedPixels(QWidget* widget, const QRect& area) {
+    const QImage shown = widget->grab(area).toImage();
+    const QRgb highlight = widget->palette().color(QPalette::Highlight).rgb();
+    int count = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) count += shown.pixel(x, y) == highlight;
+    }
+    return count;
+}
+
+TEST_F(Program, TheMapViewMenuShowsWhereTheKeyboardIs) {
+    Click(Form1().Button1);
+    RunToEnd();
+    QMenuBar* bar = form2->menuBar();
+    const QRect save = bar->actionGeometry(Form2().N1);
+    EXPECT_EQ(HighlightedPixels(bar, save), 0);
+
+    QApplication::setActiveWindow(form2.get());
+    QTest::keyClick(form2.get(), Qt::Key_Alt);
+    ASSERT_EQ(bar->activeAction(), Form2().N1);
+    EXPECT_GT(HighlightedPixels(bar, save), save.width() * save.height() / 2);
+    QList<QAction*> reached;
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(bar, Qt::Key_Right);
+        reached << bar->activeAction();
+    }
+    EXPECT_EQ(reached, (QList<QAction*>{Form2().N4, Form2().N1, Form2().N4, Form2().N1}))
+        << "separators are passed over";
+    QTest::keyClick(bar, Qt::Key_Escape);
+    EXPECT_EQ(HighlightedPixels(bar, save), 0);
+}
+
+TEST_F(Program, TheMenuExtensionDrawsSeparatorItemsAsLines) {
+    form2->resize(40, form2->height());  // too narrow for the bar's items
+    auto* extension = form2->menuBar()->findChild<QToolButton*>("qt_menubar_ext_button");
+    ASSERT_NE(extension, nullptr);
+    ASSERT_TRUE(extension->isVisible());
+    const QMenu* overflow = extension->menu();
+    ASSERT_NE(overflow, nullptr);
+    ASSERT_TRUE(overflow->actions().contains(Form2().N2));
+    const int commandHeight = overflow->actionGeometry(Form2().N1).height();
+    for (QAction* separator : {Form2().N2, Form2().N3, Form2().N5}) {
+        EXPECT_LT(overflow->actionGeometry(separator).height(), commandHeight / 2)
+            << separator->objectName().toStdString() << " is a line, not a caption";
+    }
 }
 
 TEST_F(Program, SizesFlowBothWays) {
