@@ -5,8 +5,10 @@
 namespace morvik {
 
 // A menu bar whose top-level items with the caption "-" are separators: a
-// line in the bar, never chosen nor reached by keyboard (the owner keeps
-// them disabled). Qt's own separators take no room in a menu bar.
+// line in the bar and in the extension menu of the items that do not fit,
+// never chosen nor reached by keyboard (the owner keeps them disabled). Qt's
+// own separators take no room in a menu bar. The item the keyboard is on is
+// highlighted.
 class TMenuBar : public QMenuBar {
     Q_OBJECT
 

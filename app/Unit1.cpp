@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QUrl>
 
+#include "app/EHomePageError.h"
 #include "app/Fonts.h"
 #include "app/Unit2.h"
 #include "platform/ApplicationErrors.h"
@@ -23,15 +24,14 @@ const QString kAbort = QStringLiteral("中断");
 TForm1::TForm1(Terrain& terrain, QWidget* parent) : THookableForm(parent), terrain_(terrain) {
     ui_.setupUi(this);
     ApplyFontHeights(*this);
+    TakeButtonFace();
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     // The first in the tab order has the focus when the window first becomes active.
     ui_.Button1->setFocus();
-    timer1_.setInterval(kTickMs);
-    timer1_.setTimerType(Qt::PreciseTimer);
 
-    ConnectGuarded(&timer1_, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    ConnectGuarded(&timer1_, &PeriodicTimer::Timeout, this, &TForm1::Timer1Timer);
     ConnectGuarded(ui_.Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     ConnectGuarded(ui_.Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
     ConnectGuarded(ui_.LineOnly, &QPushButton::clicked, this, &TForm1::LineOnlyClick);
@@ -61,8 +61,8 @@ void TForm1::UpDown2MouseDown() { ui_.Gauge1->SetProgress(ui_.UpDown2->Position(
 
 void TForm1::Button1Click() {
     mapView_->SetViewItems(TMenuBar::kSeparatorCaption, TForm2::kCoastlineCaption, false);
-    if (timer1_.isActive()) {
-        timer1_.stop();
+    if (timer1_.IsActive()) {
+        timer1_.Stop();
         ui_.Button1->setText(kCreate);
         ui_.Gauge2->SetProgress(kFullProgress);
         return;
@@ -74,7 +74,7 @@ void TForm1::Button1Click() {
     terrain_.StartGeneration(CurrentMapSize(), ui_.UpDown1->Position(), ui_.UpDown2->Position(),
                              ui_.WV->NValue(), ui_.HV->NValue());
     mapView_->Controls().Image1->setEnabled(false);
-    timer1_.start();
+    timer1_.Start();
     ui_.Button1->setText(kAbort);
 }
 
@@ -88,7 +88,7 @@ void TForm1::Timer1Timer() {
         return;
     }
     terrain_.FinishGeneration(CurrentMapSize(), [this](int32_t seaCells) { ShowCount(seaCells); });
-    timer1_.stop();
+    timer1_.Stop();
     ui_.Button1->setText(kCreate);
     mapView_->Controls().Image1->setEnabled(true);
     ShowExtremes(RenderMap());
@@ -129,7 +129,19 @@ void TForm1::About1Click() {
     about.exec();
 }
 
-void TForm1::QuillonHomePage1Click() { QDesktopServices::openUrl(QUrl(kMakerHomePage)); }
+// Without a browser the desktop opens nothing, silently; the user is told.
+void TForm1::QuillonHomePage1Click() {
+    if (!QDesktopServices::openUrl(QUrl(kMakerHomePage))) throw EHomePageError(kMakerHomePage);
+}
+
+void TForm1::changeEvent(QEvent* event) {
+    THookableForm::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) TakeButtonFace();
+}
+
+// The progress bar's foreground is the button face, of the style and theme in
+// use. The form's palette is new before its children's are.
+void TForm1::TakeButtonFace() { ui_.Gauge2->SetForeColor(palette().color(QPalette::Button)); }
 
 MapSize TForm1::CurrentMapSize() const { return MapSize(mapBitmap_.width(), mapBitmap_.height()); }
 

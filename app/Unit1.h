@@ -1,10 +1,11 @@
 #pragma once
 
 #include <QImage>
-#include <QTimer>
+#include <chrono>
 #include <cstdint>
 
 #include "platform/HookableForm.h"
+#include "platform/PeriodicTimer.h"
 #include "terrain/Terrain.h"
 #include "ui_Unit1.h"
 
@@ -25,7 +26,7 @@ class TForm1 : public THookableForm {
   public:
     static constexpr QSize kClientSize{128, 184};
     static constexpr QSize kFirstMapSize{160, 120};
-    static constexpr int kTickMs = 1;
+    static constexpr std::chrono::milliseconds kTickPeriod{1};
     static constexpr int kFullProgress = 255;
 
     explicit TForm1(Terrain& terrain, QWidget* parent = nullptr);
@@ -35,7 +36,7 @@ class TForm1 : public THookableForm {
 
     const Ui::TForm1& Controls() const { return ui_; }
     const QImage& MapBitmap() const { return mapBitmap_; }
-    bool Running() const { return timer1_.isActive(); }
+    bool Running() const { return timer1_.IsActive(); }
 
     // The About box's text, its lines joined as the box shows them.
     static QString AboutText();
@@ -46,6 +47,9 @@ class TForm1 : public THookableForm {
     void LineOnlyClick();
     void RepaintClick();
 
+  protected:
+    void changeEvent(QEvent* event) override;
+
   private:
     void FormCreate();
     void UpDown1MouseDown();
@@ -53,6 +57,7 @@ class TForm1 : public THookableForm {
     void About1Click();
     void QuillonHomePage1Click();
 
+    void TakeButtonFace();
     MapSize CurrentMapSize() const;
     void ShowCount(int32_t count);
     void ShowExtremes(HeightExtremes extremes);
@@ -62,7 +67,7 @@ class TForm1 : public THookableForm {
     Terrain& terrain_;
     TForm2* mapView_ = nullptr;
     QImage mapBitmap_;
-    QTimer timer1_;
+    PeriodicTimer timer1_{kTickPeriod};
 };
 
 }  // namespace morvik

@@ -27,6 +27,7 @@ TForm2::TForm2(TForm1& form1, QWidget* parent)
     setMinimumSize(1, 1);
     sd_.setAcceptMode(QFileDialog::AcceptSave);
     sd_.setDefaultSuffix(QStringLiteral("bmp"));
+    sd_.setIconProvider(&sdIcons_);
 
     ConnectGuarded(ui_.N1, &QAction::triggered, this, &TForm2::N1Click);
     ConnectGuarded(ui_.N3, &QAction::triggered, this, &TForm2::N3Click);

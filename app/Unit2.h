@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 
+#include "app/NameOnlyIconProvider.h"
 #include "components/ZCMinMax/ZMinMax.h"
 #include "platform/HookableForm.h"
 
@@ -50,6 +51,7 @@ class TForm2 : public THookableForm {
 
     Ui::TForm2 ui_;
     TForm1& form1_;
+    NameOnlyIconProvider sdIcons_;  // outlives the dialog that asks it
     QFileDialog sd_;
     TZMinMax* zMinMax1_ = nullptr;
 };

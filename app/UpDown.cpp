@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleOptionFocusRect>
 #include <algorithm>
 
 #include "platform/MouseHold.h"
@@ -59,6 +60,13 @@ void TUpDown::paintEvent(QPaintEvent*) {
             arrow == Arrow::Left ? QStyle::PE_IndicatorArrowLeft : QStyle::PE_IndicatorArrowRight,
             isEnabled(), held_ == arrow);
     }
+    if (!hasFocus()) return;
+    // The style decides whether focus shows (Fusion: only once the keyboard moved it).
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    focus.rect = rect().adjusted(2, 2, -2, -2);
+    focus.backgroundColor = palette().color(QPalette::Button);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
 }
 
 void TUpDown::mousePressEvent(QMouseEvent* event) {

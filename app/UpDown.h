@@ -8,7 +8,8 @@ namespace morvik {
 // Horizontal up-down arrows over a position between Min and Max: the left
 // arrow lowers it, the right one raises it, and holding an arrow repeats.
 // A press changes the position before OnMouseDown reports it; the arrow keys
-// change it without any mouse event.
+// change it without any mouse event. With the focus it shows the style's focus
+// frame.
 class TUpDown : public QWidget {
     Q_OBJECT
     Q_PROPERTY(int Min READ Min WRITE SetMin)

@@ -5,11 +5,14 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <QUrl>
 #include <algorithm>
 #include <functional>
@@ -17,6 +20,7 @@
 #include <vector>
 
 #include "app/Application.h"
+#include "app/NameOnlyIconProvider.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "platform/ApplicationErrors.h"
@@ -37,6 +41,29 @@ class Browser : public QObject {
 
   public:
     QList<QUrl> opened;
+};
+
+// An environment variable set (or, to a null value, unset) for a while.
+class ScopedVariable {
+  public:
+    ScopedVariable(const char* name, const QByteArray& value)
+        : name_(name), was_(qgetenv(name)), wasSet_(qEnvironmentVariableIsSet(name)) {
+        Set(value, !value.isNull());
+    }
+    ~ScopedVariable() { Set(was_, wasSet_); }
+
+  private:
+    void Set(const QByteArray& value, bool set) const {
+        if (set) {
+            qputenv(name_, value);
+        } else {
+            qunsetenv(name_);
+        }
+    }
+
+    const char* name_;
+    QByteArray was_;
+    bool wasSet_;
 };
 
 // Types a file name into the save dialog and presses Enter, as a user would.
@@ -188,6 +215,20 @@ TEST_F(Program, ACompleteRunTickByTick) {
     EXPECT_TRUE(Form2().N4->isEnabled());
 }
 
+TEST_F(Program, TheTimerCarriesARunToItsEndOneIterationATick) {
+    Click(Form1().Button1);
+    // qWaitFor would sleep between its looks, and every look would be one tick.
+    QTimer bound;
+    bound.setSingleShot(true);
+    bound.start(60000);
+    while (form1.Running() && bound.isActive()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    ASSERT_FALSE(form1.Running());
+    EXPECT_EQ(terrain->Job().IterationsDone, 784);
+    EXPECT_EQ(Form2().Image1->Bitmap(), Expected(160, 120).picture);
+}
+
 TEST_F(Program, AnAbortKeepsTheRawHeightsAndTheImageOff) {
     Click(Form1().Button1);
     for (int i = 0; i < 100; ++i) form1.Timer1Timer();
@@ -269,6 +310,65 @@ TEST_F(Program, ParametersFollowMousePressesNotKeys) {
     EXPECT_EQ(terrain->Job().SeaTarget, 400);
 }
 
+TEST_F(Program, TheArrowsShowWhenTheKeyboardIsOnThem) {
+    TUpDown* roughness = Form1().UpDown1;
+    const QImage unfocused = roughness->grab().toImage();
+    Form1().HV->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_TRUE(roughness->hasFocus());
+    EXPECT_NE(roughness->grab().toImage(), unfocused);
+    QTest::keyClick(roughness, Qt::Key_Tab);
+    EXPECT_EQ(roughness->grab().toImage(), unfocused);
+}
+
+// How many pixels of an area of a widget show the highlight colour.
+int HighlightedPixels(QWidget* widget, const QRect& area) {
+    const QImage shown = widget->grab(area).toImage();
+    const QRgb highlight = widget->palette().color(QPalette::Highlight).rgb();
+    int count = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) count += shown.pixel(x, y) == highlight;
+    }
+    return count;
+}
+
+TEST_F(Program, TheMapViewMenuShowsWhereTheKeyboardIs) {
+    Click(Form1().Button1);
+    RunToEnd();
+    QMenuBar* bar = form2->menuBar();
+    const QRect save = bar->actionGeometry(Form2().N1);
+    EXPECT_EQ(HighlightedPixels(bar, save), 0);
+
+    QApplication::setActiveWindow(form2.get());
+    QTest::keyClick(form2.get(), Qt::Key_Alt);
+    ASSERT_EQ(bar->activeAction(), Form2().N1);
+    EXPECT_GT(HighlightedPixels(bar, save), save.width() * save.height() / 2);
+    QList<QAction*> reached;
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(bar, Qt::Key_Right);
+        reached << bar->activeAction();
+    }
+    EXPECT_EQ(reached, (QList<QAction*>{Form2().N4, Form2().N1, Form2().N4, Form2().N1}))
+        << "separators are passed over";
+    QTest::keyClick(bar, Qt::Key_Escape);
+    EXPECT_EQ(HighlightedPixels(bar, save), 0);
+}
+
+TEST_F(Program, TheMenuExtensionDrawsSeparatorItemsAsLines) {
+    form2->resize(40, form2->height());  // too narrow for the bar's items
+    auto* extension = form2->menuBar()->findChild<QToolButton*>("qt_menubar_ext_button");
+    ASSERT_NE(extension, nullptr);
+    ASSERT_TRUE(extension->isVisible());
+    const QMenu* overflow = extension->menu();
+    ASSERT_NE(overflow, nullptr);
+    ASSERT_TRUE(overflow->actions().contains(Form2().N2));
+    const int commandHeight = overflow->actionGeometry(Form2().N1).height();
+    for (QAction* separator : {Form2().N2, Form2().N3, Form2().N5}) {
+        EXPECT_LT(overflow->actionGeometry(separator).height(), commandHeight / 2)
+            << separator->objectName().toStdString() << " is a line, not a caption";
+    }
+}
+
 TEST_F(Program, SizesFlowBothWays) {
     SetSize(321, 234);
     Click(Form1().Button1);
@@ -291,6 +391,23 @@ TEST_F(Program, SizesFlowBothWays) {
     RunToEnd();
     EXPECT_EQ(Form2().Image1->Bitmap().size(), QSize(321, 234));
     EXPECT_EQ(Form2().Image1->size(), QSize(321, 234)) << "the image takes its bitmap's size";
+}
+
+TEST_F(Program, TheProgressBarIsTheButtonFaceOfThePalette) {
+    TGauge* progress = Form1().Gauge2;
+    const QPalette original = QApplication::palette();
+    const QColor face = original.color(QPalette::Button);
+    EXPECT_EQ(progress->ForeColor(), face);
+
+    const QColor otherFace(12, 34, 56);
+    QPalette changed = original;
+    changed.setColor(QPalette::Button, otherFace);
+    QApplication::setPalette(changed);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return progress->ForeColor() == otherFace; }, 5000));
+    const QImage shown = progress->grab().toImage();
+    QApplication::setPalette(original);
+    EXPECT_EQ(shown.pixelColor(shown.width() / 2, shown.height() / 2), otherFace);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return progress->ForeColor() == face; }, 5000)) << "and back";
 }
 
 TEST_F(Program, AboutBoxAndHomePage) {
@@ -319,6 +436,27 @@ TEST_F(Program, AboutBoxAndHomePage) {
     EXPECT_EQ(browser.opened, QList<QUrl>{QUrl(kMakerHomePage)});
 }
 
+TEST_F(Program, AHomePageThatCannotBeOpenedIsReported) {
+    // No browser to be found and no handler for the address: the desktop
+    // opens nothing (offscreen, it has no services at all).
+    QTemporaryDir empty;
+    const ScopedVariable path("PATH", QFile::encodeName(empty.path()));
+    const ScopedVariable browser("BROWSER", {});
+    const ScopedVariable defaultBrowser("DEFAULT_BROWSER", {});
+    QStringList messages;
+    QList<QWidget*> windows;
+    const ErrorHandler previous =
+        SetApplicationErrorHandler([&](const std::exception& error, QWidget* window) {
+            messages << QString::fromUtf8(error.what());
+            windows << window;
+        });
+    const auto restore = qScopeGuard([&] { SetApplicationErrorHandler(previous); });
+
+    Form1().QuillonHomePage1->trigger();
+    EXPECT_EQ(messages, QStringList{"ホームページ https://www.example.com/quillon/ を開けません"});
+    EXPECT_EQ(windows, QList<QWidget*>{&form1}) << "the control window's own error";
+}
+
 class ProgramSave : public Program {
   protected:
     // Saves through the map view's menu (or `start`), answering the real dialog.
@@ -329,6 +467,8 @@ class ProgramSave : public Program {
             EXPECT_EQ(files->nameFilters(),
                       (QStringList{"ビットマップ (*.bmp)", "すべてのファイル (*.*)"}));
             EXPECT_EQ(files->defaultSuffix(), "bmp");
+            EXPECT_NE(dynamic_cast<const NameOnlyIconProvider*>(files->iconProvider()), nullptr)
+                << "the file list is shown without reading the files";
             ChooseFile(files, fileName);
         });
         if (start) {
