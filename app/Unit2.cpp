@@ -94,7 +94,8 @@ void TForm2::showEvent(QShowEvent* event) {
 }
 
 // The map view lives as long as the control window: the window manager's
-// close (a title-bar button, a key) is refused.
+// close (a title-bar button, a key) is refused. Once the control window has
+// closed, Qt's quit closes the map view too, and that close must go through.
 void TForm2::closeEvent(QCloseEvent* event) { event->setAccepted(!form1_.isVisible()); }
 
 // The image holder stays just outside the client area.
