@@ -36,21 +36,14 @@ void TZMinMax::SetCursor(TFrameCursor* cursor) {
     if (cursor != nullptr) cursor_->Assign(*cursor);
 }
 
-void TZMinMax::SetMinSizeX(int value) {
-    if (value != minSize_[0]) SetMinSize(0, value);
-}
+// Unlike the other setters, these run their steps for an unchanged value too.
+void TZMinMax::SetMinSizeX(int value) { SetMinSize(0, value); }
 
-void TZMinMax::SetMinSizeY(int value) {
-    if (value != minSize_[1]) SetMinSize(1, value);
-}
+void TZMinMax::SetMinSizeY(int value) { SetMinSize(1, value); }
 
-void TZMinMax::SetMaxSizeX(int value) {
-    if (value != maxSizeValue_[0]) SetMaxSize(0, value);
-}
+void TZMinMax::SetMaxSizeX(int value) { SetMaxSize(0, value); }
 
-void TZMinMax::SetMaxSizeY(int value) {
-    if (value != maxSizeValue_[1]) SetMaxSize(1, value);
-}
+void TZMinMax::SetMaxSizeY(int value) { SetMaxSize(1, value); }
 
 int TZMinMax::ScreenSize(int index) {
     return GetSystemMetrics(index == 0 ? SM_CXSCREEN : SM_CYSCREEN);

@@ -149,6 +149,32 @@ TEST_F(Limiter, SettersCheckClampAndFit) {
     EXPECT_EQ(form->ClientSize(), QSize(100, 250)) << "each write fits the client area";
 }
 
+// A write of the value already stored still checks, fixes and fits.
+TEST_F(Limiter, SizeSettersRunEvenForTheStoredValue) {
+    limiter->SetAutoResize(false);
+    limiter->SetMaxSizeMode(TZMinMax::msmValue);
+    limiter->SetMaxSizeX(500);
+    limiter->SetMaxSizeMode(TZMinMax::msmScreenAll);
+    limiter->SetMinSizeX(600);  // below the screen, which is the maximum now
+    limiter->SetMaxSizeMode(TZMinMax::msmValue);
+    EXPECT_EQ(ErrorOf<EFormMinMaxError>([&] { limiter->SetMaxSizeX(500); }),
+              "MinSizeXより小さい値は指定できません。");
+
+    limiter->SetMinSizeX(100);
+    limiter->SetMaxSizeX(100);
+    ASSERT_TRUE(limiter->FixedWidth());
+    limiter->SetMaxSizeMode(TZMinMax::msmScreenAll);
+    limiter->SetMaxSizeX(100);
+    EXPECT_FALSE(limiter->FixedWidth()) << "the screen is the maximum now";
+
+    limiter->SetAutoResize(true);
+    limiter->SetMinSizeY(limiter->MinSizeY());
+    EXPECT_EQ(form->ClientSize().width(), 400) << "fitted between 100 and the screen";
+    form->resize(50, 300);
+    limiter->SetMinSizeX(100);
+    EXPECT_EQ(form->ClientSize().width(), 100) << "the same minimum fits the form again";
+}
+
 TEST_F(Limiter, MinMaxInfoInEveryMode) {
     limiter->SetAutoResize(false);
     limiter->SetMaxSizeMode(TZMinMax::msmValue);
