@@ -34,11 +34,18 @@ LRESULT THookableForm::Perform(UINT message, WPARAM wParam, LPARAM lParam) {
     return SendMessageA(handle_, message, wParam, lParam);
 }
 
+// The limits are asked for before and after: a component may answer the
+// program differently from everyone else.
 void THookableForm::SetBounds(const QRect& bounds) {
+    {
+        const QScopedValueRollback setting(settingBounds_, true);
+        UpdateTrackSizes();
+        if (bounds != BoundsRect()) {
+            move(bounds.topLeft());
+            resize(bounds.size() - FrameExtra());
+        }
+    }
     UpdateTrackSizes();
-    if (bounds == BoundsRect()) return;
-    move(bounds.topLeft());
-    resize(bounds.size() - FrameExtra());
 }
 
 void THookableForm::SetFrameTopLeft(QPoint topLeft) {
@@ -73,8 +80,10 @@ void THookableForm::UpdateTrackSizes() {
     } else if (!ownLimits_) {
         ownLimits_ = own;
     }
-    if (minimumSize() != wanted.minimum) setMinimumSize(wanted.minimum);
-    if (maximumSize() != wanted.maximum) setMaximumSize(wanted.maximum);
+    if (wanted == Limits{minimumSize(), maximumSize()}) return;
+    setMinimumSize(wanted.minimum);
+    setMaximumSize(wanted.maximum);
+    ReportSizeLimits(*this);
 }
 
 void THookableForm::WaitUntilFramed() {
@@ -114,16 +123,21 @@ std::optional<THookableForm::Message> THookableForm::MessageOf(const QEvent& eve
     switch (event.type()) {
         case QEvent::Move:
             return Message{WM_MOVE, 0, MakeLParam(geometry().x(), geometry().y())};
-        case QEvent::Resize: {
+        case QEvent::Resize:
+        case QEvent::WindowStateChange: {
             const WPARAM type = isMinimized()   ? SIZE_MINIMIZED
                                 : isMaximized() ? SIZE_MAXIMIZED
                                                 : SIZE_RESTORED;
             const QSize client = ClientSize();
             return Message{WM_SIZE, type, MakeLParam(client.width(), client.height())};
         }
+        // Qt's spontaneous shows and hides are a restore and a minimise,
+        // which came as WM_SIZE.
         case QEvent::Show:
+            if (event.spontaneous()) return std::nullopt;
             return Message{WM_SHOWWINDOW, 1, 0};
         case QEvent::Hide:
+            if (event.spontaneous()) return std::nullopt;
             return Message{WM_SHOWWINDOW, 0, 0};
         default:
             return std::nullopt;
@@ -162,11 +176,14 @@ void THookableForm::AttachHandle() {
     if (handle_ == 0) handle_ = CreateWindowHandle(&ownProc_);
 }
 
-// WM_DESTROY goes through the chain while the handle still names the window.
+// WM_DESTROY goes through the chain while the handle still names the
+// window, but the form no longer takes it for its own: nothing is asked of a
+// window that is going.
 void THookableForm::DetachHandle() {
     if (handle_ == 0) return;
-    Perform(WM_DESTROY);
-    DestroyWindowHandle(std::exchange(handle_, 0));
+    const HWND going = std::exchange(handle_, 0);
+    SendMessageA(going, WM_DESTROY, 0, 0);
+    DestroyWindowHandle(going);
 }
 
 int THookableForm::MenuHeight() const {

@@ -12,15 +12,19 @@ namespace morvik {
 // that components can subclass. Its Qt events become messages here, in one
 // place, and go through the current procedure; the form's own procedure, at
 // the bottom of the chain, hands the event to Qt:
-//   move -> WM_MOVE, resize -> WM_SIZE (type from the window state),
-//   show and hide -> WM_SHOWWINDOW, the native window destroyed (re-created
-//   or freed) -> WM_DESTROY.
-// Before it shows and before the program sizes it, the form asks
-// WM_GETMINMAXINFO and makes the track sizes its Qt minimum and maximum.
+//   move -> WM_MOVE; resize, minimise, maximise and restore -> WM_SIZE
+//   (type from the window state); the program's own show and hide ->
+//   WM_SHOWWINDOW; the native window destroyed (re-created or freed) ->
+//   WM_DESTROY.
+// Before it shows, before the program sizes it and whenever a component says
+// the chain's answer may have changed, the form asks WM_GETMINMAXINFO, makes
+// the track sizes its Qt minimum and maximum and tells the window manager.
 //
 // The window manager owns the frame (X11 and Wayland decorations), so no
 // WM_NCHITTEST comes from Qt and a hit-test code cannot steer the sizing
-// border; the form answers one only when it is sent.
+// border; the form answers one only when it is sent. The window manager also
+// places and sizes a maximised window, so ptMaxSize and ptMaxPosition reach
+// no further than the answer.
 class THookableForm : public QMainWindow {
     Q_OBJECT
 
@@ -30,7 +34,6 @@ class THookableForm : public QMainWindow {
 
     // The handle of the native window, created now if there is none.
     HWND Handle();
-    bool HandleAllocated() const { return handle_ != 0; }
     // Through the window's current procedure; 0 without a window.
     LRESULT Perform(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
@@ -38,6 +41,9 @@ class THookableForm : public QMainWindow {
     QRect BoundsRect() const { return frameGeometry(); }
     // Moves and sizes the outer bounds; nothing (no message) when unchanged.
     void SetBounds(const QRect& bounds);
+    // Whether the program is setting the bounds now, as against the user or
+    // the window manager.
+    bool SettingBounds() const { return settingBounds_; }
     // Moves the form so that its frame's top-left corner lies at topLeft,
     // by the frame its window manager reports where it does.
     void SetFrameTopLeft(QPoint topLeft);
@@ -47,7 +53,8 @@ class THookableForm : public QMainWindow {
     // The frame and the menu bar: the outer size less the client size.
     QSize NonClientSize() const { return BoundsRect().size() - ClientSize(); }
 
-    // Asks the chain for the track sizes and applies them.
+    // Asks the chain for the track sizes and applies them; nothing while the
+    // native window is going.
     void UpdateTrackSizes();
 
     // Waits, taking no user input, until the window manager has shown the
@@ -94,6 +101,7 @@ class THookableForm : public QMainWindow {
     QEvent* pendingEvent_ = nullptr;  // the Qt event behind the message in the chain
     UINT pendingMessage_ = 0;
     bool pendingHandled_ = false;
+    bool settingBounds_ = false;
     std::optional<Limits> ownLimits_;  // while the chain's limits replace them
 };
 

@@ -1,6 +1,6 @@
 #include "platform/SystemMetrics.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
 
@@ -10,21 +10,17 @@ namespace {
 
 constexpr int kTypicalFrame = 4;
 
-int FrameWidth(bool horizontal) {
-    for (const QWidget* window : QApplication::topLevelWidgets()) {
-        if (!window->isVisible()) continue;
-        const QRect frame = window->frameGeometry();
-        const QRect client = window->geometry();
-        const int side =
-            horizontal ? client.left() - frame.left() : frame.bottom() - client.bottom();
-        if (side > 0) return side;
-    }
-    return kTypicalFrame;
+int FrameWidth(const QWidget* window, bool horizontal) {
+    if (window == nullptr || !window->isVisible()) return kTypicalFrame;
+    const QRect frame = window->frameGeometry();
+    const QRect client = window->geometry();
+    const int side = horizontal ? client.left() - frame.left() : frame.bottom() - client.bottom();
+    return side > 0 ? side : kTypicalFrame;
 }
 
 }  // namespace
 
-int GetSystemMetrics(SystemMetric index) {
+int GetSystemMetrics(SystemMetric index, const QWidget* window) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     switch (index) {
         case SM_CXSCREEN:
@@ -32,9 +28,9 @@ int GetSystemMetrics(SystemMetric index) {
         case SM_CYSCREEN:
             return screen != nullptr ? screen->geometry().height() : 0;
         case SM_CXFRAME:
-            return FrameWidth(true);
+            return FrameWidth(window, true);
         case SM_CYFRAME:
-            return FrameWidth(false);
+            return FrameWidth(window, false);
     }
     return 0;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+class QWidget;
+
 namespace morvik {
 
 enum SystemMetric : int {
@@ -10,8 +12,8 @@ enum SystemMetric : int {
 };
 
 // The primary screen's whole size in pixels; the width of the sizing frame
-// around a top-level window, as the window manager draws it around one of
-// ours that is shown, or a typical 4 pixels where none tells.
-int GetSystemMetrics(SystemMetric index);
+// around `window`, as the window manager draws it now, or a typical 4 pixels
+// where none tells (no window, not shown yet, or no frame).
+int GetSystemMetrics(SystemMetric index, const QWidget* window = nullptr);
 
 }  // namespace morvik

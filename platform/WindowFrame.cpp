@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -24,6 +25,15 @@ constexpr uint32_t kFunctionMove = 1U << 2;
 constexpr uint32_t kDecorationBorder = 1U << 1;
 constexpr uint32_t kDecorationResizeHandle = 1U << 2;
 constexpr uint32_t kDecorationTitle = 1U << 3;
+
+// WM_SIZE_HINTS: 18 fields; the flags come first, and the limits are the
+// fields 5 to 8.
+constexpr size_t kSizeHintsFields = 18;
+constexpr size_t kMinWidthField = 5;
+constexpr size_t kMaxWidthField = 7;
+constexpr uint32_t kHintsMinSize = 1U << 4;
+constexpr uint32_t kHintsMaxSize = 1U << 5;
+constexpr int kLargestCoordinate = 32767;
 
 template <typename Reply>
 using XcbReply = std::unique_ptr<Reply, decltype(&std::free)>;
@@ -70,6 +80,44 @@ void RequestButtonlessFrame(const QWidget& window) {
     };
     xcb_change_property(x11->connection, XCB_PROP_MODE_REPLACE, x11->id, hints, hints, 32,
                         value.size(), value.data());
+    xcb_flush(x11->connection);
+}
+
+void ReportSizeLimits(const QWidget& window) {
+    const std::optional<X11Window> x11 = X11WindowOf(window);
+    if (!x11 || window.windowHandle() == nullptr) return;
+    std::array<uint32_t, kSizeHintsFields> hints{};
+    const XcbReply<xcb_get_property_reply_t> reply(
+        xcb_get_property_reply(
+            x11->connection,
+            xcb_get_property(x11->connection, 0, x11->id, XCB_ATOM_WM_NORMAL_HINTS,
+                             XCB_ATOM_WM_SIZE_HINTS, 0, kSizeHintsFields),
+            nullptr),
+        &std::free);
+    if (reply != nullptr && reply->format == 32) {
+        const auto length = static_cast<size_t>(xcb_get_property_value_length(reply.get())) / 4;
+        const auto* value = static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
+        std::copy_n(value, std::min(length, hints.size()), hints.begin());
+    }
+    // In the screen's own pixels, as Qt writes them.
+    const qreal ratio = window.windowHandle()->devicePixelRatio();
+    const auto native = [ratio](int size) {
+        return static_cast<uint32_t>(
+            std::min<qreal>(std::lround(size * ratio), kLargestCoordinate));
+    };
+    const QSize minimum = window.minimumSize();
+    const QSize maximum = window.maximumSize();
+    hints[0] &= ~(kHintsMinSize | kHintsMaxSize);
+    if (!minimum.isNull()) hints[0] |= kHintsMinSize;
+    if (maximum.width() < QWIDGETSIZE_MAX || maximum.height() < QWIDGETSIZE_MAX) {
+        hints[0] |= kHintsMaxSize;
+    }
+    hints[kMinWidthField] = native(minimum.width());
+    hints[kMinWidthField + 1] = native(minimum.height());
+    hints[kMaxWidthField] = native(maximum.width());
+    hints[kMaxWidthField + 1] = native(maximum.height());
+    xcb_change_property(x11->connection, XCB_PROP_MODE_REPLACE, x11->id, XCB_ATOM_WM_NORMAL_HINTS,
+                        XCB_ATOM_WM_SIZE_HINTS, 32, hints.size(), hints.data());
     xcb_flush(x11->connection);
 }
 

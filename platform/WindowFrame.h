@@ -20,4 +20,10 @@ void RequestButtonlessFrame(const QWidget& window);
 // manager has framed the window, or where none reports.
 std::optional<QMargins> ReportedFrameExtents(const QWidget& window);
 
+// Tells the window manager the window's Qt minimum and maximum size now
+// (X11's WM_NORMAL_HINTS, keeping the rest of what Qt wrote there). Qt sends
+// them only with a change of geometry, so a limit that the window's size
+// already meets would not reach the window manager.
+void ReportSizeLimits(const QWidget& window);
+
 }  // namespace morvik

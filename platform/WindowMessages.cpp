@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <utility>
+#include <vector>
 
 namespace morvik {
 
@@ -46,6 +47,7 @@ class TMailbox : public QObject {
 struct Window {
     WNDPROC procedure;
     std::unique_ptr<TMailbox> mailbox;
+    std::vector<std::unique_ptr<TWindowProc>> kept;
 };
 
 std::map<HWND, Window>& Windows() {
@@ -89,19 +91,26 @@ LRESULT DefWindowProcA(HWND, UINT, WPARAM, LPARAM) { return 0; }
 bool IsWindow(HWND window) { return Find(window) != nullptr; }
 
 UINT RegisterWindowMessageA(const char* name) {
+    static constexpr UINT kFirstRegistered = 0xC000;
     static QHash<QString, UINT> registered;
     const QString key = QString::fromUtf8(name);
-    if (!registered.contains(key)) registered.insert(key, QEvent::registerEventType());
+    if (!registered.contains(key)) {
+        registered.insert(key, kFirstRegistered + static_cast<UINT>(registered.size()));
+    }
     return registered.value(key);
 }
 
 HWND CreateWindowHandle(WNDPROC procedure) {
     static HWND last = 0x10000;
     const HWND window = ++last;
-    Windows().emplace(window, Window{procedure, std::make_unique<TMailbox>(window)});
+    Windows().emplace(window, Window{procedure, std::make_unique<TMailbox>(window), {}});
     return window;
 }
 
 void DestroyWindowHandle(HWND window) { Windows().erase(window); }
+
+void KeepWhileWindowLives(HWND window, std::unique_ptr<TWindowProc> procedure) {
+    if (Window* found = Find(window)) found->kept.push_back(std::move(procedure));
+}
 
 }  // namespace morvik

@@ -1,14 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 namespace morvik {
 
 // A small model of the window system's messages, on Qt: every window of ours
 // has a handle and one current window procedure, which can be replaced
-// (subclassing) and called through. Registered message numbers are Qt event
-// types, kept per name; posted messages are events in Qt's queue. Everything
-// runs on the user-interface thread.
+// (subclassing) and called through. Posted messages are events in Qt's
+// queue. Everything runs on the user-interface thread.
 
 using HWND = uintptr_t;  // 0 names no window
 using UINT = uint32_t;
@@ -85,7 +85,8 @@ LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 bool PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 bool IsWindow(HWND window);
-// The same name gives the same number, in Qt's range of user event types.
+// The same name gives the same number, from 0xC000 up as the window system
+// numbers them.
 UINT RegisterWindowMessageA(const char* name);
 
 // A new window handle, whose procedure starts as `procedure`. It names a
@@ -93,5 +94,10 @@ UINT RegisterWindowMessageA(const char* name);
 // with it.
 HWND CreateWindowHandle(WNDPROC procedure);
 void DestroyWindowHandle(HWND window);
+
+// Keeps a procedure that its maker no longer needs alive for as long as the
+// window lives, for whoever installed or saved it meanwhile; freed at once
+// for a handle that names no window.
+void KeepWhileWindowLives(HWND window, std::unique_ptr<TWindowProc> procedure);
 
 }  // namespace morvik

@@ -2,10 +2,16 @@
 
 namespace morvik {
 
-LRESULT TCustomSubClass::TBoundProc::Call(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TCustomSubClass::TBoundProc::Call(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (object_ == nullptr) return CallWindowProcA(replaced_, window, message, wParam, lParam);
     TMessage handled{message, wParam, lParam, 0};
-    (object_.*member_)(handled);
+    (object_->*member_)(handled);
     return handled.Result;
+}
+
+void TCustomSubClass::TBoundProc::Orphan(WNDPROC replaced) {
+    object_ = nullptr;
+    replaced_ = replaced;
 }
 
 TCustomSubClass::TCustomSubClass(QObject* owner) : QObject(owner) {
@@ -16,6 +22,8 @@ TCustomSubClass::TCustomSubClass(QObject* owner) : QObject(owner) {
 TCustomSubClass::~TCustomSubClass() {
     UnhookWindow();
     DestroyWindowHandle(utilityWindow_);  // a queued WM_RECREATED never arrives
+    wndProcInstance_->Orphan(oldWndProc_);
+    KeepWhileWindowLives(formHandle_, std::move(wndProcInstance_));
 }
 
 void TCustomSubClass::SetForm(THookableForm* form) {
@@ -31,13 +39,18 @@ void TCustomSubClass::HookWindow() {
     freeNotification_ = connect(form_, &QObject::destroyed, this,
                                 [this](QObject* component) { Notification(component); });
     oldWndProc_ = SetWindowLongA(formHandle_, GWL_WNDPROC, WndProcInstance());
-    form_->UpdateTrackSizes();  // the chain's limits may differ now
+    TrackSizesChanged();
 }
 
 // Puts the old procedure back without asking whether ours is still current.
 void TCustomSubClass::UnhookWindow() {
     if (form_ == nullptr || formHandle_ == 0 || !IsWindow(formHandle_)) return;
     SetWindowLongA(formHandle_, GWL_WNDPROC, oldWndProc_);
+    TrackSizesChanged();
+}
+
+void TCustomSubClass::TrackSizesChanged() const {
+    if (form_ != nullptr) form_->UpdateTrackSizes();
 }
 
 void TCustomSubClass::Notification(QObject* component) {

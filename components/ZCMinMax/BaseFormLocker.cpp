@@ -42,6 +42,16 @@ QObject* TBaseFormLocker::FindComponentOfClass(const QObject* form,
 
 void TBaseFormLocker::Loaded() { SetForm(OwnerForm()); }
 
+void TBaseFormLocker::SetEnabled(bool enabled) {
+    enabled_ = enabled;
+    TrackSizesChanged();
+}
+
+void TBaseFormLocker::SetSizeFreeze(bool sizeFreeze) {
+    sizeFreeze_ = sizeFreeze;
+    TrackSizesChanged();
+}
+
 void TBaseFormLocker::HookedWndProc(TMessage& message) {
     TCustomSubClass::HookedWndProc(message);
     if (!enabled_) return;
@@ -57,9 +67,18 @@ void TBaseFormLocker::HookedWndProc(TMessage& message) {
                 message.Result = HTNOWHERE;
             }
             break;
+        case WM_GETMINMAXINFO:
+            FreezeTrackSizes(*reinterpret_cast<MINMAXINFO*>(message.LParam));
+            break;
         default:
             break;
     }
+}
+
+void TBaseFormLocker::FreezeTrackSizes(MINMAXINFO& info) const {
+    if (!enabled_ || !sizeFreeze_ || OwnerForm()->SettingBounds()) return;
+    const QSize size = OwnerForm()->BoundsRect().size();
+    info.ptMinTrackSize = info.ptMaxTrackSize = POINT{size.width(), size.height()};
 }
 
 void TBaseFormLocker::CheckLockUp() {

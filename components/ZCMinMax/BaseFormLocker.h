@@ -20,6 +20,11 @@ QRect KeepOnScreenBounds(QRect bounds, QSize screen);
 // Hooks the form that owns it, once its description is loaded, and can keep
 // the form on the screen (LockUp) and its sizing border from sizing
 // (SizeFreeze). A form holds at most one locker of a class and its kin.
+//
+// The window manager owns the sizing border on X11 and Wayland, and no
+// hit-test code reaches it. So a frozen form also answers WM_GETMINMAXINFO
+// with its current size as both limits, which the window manager does take;
+// the program's own SetBounds is answered as if unfrozen.
 class TBaseFormLocker : public TCustomSubClass {
     Q_OBJECT
     Q_PROPERTY(bool Enabled READ Enabled WRITE SetEnabled)
@@ -35,13 +40,14 @@ class TBaseFormLocker : public TCustomSubClass {
     explicit TBaseFormLocker(QObject* owner,
                              const QMetaObject& actualClass = TBaseFormLocker::staticMetaObject);
 
-    // Plain stored switches: a change counts from the next message.
+    // Stored switches: a change counts from the next message, and the form
+    // asks at once for the limits it changes.
     bool Enabled() const { return enabled_; }
-    void SetEnabled(bool enabled) { enabled_ = enabled; }
+    void SetEnabled(bool enabled);
     bool LockUp() const { return lockUp_; }
     void SetLockUp(bool lockUp) { lockUp_ = lockUp; }
     bool SizeFreeze() const { return sizeFreeze_; }
-    void SetSizeFreeze(bool sizeFreeze) { sizeFreeze_ = sizeFreeze; }
+    void SetSizeFreeze(bool sizeFreeze);
 
     // The first object `form` owns that is a `componentClass` or derived
     // from it, in the owner's order; nullptr for none.
@@ -57,6 +63,8 @@ class TBaseFormLocker : public TCustomSubClass {
   protected:
     THookableForm* OwnerForm() const { return static_cast<THookableForm*>(parent()); }
     void HookedWndProc(TMessage& message) override;
+    // While frozen, the form's current outer size becomes both track sizes.
+    void FreezeTrackSizes(MINMAXINFO& info) const;
 
   private:
     static QObject* CheckedOwner(QObject* owner, const QMetaObject& actualClass);

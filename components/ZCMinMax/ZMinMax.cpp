@@ -19,10 +19,10 @@ QSize FitSize(QSize size, QSize minimum, QSize maximum) {
                  fit(size.height(), minimum.height(), maximum.height()));
 }
 
-TZMinMax::TZMinMax(QObject* owner)
-    : TBaseFormLocker(owner, TZMinMax::staticMetaObject), cursor_(new TFrameCursor(this)) {
-    const int frameX = GetSystemMetrics(SM_CXFRAME);
-    const int frameY = GetSystemMetrics(SM_CYFRAME);
+TZMinMax::TZMinMax(QObject* owner, const QMetaObject& actualClass)
+    : TBaseFormLocker(owner, actualClass), cursor_(new TFrameCursor(this)) {
+    const int frameX = GetSystemMetrics(SM_CXFRAME, OwnerForm());
+    const int frameY = GetSystemMetrics(SM_CYFRAME, OwnerForm());
     maxPosition_ = POINT{-frameX, -frameY};
     maximizedSize_ = POINT{ScreenSize(0) + 2 * frameX, ScreenSize(1) + 2 * frameY};
     maxSizeValue_[0] = ScreenSize(0);
@@ -34,6 +34,18 @@ TZMinMax::TZMinMax(QObject* owner)
 
 void TZMinMax::SetCursor(TFrameCursor* cursor) {
     if (cursor != nullptr) cursor_->Assign(*cursor);
+}
+
+// Neither recomputes the fixed axes nor fits the form; only the answer to
+// WM_GETMINMAXINFO changes.
+void TZMinMax::SetMaxSizeMode(TMaxSizeMode mode) {
+    maxSizeMode_ = mode;
+    TrackSizesChanged();
+}
+
+void TZMinMax::SetValueIsClient(bool valueIsClient) {
+    valueIsClient_ = valueIsClient;
+    TrackSizesChanged();
 }
 
 // Unlike the other setters, these run their steps for an unchanged value too.
@@ -86,7 +98,7 @@ void TZMinMax::UpdateFixedAxes() {
     fixedWidth_ = GetMaxSize(0) <= minSize_[0];
     fixedHeight_ = GetMaxSize(1) <= minSize_[1];
     ApplyAutoResize();
-    if (Form() != nullptr) Form()->UpdateTrackSizes();
+    TrackSizesChanged();
 }
 
 void TZMinMax::ApplyAutoResize() {
@@ -137,6 +149,7 @@ void TZMinMax::HookedWndProc(TMessage& message) {
             break;
         case WM_GETMINMAXINFO:
             FillMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(message.LParam));
+            FreezeTrackSizes(*reinterpret_cast<MINMAXINFO*>(message.LParam));
             break;
         case WM_NCHITTEST:
             if (!SizeFreeze()) message.Result = MapHitTest(message.Result);

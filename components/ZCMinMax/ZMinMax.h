@@ -42,14 +42,14 @@ class TZMinMax : public TBaseFormLocker {
     enum TMaxSizeMode : uint8_t { msmValue, msmScreenWidth, msmScreenHeight, msmScreenAll };
     Q_ENUM(TMaxSizeMode)
 
-    explicit TZMinMax(QObject* owner);
+    explicit TZMinMax(QObject* owner) : TZMinMax(owner, staticMetaObject) {}
 
     bool AutoResize() const { return autoResize_; }
     void SetAutoResize(bool autoResize) { autoResize_ = autoResize; }
     TFrameCursor* Cursor() const { return cursor_; }
     void SetCursor(TFrameCursor* cursor);
     TMaxSizeMode MaxSizeMode() const { return maxSizeMode_; }
-    void SetMaxSizeMode(TMaxSizeMode mode) { maxSizeMode_ = mode; }
+    void SetMaxSizeMode(TMaxSizeMode mode);
     int MinSizeX() const { return minSize_[0]; }
     void SetMinSizeX(int value);
     int MinSizeY() const { return minSize_[1]; }
@@ -59,7 +59,7 @@ class TZMinMax : public TBaseFormLocker {
     int MaxSizeY() const { return GetMaxSize(1); }
     void SetMaxSizeY(int value);
     bool ValueIsClient() const { return valueIsClient_; }
-    void SetValueIsClient(bool valueIsClient) { valueIsClient_ = valueIsClient; }
+    void SetValueIsClient(bool valueIsClient);
     bool FixedWidth() const { return fixedWidth_; }
     bool FixedHeight() const { return fixedHeight_; }
 
@@ -80,6 +80,8 @@ class TZMinMax : public TBaseFormLocker {
     LRESULT AutoHitTest(LRESULT code) const;
 
   protected:
+    // A derived class passes its own, which the second-instance check takes.
+    TZMinMax(QObject* owner, const QMetaObject& actualClass);
     void HookedWndProc(TMessage& message) override;
 
   private:

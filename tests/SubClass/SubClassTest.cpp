@@ -49,7 +49,7 @@ TEST(WindowMessages, RegisteredNamesPostedMessagesAndHandles) {
     const UINT recreated = RegisterWindowMessageA("WM_RECREATED");
     EXPECT_EQ(RegisterWindowMessageA("WM_RECREATED"), recreated);
     EXPECT_NE(RegisterWindowMessageA("WM_OTHER"), recreated);
-    EXPECT_GE(recreated, static_cast<UINT>(QEvent::User));
+    EXPECT_GE(recreated, 0xC000u) << "in the window system's range of registered messages";
 
     struct Counter : TWindowProc {
         LRESULT Call(HWND, UINT message, WPARAM, LPARAM) override {
@@ -98,7 +98,10 @@ TEST(HookableForm, QtEventsBecomeMessagesAndTrackSizesBecomeLimits) {
     EXPECT_EQ(recorder.Codes(), std::vector<UINT>{WM_MOVE});
     recorder.seen.clear();
     form.SetBounds(form.BoundsRect());
-    EXPECT_EQ(recorder.Codes(), std::vector<UINT>{WM_GETMINMAXINFO}) << "unchanged bounds: no move";
+    const std::vector<UINT> unchanged = recorder.Codes();
+    EXPECT_TRUE(std::all_of(unchanged.begin(), unchanged.end(), [](UINT code) {
+        return code == WM_GETMINMAXINFO;
+    })) << "unchanged bounds: only the limits are asked, nothing moves";
 
     recorder.minimumTrack.reset();
     form.UpdateTrackSizes();
@@ -209,6 +212,46 @@ TEST_F(SubClassing, DestroyingTheComponentDropsItsQueuedRehook) {
     recorder.seen.clear();
     form->resize(260, 150);
     EXPECT_EQ(recorder.Codes(), std::vector<UINT>{WM_SIZE});
+}
+
+TEST_F(SubClassing, MinimiseAndRestoreAreSizesNotShows) {
+    Recorder recorder(form->Handle());
+    const auto sizesOf = [&](WPARAM type) {
+        return std::count_if(recorder.seen.begin(), recorder.seen.end(), [&](const auto& seen) {
+            return seen.code == WM_SIZE && seen.wParam == type;
+        });
+    };
+    form->showMinimized();
+    EXPECT_GT(sizesOf(SIZE_MINIMIZED), 0);
+    form->showNormal();
+    EXPECT_GT(sizesOf(SIZE_RESTORED), 0);
+    form->showMaximized();
+    EXPECT_GT(sizesOf(SIZE_MAXIMIZED), 0);
+    const std::vector<UINT> codes = recorder.Codes();
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), WM_SHOWWINDOW), 0);
+    form->showNormal();
+
+    recorder.seen.clear();
+    form->hide();
+    form->show();
+    EXPECT_EQ(recorder.Codes(), (std::vector<UINT>{WM_SHOWWINDOW, WM_GETMINMAXINFO, WM_SHOWWINDOW}))
+        << "the program's own hide and show still are";
+}
+
+// Freed lower one first, the upper one puts back the lower one's entry
+// point; a message through it must still reach the form.
+TEST_F(SubClassing, AnEntryPointOutlivesItsComponent) {
+    Recorder below(form->Handle());
+    auto lower = std::make_unique<Hook>(nullptr);
+    auto upper = std::make_unique<Hook>(nullptr);
+    lower->SetForm(form.get());
+    upper->SetForm(form.get());
+    lower.reset();
+    upper.reset();
+    below.seen.clear();
+    form->resize(240, 140);
+    EXPECT_EQ(below.Codes(), std::vector<UINT>{WM_SIZE});
+    EXPECT_EQ(form->size(), QSize(240, 140));
 }
 
 }  // namespace

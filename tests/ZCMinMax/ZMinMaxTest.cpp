@@ -202,7 +202,7 @@ TEST_F(Limiter, MinMaxInfoInEveryMode) {
               (POINT{500, Screen().height()}));
     const MINMAXINFO all = info(TZMinMax::msmScreenAll, true);
     EXPECT_EQ(all.ptMaxTrackSize, (POINT{Screen().width(), Screen().height()}));
-    EXPECT_EQ(all.ptMaxPosition.x, -GetSystemMetrics(SM_CXFRAME));
+    EXPECT_EQ(all.ptMaxPosition.x, -GetSystemMetrics(SM_CXFRAME, form.get()));
 }
 
 TEST_F(Limiter, OnlyOneOnAFormAndOnlyOnAForm) {
@@ -285,5 +285,78 @@ TEST_F(Limiter, DisabledEveryMessagePassesUnchanged) {
     EXPECT_EQ(info.ptMinTrackSize, (POINT{outer.width(), outer.height()}));
 }
 
+// The limits a limiter gives the form end when it stops answering.
+TEST_F(Limiter, ItsLimitsEndWithIt) {
+    limiter->SetMaxSizeMode(TZMinMax::msmValue);
+    limiter->SetMinSizeX(200);
+    limiter->SetMinSizeY(150);
+    limiter->SetMaxSizeX(500);
+    limiter->Loaded();
+    limiter->SetEnabled(false);
+    form->resize(50, 40);
+    EXPECT_EQ(form->size(), QSize(50, 40)) << "disabled, it limits nothing";
+
+    limiter->SetEnabled(true);
+    EXPECT_EQ(form->ClientSize(), QSize(200, 150)) << "enabled again, it limits at once";
+    limiter->SetMaxSizeMode(TZMinMax::msmScreenAll);
+    const int frameWidth = form->BoundsRect().width() - form->width();
+    EXPECT_EQ(form->maximumSize().width(), Screen().width() - frameWidth)
+        << "the mode changes the answer";
+
+    delete limiter;
+    form->resize(50, 40);
+    EXPECT_EQ(form->size(), QSize(50, 40)) << "gone, it limits nothing";
+}
+
+TEST_F(Limiter, AFrozenFormKeepsItsSizeUntilTheProgramSetsIt) {
+    limiter->SetMaxSizeMode(TZMinMax::msmValue);
+    limiter->Loaded();
+    limiter->SetSizeFreeze(true);
+    const QSize frozen = form->size();
+    form->resize(frozen + QSize(60, 30));
+    EXPECT_EQ(form->size(), frozen) << "the form's limits hold it, as the window manager's do";
+
+    limiter->SetMinSizeX(frozen.width() + 40);
+    EXPECT_EQ(form->ClientSize().width(), frozen.width() + 40)
+        << "the program's own fit goes through";
+    form->resize(frozen);
+    EXPECT_EQ(form->ClientSize().width(), frozen.width() + 40) << "and the new size is held";
+
+    limiter->SetSizeFreeze(false);
+    limiter->SetMinSizeX(0);
+    form->resize(frozen);
+    EXPECT_EQ(form->size(), frozen) << "thawed, it sizes again";
+}
+
+// Not a fit on showing (AutoResize is off): the restore's own WM_SIZE.
+TEST_F(Limiter, ARestoreKeepsTheFormOnTheScreen) {
+    limiter->SetAutoResize(false);
+    limiter->SetLockUp(false);
+    limiter->Loaded();
+    form->move(-60, -40);
+    form->showMinimized();
+    limiter->SetLockUp(true);
+    form->showNormal();
+    EXPECT_EQ(form->BoundsRect().topLeft(), QPoint(0, 0));
+}
+
+// A limiter's kin is a class derived from it, checked by its own class.
+class TDerivedLimiter : public TZMinMax {
+    Q_OBJECT
+
+  public:
+    explicit TDerivedLimiter(QObject* owner) : TZMinMax(owner, staticMetaObject) {}
+};
+
+TEST_F(Limiter, ADerivedLimiterIsCheckedByItsOwnClass) {
+    EXPECT_NO_THROW(new TDerivedLimiter(form.get())) << "a plain limiter is not of its class";
+    EXPECT_THROW(new TDerivedLimiter(form.get()), ECreatingError);
+    THookableForm other;
+    new TDerivedLimiter(&other);
+    EXPECT_THROW(new TZMinMax(&other), ECreatingError) << "a derived one is a limiter's kin";
+}
+
 }  // namespace
 }  // namespace morvik
+
+#include "ZMinMaxTest.moc"
