@@ -83,7 +83,7 @@ void THookableForm::UpdateTrackSizes() {
     if (wanted == Limits{minimumSize(), maximumSize()}) return;
     setMinimumSize(wanted.minimum);
     setMaximumSize(wanted.maximum);
-    ReportSizeLimits(*this);
+    SendQueuedRequests();
 }
 
 void THookableForm::WaitUntilFramed() {

@@ -18,7 +18,8 @@ namespace morvik {
 //   WM_DESTROY.
 // Before it shows, before the program sizes it and whenever a component says
 // the chain's answer may have changed, the form asks WM_GETMINMAXINFO, makes
-// the track sizes its Qt minimum and maximum and tells the window manager.
+// the track sizes its Qt minimum and maximum and tells the window manager
+// at once.
 //
 // The window manager owns the frame (X11 and Wayland decorations), so no
 // WM_NCHITTEST comes from Qt and a hit-test code cannot steer the sizing

@@ -3,7 +3,6 @@
 #include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
-#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -26,15 +25,6 @@ constexpr uint32_t kDecorationBorder = 1U << 1;
 constexpr uint32_t kDecorationResizeHandle = 1U << 2;
 constexpr uint32_t kDecorationTitle = 1U << 3;
 
-// WM_SIZE_HINTS: 18 fields; the flags come first, and the limits are the
-// fields 5 to 8.
-constexpr size_t kSizeHintsFields = 18;
-constexpr size_t kMinWidthField = 5;
-constexpr size_t kMaxWidthField = 7;
-constexpr uint32_t kHintsMinSize = 1U << 4;
-constexpr uint32_t kHintsMaxSize = 1U << 5;
-constexpr int kLargestCoordinate = 32767;
-
 template <typename Reply>
 using XcbReply = std::unique_ptr<Reply, decltype(&std::free)>;
 
@@ -44,14 +34,17 @@ struct X11Window {
     xcb_window_t id;
 };
 
-std::optional<X11Window> X11WindowOf(const QWidget& window) {
-    // The offscreen platform answers as X11 too, with no windows on it.
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) return std::nullopt;
+xcb_connection_t* X11Connection() {
+    // The offscreen platform answers as X11 too, with no connection.
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
     const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (x11 == nullptr || x11->connection() == nullptr || window.internalWinId() == 0) {
-        return std::nullopt;
-    }
-    return X11Window{x11->connection(), static_cast<xcb_window_t>(window.internalWinId())};
+    return x11 != nullptr ? x11->connection() : nullptr;
+}
+
+std::optional<X11Window> X11WindowOf(const QWidget& window) {
+    xcb_connection_t* connection = X11Connection();
+    if (connection == nullptr || window.internalWinId() == 0) return std::nullopt;
+    return X11Window{connection, static_cast<xcb_window_t>(window.internalWinId())};
 }
 
 xcb_atom_t Atom(xcb_connection_t* connection, std::string_view name) {
@@ -83,42 +76,8 @@ void RequestButtonlessFrame(const QWidget& window) {
     xcb_flush(x11->connection);
 }
 
-void ReportSizeLimits(const QWidget& window) {
-    const std::optional<X11Window> x11 = X11WindowOf(window);
-    if (!x11 || window.windowHandle() == nullptr) return;
-    std::array<uint32_t, kSizeHintsFields> hints{};
-    const XcbReply<xcb_get_property_reply_t> reply(
-        xcb_get_property_reply(
-            x11->connection,
-            xcb_get_property(x11->connection, 0, x11->id, XCB_ATOM_WM_NORMAL_HINTS,
-                             XCB_ATOM_WM_SIZE_HINTS, 0, kSizeHintsFields),
-            nullptr),
-        &std::free);
-    if (reply != nullptr && reply->format == 32) {
-        const auto length = static_cast<size_t>(xcb_get_property_value_length(reply.get())) / 4;
-        const auto* value = static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
-        std::copy_n(value, std::min(length, hints.size()), hints.begin());
-    }
-    // In the screen's own pixels, as Qt writes them.
-    const qreal ratio = window.windowHandle()->devicePixelRatio();
-    const auto native = [ratio](int size) {
-        return static_cast<uint32_t>(
-            std::min<qreal>(std::lround(size * ratio), kLargestCoordinate));
-    };
-    const QSize minimum = window.minimumSize();
-    const QSize maximum = window.maximumSize();
-    hints[0] &= ~(kHintsMinSize | kHintsMaxSize);
-    if (!minimum.isNull()) hints[0] |= kHintsMinSize;
-    if (maximum.width() < QWIDGETSIZE_MAX || maximum.height() < QWIDGETSIZE_MAX) {
-        hints[0] |= kHintsMaxSize;
-    }
-    hints[kMinWidthField] = native(minimum.width());
-    hints[kMinWidthField + 1] = native(minimum.height());
-    hints[kMaxWidthField] = native(maximum.width());
-    hints[kMaxWidthField + 1] = native(maximum.height());
-    xcb_change_property(x11->connection, XCB_PROP_MODE_REPLACE, x11->id, XCB_ATOM_WM_NORMAL_HINTS,
-                        XCB_ATOM_WM_SIZE_HINTS, 32, hints.size(), hints.data());
-    xcb_flush(x11->connection);
+void SendQueuedRequests() {
+    if (xcb_connection_t* connection = X11Connection()) xcb_flush(connection);
 }
 
 std::optional<QMargins> ReportedFrameExtents(const QWidget& window) {

@@ -20,10 +20,9 @@ void RequestButtonlessFrame(const QWidget& window);
 // manager has framed the window, or where none reports.
 std::optional<QMargins> ReportedFrameExtents(const QWidget& window);
 
-// Tells the window manager the window's Qt minimum and maximum size now
-// (X11's WM_NORMAL_HINTS, keeping the rest of what Qt wrote there). Qt sends
-// them only with a change of geometry, so a limit that the window's size
-// already meets would not reach the window manager.
-void ReportSizeLimits(const QWidget& window);
+// Sends what Qt has queued for the X server now, not when the event loop
+// next runs: new size hints then reach the window manager before anything
+// else can size the window.
+void SendQueuedRequests();
 
 }  // namespace morvik
