@@ -24,8 +24,9 @@ namespace morvik {
 // The window manager owns the frame (X11 and Wayland decorations), so no
 // WM_NCHITTEST comes from Qt and a hit-test code cannot steer the sizing
 // border; the form answers one only when it is sent. The window manager also
-// places and sizes a maximised window, so ptMaxSize and ptMaxPosition reach
-// no further than the answer.
+// places and sizes a maximised window, and setting the geometry of one makes
+// it a normal window again, so ptMaxSize and ptMaxPosition go no further than
+// the answer.
 class THookableForm : public QMainWindow {
     Q_OBJECT
 
