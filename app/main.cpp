@@ -8,7 +8,7 @@ namespace {
 // The generator's grids live as long as the program; its draws are bounded
 // by the system's tick count.
 morvik::SystemTickSource systemTicks;
-morvik::Terrain terrain(systemTicks);
+morvik::Terrain terrain(systemTicks, morvik::kLargestProgramMap);
 
 }  // namespace
 

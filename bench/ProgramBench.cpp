@@ -25,7 +25,7 @@ struct Program {
     }
 
     FixedTickSource ticks{123456789};
-    std::unique_ptr<Terrain> terrain = std::make_unique<Terrain>(ticks);
+    std::unique_ptr<Terrain> terrain = std::make_unique<Terrain>(ticks, kLargestProgramMap);
     TForm1 form1{*terrain};
     std::unique_ptr<TForm2> form2;
 };

@@ -13,12 +13,12 @@ namespace {
 
 // About a day and a half of uptime: draws span their whole ranges.
 constexpr uint32_t kTicks = 123456789;
-const MapSize kLargest(MapSize::MaxWidth, MapSize::MaxHeight);
+const MapSize kLargest = kLargestProgramMap;
 
 void BM_CircleIterationNaive(benchmark::State& state) {
     FixedTickSource ticks(kTicks);
     RandomSource random;
-    auto heights = std::make_unique<CellGrid>();
+    auto heights = std::make_unique<CellGrid>(kLargestProgramMap);
     const auto draw = [&] { return static_cast<int32_t>(random.RandomBelow(ticks.Ticks())); };
     for (auto _ : state) {
         const int32_t d1 = draw(), d2 = draw(), d3 = draw(), d4 = draw();
@@ -30,7 +30,7 @@ BENCHMARK(BM_CircleIterationNaive)->Unit(benchmark::kMicrosecond);
 
 void BM_CircleIterationFast(benchmark::State& state) {
     FixedTickSource ticks(kTicks);
-    auto terrain = std::make_unique<Terrain>(ticks);
+    auto terrain = std::make_unique<Terrain>(ticks, kLargestProgramMap);
     for (auto _ : state) {
         terrain->CircleIteration(kLargest);
         benchmark::ClobberMemory();
@@ -41,15 +41,11 @@ BENCHMARK(BM_CircleIterationFast)->Unit(benchmark::kMicrosecond);
 // The heaviest run the program offers, from start to the drawn map.
 void BM_FullRun(benchmark::State& state) {
     FixedTickSource ticks(kTicks);
-    auto terrain = std::make_unique<Terrain>(ticks);
+    auto terrain = std::make_unique<Terrain>(ticks, kLargestProgramMap);
     terrain->BuildColourTable();
     std::vector<uint32_t> pixels(kLargest.Cells());
     for (auto _ : state) {
-        terrain->StartGeneration(kLargest, 5, 5, kLargest.Width(), kLargest.Height());
-        while (terrain->Job().IterationsDone < terrain->Job().TotalIterations) {
-            terrain->CircleIteration(kLargest);
-        }
-        terrain->FinishGeneration(kLargest, {});
+        terrain->RunGeneration(kLargest, 5, 5);
         benchmark::DoNotOptimize(
             terrain->RenderMap(PixelView(pixels.data(), kLargest.Width(), kLargest)));
     }
@@ -63,11 +59,9 @@ constexpr int32_t kMostSea = 900;  // per mille: the most lowering passes
 const CellGrid& RunHeights() {
     static const std::unique_ptr<CellGrid> heights = [] {
         FixedTickSource ticks(kTicks);
-        auto terrain = std::make_unique<Terrain>(ticks);
+        auto terrain = std::make_unique<Terrain>(ticks, kLargestProgramMap);
         terrain->StartGeneration(kLargest, 5, 9, kLargest.Width(), kLargest.Height());
-        while (terrain->Job().IterationsDone < terrain->Job().TotalIterations) {
-            terrain->CircleIteration(kLargest);
-        }
+        terrain->CompleteIterations(kLargest);
         return std::make_unique<CellGrid>(terrain->Heights());
     }();
     return *heights;
@@ -76,7 +70,7 @@ const CellGrid& RunHeights() {
 // The finish with sea 9, and beside it the pass-by-pass loop it replaces.
 void BM_FinishGeneration(benchmark::State& state) {
     FixedTickSource ticks(kTicks);
-    auto terrain = std::make_unique<Terrain>(ticks);
+    auto terrain = std::make_unique<Terrain>(ticks, kLargestProgramMap);
     terrain->StartGeneration(kLargest, 5, 9, kLargest.Width(), kLargest.Height());
     for (auto _ : state) {
         state.PauseTiming();
@@ -92,7 +86,7 @@ void BM_FinishGeneration(benchmark::State& state) {
 BENCHMARK(BM_FinishGeneration)->Unit(benchmark::kMillisecond);
 
 void BM_FinishGenerationPassByPass(benchmark::State& state) {
-    auto heights = std::make_unique<CellGrid>();
+    auto heights = std::make_unique<CellGrid>(kLargestProgramMap);
     std::size_t passes = 0;
     for (auto _ : state) {
         state.PauseTiming();

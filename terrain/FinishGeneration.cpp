@@ -54,6 +54,7 @@ void LowerBy(CellGrid& heights, MapSize size, int32_t depth) {
 // height tells every pass's report. The cells are then lowered once, by the
 // number of passes, in place of one pass over the map per pass.
 void Terrain::FinishGeneration(MapSize size, const SeaCellsReport& report) {
+    RequireHeld(size);
     CellGrid& heights = heightField_.Cells();
     const HeightCounts cellsAt = Rescale(heights, size);
     int32_t passes = 0;
@@ -69,6 +70,9 @@ void Terrain::FinishGeneration(MapSize size, const SeaCellsReport& report) {
     LowerBy(heights, size, passes);
 }
 
-void Terrain::LowerAllCells(MapSize size) { LowerBy(heightField_.Cells(), size, 1); }
+void Terrain::LowerAllCells(MapSize size) {
+    RequireHeld(size);
+    LowerBy(heightField_.Cells(), size, 1);
+}
 
 }  // namespace morvik

@@ -1,8 +1,13 @@
 #include "terrain/HeightField.h"
 
+#include <algorithm>
+
+#include "terrain/ERangeError.h"
+
 namespace morvik {
 
 void HeightField::DeferAddToAll(MapSize size, int32_t delta) {
+    if (!cells_.Holds(size)) throw ERangeError("a circle beyond the height field");
     // Differences recorded for another size would end at the wrong rows.
     if (pendingSize_ && *pendingSize_ != size) Settle();
     pendingSize_ = size;
@@ -32,7 +37,7 @@ void HeightField::Settle() {
         }
         Pending(x, height) = 0;  // the spare row, which no cell follows
     }
-    columnStart_.fill(0);
+    std::fill(columnStart_.begin(), columnStart_.end(), 0);
     pendingForAll_ = 0;
     pendingSize_.reset();
 }

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "terrain/CellGrid.h"
 #include "terrain/MapSize.h"
@@ -18,13 +18,19 @@ namespace morvik {
 // too large to keep is folded early; the sum is the same.)
 class HeightField {
   public:
+    explicit HeightField(MapSize capacity)
+        : cells_(capacity),
+          pending_(static_cast<std::size_t>(capacity.Width()) * (capacity.Height() + 1)),
+          columnStart_(static_cast<std::size_t>(capacity.Width())) {}
+
     CellGrid& Cells() {
         Settle();
         return cells_;
     }
 
     // Adds delta to every cell of a map of this size, and lets DeferAddToRows
-    // record changes within it.
+    // record changes within it. Throws ERangeError for a map the cells do not
+    // hold.
     void DeferAddToAll(MapSize size, int32_t delta);
 
     // Adds delta to rows firstRow..lastRow of column x. The rows and the
@@ -40,17 +46,16 @@ class HeightField {
     }
 
   private:
-    static constexpr int32_t Columns = CellGrid::Columns;
-
     // Row by row, so that the changes of neighbouring columns, which lie on
     // nearby rows, share cache lines. Row 0 is unused (see columnStart_).
     int8_t& Pending(int32_t x, int32_t y) {
-        return pending_[static_cast<std::size_t>(y) * Columns + x];
+        return pending_[static_cast<std::size_t>(y) * cells_.Columns() + x];
     }
 
     // Differences below the first row are mostly small, so each is kept in a
-    // byte: the whole array, 1.3 MB, then fits a 2 MB cache. One that would
-    // outgrow its byte is added to its column's cells at once.
+    // byte: for the program's maps the whole array, 1.3 MB, then fits a 2 MB
+    // cache. One that would outgrow its byte is added to its column's cells
+    // at once.
     void AddDifference(int32_t x, int32_t y, int32_t delta) {
         int8_t& difference = Pending(x, y);
         const int32_t sum = difference + delta;
@@ -68,10 +73,10 @@ class HeightField {
     void Settle();
 
     CellGrid cells_;
-    std::array<int8_t, static_cast<std::size_t>(Columns) * (CellGrid::Rows + 1)> pending_{};
+    std::vector<int8_t> pending_;
     // The first row's differences. Every run cut off by the top edge starts
     // there, so they grow too large for a byte.
-    std::array<int32_t, Columns> columnStart_{};
+    std::vector<int32_t> columnStart_;
     int32_t pendingForAll_ = 0;
     std::optional<MapSize> pendingSize_;
 };

@@ -6,12 +6,10 @@
 
 namespace morvik {
 
-MapSize::MapSize(int32_t width, int32_t height) : width_(width), height_(height) {
-    if (width < 1 || width > MaxWidth || height < 1 || height > MaxHeight) {
-        throw ERangeError("map size " + std::to_string(width) + " x " + std::to_string(height) +
-                          " is outside 1.." + std::to_string(MaxWidth) + " x 1.." +
-                          std::to_string(MaxHeight));
-    }
+void MapSize::ThrowOutOfRange(int32_t width, int32_t height) {
+    throw ERangeError("map size " + std::to_string(width) + " x " + std::to_string(height) +
+                      " is outside 1.." + std::to_string(kLargestSide) + " x 1.." +
+                      std::to_string(kLargestSide));
 }
 
 }  // namespace morvik

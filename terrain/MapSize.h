@@ -4,15 +4,21 @@
 
 namespace morvik {
 
-// The width and height of a map, always within the grids' capacity, so that
-// no operation taking one can reach outside them.
+// The width and height of a map, each 1..kLargestSide, so that its cell count
+// and every sum over its cells stay far inside 32 bits.
 class MapSize {
   public:
+    static constexpr int32_t kLargestSide = 8192;
+    // The largest map the program's windows make.
     static constexpr int32_t MaxWidth = 1280;
     static constexpr int32_t MaxHeight = 1024;
 
-    // Throws ERangeError unless 1 <= width <= MaxWidth and 1 <= height <= MaxHeight.
-    MapSize(int32_t width, int32_t height);
+    // Throws ERangeError unless both sides are within 1..kLargestSide.
+    constexpr MapSize(int32_t width, int32_t height) : width_(width), height_(height) {
+        if (width < 1 || width > kLargestSide || height < 1 || height > kLargestSide) {
+            ThrowOutOfRange(width, height);
+        }
+    }
 
     int32_t Width() const { return width_; }
     int32_t Height() const { return height_; }
@@ -21,8 +27,13 @@ class MapSize {
     friend bool operator==(MapSize, MapSize) = default;
 
   private:
+    [[noreturn]] static void ThrowOutOfRange(int32_t width, int32_t height);
+
     int32_t width_;
     int32_t height_;
 };
+
+// The largest map the program's windows make: the capacity of its generator.
+inline constexpr MapSize kLargestProgramMap(MapSize::MaxWidth, MapSize::MaxHeight);
 
 }  // namespace morvik

@@ -5,17 +5,18 @@
 namespace morvik {
 
 void Terrain::RenderCoastline(const PixelView& map) {
+    RequireHeld(map.Size());
     const int32_t width = map.Size().Width();
     const int32_t height = map.Size().Height();
     const CellGrid& heights = heightField_.Cells();
-    for (int32_t x = 0; x < width; ++x) {
-        std::copy_n(heights.Column(x), height, scratchField_.Column(x));
-    }
+    if (!scratchField_) scratchField_.emplace(MapSize(heights.Columns(), heights.Rows()));
+    CellGrid& scratch = *scratchField_;
+    for (int32_t x = 0; x < width; ++x) std::copy_n(heights.Column(x), height, scratch.Column(x));
 
     // The flags are computed from the copy straight into the pixels, so the
     // heights are never overwritten and need no restoring. A neighbour beyond
     // the edge is the cell itself: the border does not count as sea.
-    const auto land = [this](int32_t x, int32_t y) { return scratchField_.At(x, y) >= 1; };
+    const auto land = [&scratch](int32_t x, int32_t y) { return scratch.At(x, y) >= 1; };
     for (int32_t y = 0; y < height; ++y) {
         const int32_t above = std::max(y - 1, 0);
         const int32_t below = std::min(y + 1, height - 1);

@@ -5,6 +5,7 @@
 namespace morvik {
 
 HeightExtremes Terrain::RenderMap(const PixelView& map) {
+    RequireHeld(map.Size());
     const CellGrid& heights = heightField_.Cells();
     HeightExtremes extremes{.Highest = -50000, .Lowest = 50000};
     for (int32_t y = 0; y < map.Size().Height(); ++y) {

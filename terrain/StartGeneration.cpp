@@ -21,8 +21,9 @@ void Terrain::StartGeneration(MapSize size, int32_t roughness, int32_t seaShare,
                               int32_t inputH) {
     RequireWithin("roughness", roughness, kLeastRoughness, kMostRoughness);
     RequireWithin("sea share", seaShare, kLeastSeaShare, kMostSeaShare);
-    RequireWithin("input width", inputW, 1, MapSize::MaxWidth);
-    RequireWithin("input height", inputH, 1, MapSize::MaxHeight);
+    RequireWithin("input width", inputW, 1, MapSize::kLargestSide);
+    RequireWithin("input height", inputH, 1, MapSize::kLargestSide);
+    RequireHeld(size);
 
     CellGrid& heights = heightField_.Cells();
     for (int32_t x = 0; x < size.Width(); ++x) {

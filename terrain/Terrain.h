@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "terrain/CellGrid.h"
 #include "terrain/ColourTable.h"
@@ -21,24 +22,37 @@ struct HeightExtremes {
 
 // Called after every lowering pass with the number of cells then at or below 0.
 using SeaCellsReport = std::function<void(int32_t seaCells)>;
+// Shown the heights of a run as its last iteration left them.
+using HeightsReport = std::function<void(const CellGrid& heights)>;
 
 // The map generator: its grids, run counters, colour table and random source.
 // Every operation works on the top-left corner of the size it is given (the
-// map bitmap's); a program holds one for its whole life. About 12 MB: make
-// it static or on the heap.
+// map bitmap's), which must lie within the capacity the generator was made
+// with (ERangeError otherwise). The grids take 5 bytes a cell of capacity,
+// and the coastline view 4 more once it is first drawn. A program holds one
+// for its whole life.
 class Terrain {
   public:
-    explicit Terrain(TickSource& ticks) : ticks_(ticks) {}
+    Terrain(TickSource& ticks, MapSize capacity) : ticks_(ticks), heightField_(capacity) {}
 
     // Zeroes the map's corner and sets up a run of
     // roughness * ((inputW * inputH) / 50) + roughness * 400 iterations.
     // Throws ERangeError unless roughness is 1..5, seaShare 1..9 and the
-    // inputs within the map limits.
+    // inputs 1..MapSize::kLargestSide.
     void StartGeneration(MapSize size, int32_t roughness, int32_t seaShare, int32_t inputW,
                          int32_t inputH);
 
     // Four tick-bounded draws, one circle, one more iteration done.
     void CircleIteration(MapSize size);
+
+    // The iterations still to do, at once, where the program's timer takes
+    // them one by one.
+    void CompleteIterations(MapSize size);
+
+    // A whole run on the map, which is its own input size: start, every
+    // iteration, and the finish, which beforeFinish sees the heights before.
+    void RunGeneration(MapSize size, int32_t roughness, int32_t seaShare,
+                       const SeaCellsReport& report = {}, const HeightsReport& beforeFinish = {});
 
     // Rescales the corner to 0..100, then lowers it pass by pass until the sea
     // target is met, reporting after every pass.
@@ -64,15 +78,19 @@ class Terrain {
     // SetHeight, which folds first, so that none lands on stale cells.
     const CellGrid& Heights() { return heightField_.Cells(); }
     void SetHeight(int32_t x, int32_t y, int32_t height) { heightField_.Cells().At(x, y) = height; }
-    const CellGrid& Scratch() const { return scratchField_; }
+    // The coastline view's copy of the heights; none before the first view.
+    const CellGrid* Scratch() const { return scratchField_ ? &*scratchField_ : nullptr; }
 
   private:
     int32_t Draw() { return static_cast<int32_t>(random_.RandomBelow(ticks_.Ticks())); }
 
     TickSource& ticks_;
     RandomSource random_;
+    // Throws ERangeError unless the grids hold a map of this size.
+    void RequireHeld(MapSize size);
+
     HeightField heightField_;
-    CellGrid scratchField_;  // the coastline view's copy of the heights
+    std::optional<CellGrid> scratchField_;  // the coastline view's copy of the heights
     GenerationJob job_;
     ColourTable colourTable_;
 };

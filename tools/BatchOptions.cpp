@@ -16,7 +16,7 @@ const char* const kBatchUsage =
     "       morvik-batch --help | --version\n"
     "\n"
     "generate  makes one map and saves it as a bitmap of at most --colors colours.\n"
-    "          --width 1..1280 (160), --height 1..1024 (120), --roughness 1..5 (1),\n"
+    "          --width 1..8192 (160), --height 1..8192 (120), --roughness 1..5 (1),\n"
     "          --sea 1..9 tenths of the map (5), --view colour or coastline (colour).\n"
     "          --tick 0..4294967295 is the clock every random draw is bounded by;\n"
     "          without it the clock is read once and printed, so that the same\n"
@@ -57,8 +57,10 @@ void ReadGenerateOptions(const QCommandLineParser& parser, const Options& o,
                          BatchOptions& options) {
     if (parser.value(o.output).isEmpty()) throw EUsageError("generate needs -o FILE");
     options.output = parser.value(o.output);
-    if (parser.isSet(o.width)) options.width = Number(parser, o.width, 1, MapSize::MaxWidth);
-    if (parser.isSet(o.height)) options.height = Number(parser, o.height, 1, MapSize::MaxHeight);
+    if (parser.isSet(o.width)) options.width = Number(parser, o.width, 1, MapSize::kLargestSide);
+    if (parser.isSet(o.height)) {
+        options.height = Number(parser, o.height, 1, MapSize::kLargestSide);
+    }
     if (parser.isSet(o.roughness)) {
         options.roughness = Number(parser, o.roughness, kLeastRoughness, kMostRoughness);
     }

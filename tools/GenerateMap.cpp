@@ -12,15 +12,9 @@ GeneratedMap GenerateMap(const BatchOptions& options) {
     GeneratedMap map;
     map.tick = options.tick.value_or(SystemTickSource().Ticks());
     FixedTickSource ticks(map.tick);
-    const auto terrain = std::make_unique<Terrain>(ticks);
+    const auto terrain = std::make_unique<Terrain>(ticks, size);
     terrain->BuildColourTable();
-
-    terrain->StartGeneration(size, options.roughness, options.seaShare, options.width,
-                             options.height);
-    while (terrain->Job().IterationsDone < terrain->Job().TotalIterations) {
-        terrain->CircleIteration(size);
-    }
-    terrain->FinishGeneration(size, [&map](int32_t seaCells) {
+    terrain->RunGeneration(size, options.roughness, options.seaShare, [&map](int32_t seaCells) {
         ++map.loweringPasses;
         map.seaCells = seaCells;
     });

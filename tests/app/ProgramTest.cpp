@@ -125,7 +125,7 @@ class Program : public testing::Test {
     }
 
     FixedTickSource ticks{kTick};
-    std::unique_ptr<Terrain> terrain = std::make_unique<Terrain>(ticks);
+    std::unique_ptr<Terrain> terrain = std::make_unique<Terrain>(ticks, kLargestProgramMap);
     TForm1 form1{*terrain};
     std::unique_ptr<TForm2> form2;
 };
@@ -241,7 +241,7 @@ TEST_F(Program, AnAbortKeepsTheRawHeightsAndTheImageOff) {
     EXPECT_FALSE(form2->ViewItemsEnabled());
 
     FixedTickSource sameTicks(kTick);
-    auto replay = std::make_unique<Terrain>(sameTicks);
+    auto replay = std::make_unique<Terrain>(sameTicks, kLargestProgramMap);
     const MapSize size(160, 120);
     replay->StartGeneration(size, 1, 5, 160, 120);
     for (int32_t i = 0; i < done; ++i) replay->CircleIteration(size);

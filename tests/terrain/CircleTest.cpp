@@ -39,7 +39,7 @@ TEST(CircleFromDraws, NegativeDrawsKeepTheSignOfTheDividend) {
 }
 
 struct FieldChange {
-    std::unique_ptr<HeightField> field = std::make_unique<HeightField>();
+    std::unique_ptr<HeightField> field = std::make_unique<HeightField>(kLargestProgramMap);
 
     std::vector<std::vector<int32_t>> Rows(MapSize size) {
         const CellGrid& cells = field->Cells();
@@ -82,8 +82,8 @@ TEST(ApplyCircle, AgreesWithTheCellByCellLoop) {
     for (int i = 0; i < 20; ++i) sizes.emplace_back(smallSide(engine), smallSide(engine));
 
     for (const MapSize size : sizes) {
-        auto fast = std::make_unique<HeightField>();
-        auto oracle = std::make_unique<CellGrid>();
+        auto fast = std::make_unique<HeightField>(kLargestProgramMap);
+        auto oracle = std::make_unique<CellGrid>(kLargestProgramMap);
         const int circles = size.Cells() > 100000 ? 6 : 60;
         for (int i = 0; i < circles; ++i) {
             // Full 32-bit draws, negatives included, and small ones.
@@ -108,8 +108,8 @@ TEST(ApplyCircle, AgreesWithTheCellByCellLoop) {
 // so that every clipping case at the edges comes up.
 TEST(ApplyCircle, AgreesWithTheCellByCellLoopAtTheEdges) {
     const MapSize size(7, 5);
-    auto fast = std::make_unique<HeightField>();
-    auto oracle = std::make_unique<CellGrid>();
+    auto fast = std::make_unique<HeightField>(kLargestProgramMap);
+    auto oracle = std::make_unique<CellGrid>(kLargestProgramMap);
     for (int32_t radius = -6; radius <= 6; ++radius) {
         for (int32_t offX = -4 * 7 + 1; offX < 2 * 7; ++offX) {
             for (int32_t offY = -4 * 5 + 1; offY < 2 * 5; ++offY) {
@@ -129,8 +129,8 @@ TEST(ApplyCircle, AgreesWithTheCellByCellLoopAtTheEdges) {
 // directions, far past the +-127 a byte holds, between reads.
 TEST(ApplyCircle, AgreesWithTheCellByCellLoopWhenTheSameCirclesRepeat) {
     const MapSize size(23, 17);
-    auto fast = std::make_unique<HeightField>();
-    auto oracle = std::make_unique<CellGrid>();
+    auto fast = std::make_unique<HeightField>(kLargestProgramMap);
+    auto oracle = std::make_unique<CellGrid>(kLargestProgramMap);
     std::mt19937 engine(1208);
     std::uniform_int_distribution<int32_t> radius(0, 19), offX(-30, 5), offY(-22, 4);
     for (int round = 0; round < 12; ++round) {
@@ -156,8 +156,8 @@ TEST(ApplyCircle, AgreesWithTheCellByCellLoopWhenTheSameCirclesRepeat) {
 TEST(CircleIteration, MatchesTheCellByCellLoopAcrossReads) {
     SeededTickSource ticks(7);
     SeededTickSource replay(7);
-    auto terrain = std::make_unique<Terrain>(ticks);
-    auto oracle = std::make_unique<CellGrid>();
+    auto terrain = std::make_unique<Terrain>(ticks, kLargestProgramMap);
+    auto oracle = std::make_unique<CellGrid>(kLargestProgramMap);
     RandomSource random;
     const auto oracleIteration = [&](MapSize size) {
         int32_t draws[4];

@@ -42,7 +42,7 @@ class Coastline : public testing::Test {
     Picture Coast(const Picture& map) { return Draw(Load(map)); }
 
     FixedTickSource ticks{0};
-    std::unique_ptr<Terrain> terrain = std::make_unique<Terrain>(ticks);
+    std::unique_ptr<Terrain> terrain = std::make_unique<Terrain>(ticks, kLargestProgramMap);
 };
 
 TEST_F(Coastline, OnlySideNeighboursInsideTheMapCount) {
@@ -75,7 +75,7 @@ TEST_F(Coastline, LeavesTheHeightsAsTheyWereAndKeepsACopy) {
     EXPECT_EQ(Draw(size), first);
     for (int32_t x = 0; x < size.Width(); ++x) {
         for (int32_t y = 0; y < size.Height(); ++y) {
-            EXPECT_EQ(terrain->Scratch().At(x, y), terrain->Heights().At(x, y));
+            EXPECT_EQ(terrain->Scratch()->At(x, y), terrain->Heights().At(x, y));
         }
     }
     terrain->RenderMap(PixelView(again.data(), size.Width(), size));

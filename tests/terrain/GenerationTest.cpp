@@ -30,14 +30,14 @@ class Generation : public testing::Test {
     }
 
     SeededTickSource ticks{42};
-    std::unique_ptr<Terrain> terrain = std::make_unique<Terrain>(ticks);
+    std::unique_ptr<Terrain> terrain = std::make_unique<Terrain>(ticks, kLargestProgramMap);
 };
 
 // The finish in one pass against the pass-by-pass loop: the same reports in
 // the same order, and the same heights.
 TEST_F(Generation, OnePassFinishMatchesThePassByPassLoop) {
     std::mt19937 random(11);
-    auto oracle = std::make_unique<CellGrid>();
+    auto oracle = std::make_unique<CellGrid>(kLargestProgramMap);
     for (int trial = 0; trial < 60; ++trial) {
         const MapSize size(1 + static_cast<int32_t>(random() % 200),
                            1 + static_cast<int32_t>(random() % 150));
@@ -97,9 +97,9 @@ TEST_F(Generation, StartZeroesOnlyTheMapsCorner) {
 TEST_F(Generation, RefusesWhatTheGridsCannotHoldBeforeTouchingAnything) {
     EXPECT_THROW(MapSize(0, 1), ERangeError);
     EXPECT_THROW(MapSize(1, 0), ERangeError);
-    EXPECT_THROW(MapSize(1281, 1), ERangeError);
-    EXPECT_THROW(MapSize(1, 1025), ERangeError);
-    EXPECT_NO_THROW(MapSize(1280, 1024));
+    EXPECT_THROW(MapSize(8193, 1), ERangeError);
+    EXPECT_THROW(MapSize(1, 8193), ERangeError);
+    EXPECT_NO_THROW(MapSize(8192, 8192));
 
     terrain->StartGeneration(MapSize(4, 3), 2, 3, 160, 120);
     terrain->SetHeight(1, 1, 9);
@@ -108,8 +108,13 @@ TEST_F(Generation, RefusesWhatTheGridsCannotHoldBeforeTouchingAnything) {
     EXPECT_THROW(terrain->StartGeneration(size, 6, 5, 160, 120), ERangeError);
     EXPECT_THROW(terrain->StartGeneration(size, 1, 0, 160, 120), ERangeError);
     EXPECT_THROW(terrain->StartGeneration(size, 1, 10, 160, 120), ERangeError);
-    EXPECT_THROW(terrain->StartGeneration(size, 1, 5, 1281, 120), ERangeError);
+    EXPECT_THROW(terrain->StartGeneration(size, 1, 5, 8193, 120), ERangeError);
     EXPECT_THROW(terrain->StartGeneration(size, 1, 5, 160, 0), ERangeError);
+    // The program's generator holds its windows' largest map, no more.
+    const MapSize wider(1281, 3);
+    EXPECT_THROW(terrain->StartGeneration(wider, 1, 5, 160, 120), ERangeError);
+    EXPECT_THROW(terrain->CircleIteration(wider), ERangeError);
+    EXPECT_THROW(terrain->FinishGeneration(MapSize(4, 1025), {}), ERangeError);
     EXPECT_EQ(terrain->Heights().At(1, 1), 9);
     EXPECT_EQ(terrain->Job().TotalIterations, 2 * 384 + 800);
     EXPECT_EQ(terrain->Job().SeaTarget, 300);
@@ -149,9 +154,7 @@ TEST_F(Generation, CompletedRunEndsBetweenMinusKAndHundredMinusK) {
     const MapSize size(160, 120);
     for (int32_t seaShare : {1, 5, 9}) {
         terrain->StartGeneration(size, 1, seaShare, 160, 120);
-        while (terrain->Job().IterationsDone < terrain->Job().TotalIterations) {
-            terrain->CircleIteration(size);
-        }
+        terrain->CompleteIterations(size);
         const std::vector<int32_t> reports = Finish(size);
         const auto passes = static_cast<int32_t>(reports.size());
         ASSERT_GE(passes, 1);

@@ -14,7 +14,7 @@ class RenderMapTest : public testing::Test {
     RenderMapTest() { terrain->BuildColourTable(); }
 
     FixedTickSource ticks{1000};
-    std::unique_ptr<Terrain> terrain = std::make_unique<Terrain>(ticks);
+    std::unique_ptr<Terrain> terrain = std::make_unique<Terrain>(ticks, kLargestProgramMap);
 };
 
 TEST_F(RenderMapTest, UntouchedFieldIsSeaSurfaceEverywhere) {

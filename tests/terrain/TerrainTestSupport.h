@@ -45,14 +45,14 @@ inline testing::AssertionResult SameCorner(const CellGrid& actual, const CellGri
 // Whether the column right of the map's corner and the row below it are still
 // all 0: nothing may spill out of the corner.
 inline testing::AssertionResult UntouchedOutside(const CellGrid& cells, MapSize size) {
-    for (int32_t y = 0; size.Width() < CellGrid::Columns && y < CellGrid::Rows; ++y) {
+    for (int32_t y = 0; size.Width() < cells.Columns() && y < cells.Rows(); ++y) {
         if (cells.At(size.Width(), y) != 0) {
             return testing::AssertionFailure()
                    << "cell (" << size.Width() << ", " << y << ") right of the map is "
                    << cells.At(size.Width(), y);
         }
     }
-    for (int32_t x = 0; size.Height() < CellGrid::Rows && x < CellGrid::Columns; ++x) {
+    for (int32_t x = 0; size.Height() < cells.Rows() && x < cells.Columns(); ++x) {
         if (cells.At(x, size.Height()) != 0) {
             return testing::AssertionFailure()
                    << "cell (" << x << ", " << size.Height() << ") below the map is "
