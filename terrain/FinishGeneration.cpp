@@ -1,43 +1,13 @@
 #include <algorithm>
-#include <array>
 #include <cstdint>
+#include <limits>
 
+#include "terrain/SeaLevel.h"
 #include "terrain/Terrain.h"
 
 namespace morvik {
 
 namespace {
-
-constexpr int32_t kRescaledTop = 100;
-
-using HeightCounts = std::array<int32_t, kRescaledTop + 1>;
-
-// Maps the corner's heights onto 0..100 (a flat corner becomes all 0) and
-// counts the cells of each new height.
-HeightCounts Rescale(CellGrid& heights, MapSize size) {
-    int32_t highest = -50000;
-    int32_t lowest = 50000;
-    for (int32_t x = 0; x < size.Width(); ++x) {
-        const int32_t* column = heights.Column(x);
-        for (int32_t y = 0; y < size.Height(); ++y) {
-            highest = std::max(highest, column[y]);
-            lowest = std::min(lowest, column[y]);
-        }
-    }
-    const int64_t span = int64_t{highest} - lowest;
-    HeightCounts cellsAt{};
-    for (int32_t x = 0; x < size.Width(); ++x) {
-        int32_t* column = heights.Column(x);
-        for (int32_t y = 0; y < size.Height(); ++y) {
-            column[y] =
-                span == 0
-                    ? 0
-                    : static_cast<int32_t>((column[y] - int64_t{lowest}) * kRescaledTop / span);
-            ++cellsAt[column[y]];
-        }
-    }
-    return cellsAt;
-}
 
 // Lowers every cell of the corner by `depth`.
 void LowerBy(CellGrid& heights, MapSize size, int32_t depth) {
@@ -49,25 +19,59 @@ void LowerBy(CellGrid& heights, MapSize size, int32_t depth) {
 
 }  // namespace
 
+// Taken from the cells themselves: a corner wholly beyond any fixed starting
+// guess would otherwise rescale outside 0..100.
+HeightExtremes FindExtremes(const CellGrid& heights, MapSize size) {
+    HeightExtremes extremes{.Highest = std::numeric_limits<int32_t>::min(),
+                            .Lowest = std::numeric_limits<int32_t>::max()};
+    for (int32_t x = 0; x < size.Width(); ++x) {
+        const auto [lowest, highest] =
+            std::minmax_element(heights.Column(x), heights.Column(x) + size.Height());
+        extremes.Highest = std::max(extremes.Highest, *highest);
+        extremes.Lowest = std::min(extremes.Lowest, *lowest);
+    }
+    return extremes;
+}
+
+RescaledCounts CountRescaled(const CellGrid& heights, MapSize size, HeightExtremes extremes) {
+    RescaledCounts cellsAt{};
+    for (int32_t x = 0; x < size.Width(); ++x) {
+        const int32_t* column = heights.Column(x);
+        for (int32_t y = 0; y < size.Height(); ++y) ++cellsAt[RescaledHeight(column[y], extremes)];
+    }
+    return cellsAt;
+}
+
 // After the rescale every cell lies in 0..100, so lowering pass k leaves
 // exactly the cells of height k or less at or below 0: one count of cells per
-// height tells every pass's report. The cells are then lowered once, by the
-// number of passes, in place of one pass over the map per pass.
+// height tells every pass's report. There is always a first pass; after pass
+// 100 every cell is sea.
+int32_t LoweringPasses(const RescaledCounts& cellsAt, MapSize size, int32_t seaTarget,
+                       const SeaCellsReport& report) {
+    int32_t passes = 0;
+    int32_t seaCells = cellsAt[0];
+    do {
+        ++passes;
+        seaCells += cellsAt[passes];
+        if (report) report(seaCells);
+    } while (SeaPermille(seaCells, size) < seaTarget && passes < kRescaledTop);
+    return passes;
+}
+
+// The cells are rescaled and lowered by the number of passes at once, in
+// place of one pass over the map per pass.
 void Terrain::FinishGeneration(MapSize size, const SeaCellsReport& report) {
     RequireHeld(size);
     CellGrid& heights = heightField_.Cells();
-    const HeightCounts cellsAt = Rescale(heights, size);
-    int32_t passes = 0;
-    int32_t seaCells = cellsAt[0];
-    int32_t permille = 0;
-    // Ends within 100 passes: after pass 100 every cell is sea.
-    while (permille < job_.SeaTarget) {
-        ++passes;
-        seaCells += cellsAt[passes];
-        permille = static_cast<int32_t>(int64_t{seaCells} * 1000 / size.Cells());
-        if (report) report(seaCells);
+    const HeightExtremes extremes = FindExtremes(heights, size);
+    const int32_t passes =
+        LoweringPasses(CountRescaled(heights, size, extremes), size, job_.SeaTarget, report);
+    for (int32_t x = 0; x < size.Width(); ++x) {
+        int32_t* column = heights.Column(x);
+        for (int32_t y = 0; y < size.Height(); ++y) {
+            column[y] = RescaledHeight(column[y], extremes) - passes;
+        }
     }
-    LowerBy(heights, size, passes);
 }
 
 void Terrain::LowerAllCells(MapSize size) {

@@ -1,0 +1,73 @@
+#include "terrain/Heightmap.h"
+
+#include <algorithm>
+#include <cstddef>
+
+#include "terrain/SeaLevel.h"
+
+namespace morvik {
+
+namespace {
+
+constexpr int64_t kTop = 65535;
+constexpr int64_t kLevels = kTop + 1;
+
+// The 16-bit value of each height rank 0..ranks-1, whose ranks up to
+// seaTop are sea. Spread evenly, which keeps every rank apart when there
+// are few enough of them; otherwise sea and land are spread over their own
+// sides of the sea level, so that they never meet.
+int64_t ValueOfRank(int64_t rank, int64_t ranks, int64_t seaTop) {
+    if (ranks == 1) return 0;
+    if (ranks <= kLevels || seaTop == ranks - 1) return rank * kTop / (ranks - 1);
+    const int64_t seaLevel = std::min(seaTop * kTop / (ranks - 1), kTop - 1);
+    if (rank <= seaTop) return seaTop == 0 ? 0 : rank * seaLevel / seaTop;
+    const int64_t landRanks = ranks - 1 - (seaTop + 1);
+    if (landRanks == 0) return kTop;
+    return seaLevel + 1 + (rank - seaTop - 1) * (kTop - 1 - seaLevel) / landRanks;
+}
+
+}  // namespace
+
+Heightmap MakeHeightmap(const CellGrid& heights, MapSize size, int32_t seaTarget) {
+    const HeightExtremes extremes = FindExtremes(heights, size);
+    const int32_t passes = LoweringPasses(CountRescaled(heights, size, extremes), size, seaTarget);
+
+    // Which heights occur, then each one's rank among them; the lowest cell
+    // is always sea, since its rescaled height 0 is within the passes.
+    const auto slots = static_cast<std::size_t>(int64_t{extremes.Highest} - extremes.Lowest + 1);
+    const auto slotOf = [&](int32_t height) {
+        return static_cast<std::size_t>(int64_t{height} - extremes.Lowest);
+    };
+    std::vector<int32_t> table(slots, 0);
+    for (int32_t x = 0; x < size.Width(); ++x) {
+        const int32_t* column = heights.Column(x);
+        for (int32_t y = 0; y < size.Height(); ++y) table[slotOf(column[y])] = 1;
+    }
+    int64_t ranks = 0;
+    int64_t seaTop = 0;
+    for (std::size_t slot = 0; slot < slots; ++slot) {
+        if (table[slot] == 0) continue;
+        const auto height = static_cast<int32_t>(extremes.Lowest + static_cast<int64_t>(slot));
+        if (RescaledHeight(height, extremes) <= passes) seaTop = ranks;
+        table[slot] = static_cast<int32_t>(ranks++);
+    }
+    for (int32_t& slot : table) slot = static_cast<int32_t>(ValueOfRank(slot, ranks, seaTop));
+
+    Heightmap map{size, std::vector<uint16_t>(static_cast<std::size_t>(size.Cells())),
+                  static_cast<uint16_t>(ValueOfRank(seaTop, ranks, seaTop))};
+    // A band of columns at a time: the cells lie column by column, the
+    // values row by row.
+    constexpr int32_t kBand = 64;
+    for (int32_t left = 0; left < size.Width(); left += kBand) {
+        const int32_t right = std::min(left + kBand, size.Width());
+        for (int32_t y = 0; y < size.Height(); ++y) {
+            uint16_t* row = &map.values[static_cast<std::size_t>(y) * size.Width()];
+            for (int32_t x = left; x < right; ++x) {
+                row[x] = static_cast<uint16_t>(table[slotOf(heights.At(x, y))]);
+            }
+        }
+    }
+    return map;
+}
+
+}  // namespace morvik

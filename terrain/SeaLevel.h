@@ -1,0 +1,47 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "terrain/CellGrid.h"
+#include "terrain/MapSize.h"
+#include "terrain/Terrain.h"
+
+namespace morvik {
+
+// The arithmetic of a run's finish, for the finish itself and for whatever
+// must know which heights it makes sea. At the largest map, 8192 x 8192 at
+// roughness 5, heights stay within +-6,712,885 (one step a cell an
+// iteration) and the map has 2^26 cells: the products below are taken in 64
+// bits, everything else fits 32.
+
+inline constexpr int32_t kRescaledTop = 100;
+
+// The cells of each rescaled height, 0..100.
+using RescaledCounts = std::array<int32_t, kRescaledTop + 1>;
+
+// The highest and lowest height of the map's corner.
+HeightExtremes FindExtremes(const CellGrid& heights, MapSize size);
+
+// A height mapped onto 0..100 between the extremes; 0 on a flat map.
+inline int32_t RescaledHeight(int32_t height, HeightExtremes extremes) {
+    const int64_t span = int64_t{extremes.Highest} - extremes.Lowest;
+    return span == 0
+               ? 0
+               : static_cast<int32_t>((height - int64_t{extremes.Lowest}) * kRescaledTop / span);
+}
+
+// Per mille of the map's cells that seaCells are, cut toward zero.
+inline int32_t SeaPermille(int32_t seaCells, MapSize size) {
+    return static_cast<int32_t>(int64_t{seaCells} * 1000 / size.Cells());
+}
+
+RescaledCounts CountRescaled(const CellGrid& heights, MapSize size, HeightExtremes extremes);
+
+// How many lowering passes, one rescaled height each, bring the sea to
+// seaTarget per mille: at least one, at most 100 (then every cell is sea).
+// The report sees the sea cells after every pass.
+int32_t LoweringPasses(const RescaledCounts& cellsAt, MapSize size, int32_t seaTarget,
+                       const SeaCellsReport& report = {});
+
+}  // namespace morvik
