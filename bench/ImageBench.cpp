@@ -14,12 +14,13 @@ namespace {
 // The heaviest map the program makes, as the map view shows it.
 const QImage& LargestMap() {
     static const QImage picture = [] {
-        BatchOptions options;
-        options.width = 1280;
-        options.height = 1024;
-        options.roughness = 5;
-        options.tick = 123456789;
-        return GenerateMap(options).picture;
+        return GenerateMap({.size = kLargestProgramMap,
+                            .roughness = 5,
+                            .seaShare = 5,
+                            .tick = 123456789,
+                            .coastline = false,
+                            .heightmap = false})
+            .picture;
     }();
     return picture;
 }

@@ -6,16 +6,25 @@
 #include "components/ReducedImage/ColourReduction.h"
 #include "terrain/GenerationJob.h"
 #include "terrain/MapSize.h"
+#include "tools/OutputFiles.h"
 
 namespace morvik {
 
 const char* const kBatchUsage =
-    "usage: morvik-batch generate -o FILE [--width N] [--height N] [--roughness N] [--sea N]\n"
-    "                             [--tick N] [--view colour|coastline] [--colors N]\n"
+    "usage: morvik-batch generate [-o FILE] [--heightmap FILE] [--width N] [--height N]\n"
+    "                             [--roughness N] [--sea N] [--tick N]\n"
+    "                             [--view colour|coastline] [--colors N]\n"
     "       morvik-batch reduce INPUT OUTPUT [--colors N]\n"
     "       morvik-batch --help | --version\n"
     "\n"
-    "generate  makes one map and saves it as a bitmap of at most --colors colours.\n"
+    "generate  makes one map and saves it, with at least one of:\n"
+    "          -o FILE          the map in at most --colors colours: a palette PNG\n"
+    "                           for a name ending in .png, else a BMP file;\n"
+    "          --heightmap FILE its heights before the sea is set, 16 bits a cell,\n"
+    "                           row by row from the top: a grayscale PNG (.png)\n"
+    "                           or little-endian values with no header (.r16,\n"
+    "                           .raw). Sea is at most heightmap_sea_level, land\n"
+    "                           above it.\n"
     "          --width 1..8192 (160), --height 1..8192 (120), --roughness 1..5 (1),\n"
     "          --sea 1..9 tenths of the map (5), --view colour or coastline (colour).\n"
     "          --tick 0..4294967295 is the clock every random draw is bounded by;\n"
@@ -29,6 +38,7 @@ namespace {
 
 struct Options {
     QCommandLineOption output{{"o", "output"}, "", "FILE"};
+    QCommandLineOption heightmap{"heightmap", "", "FILE"};
     QCommandLineOption width{"width", "", "N"};
     QCommandLineOption height{"height", "", "N"};
     QCommandLineOption roughness{"roughness", "", "N"};
@@ -55,8 +65,15 @@ int64_t Number(const QCommandLineParser& parser, const QCommandLineOption& optio
 
 void ReadGenerateOptions(const QCommandLineParser& parser, const Options& o,
                          BatchOptions& options) {
-    if (parser.value(o.output).isEmpty()) throw EUsageError("generate needs -o FILE");
     options.output = parser.value(o.output);
+    options.heightmap = parser.value(o.heightmap);
+    if (options.output.isEmpty() && options.heightmap.isEmpty()) {
+        throw EUsageError("generate needs -o FILE, --heightmap FILE or both");
+    }
+    if (!options.heightmap.isEmpty() && !IsHeightmapName(options.heightmap)) {
+        throw EUsageError("--heightmap FILE ends in .png, .r16 or .raw, not '" +
+                          options.heightmap.toStdString() + "'");
+    }
     if (parser.isSet(o.width)) options.width = Number(parser, o.width, 1, MapSize::kLargestSide);
     if (parser.isSet(o.height)) {
         options.height = Number(parser, o.height, 1, MapSize::kLargestSide);
@@ -83,8 +100,8 @@ void ReadGenerateOptions(const QCommandLineParser& parser, const Options& o,
 BatchOptions ParseBatchOptions(const QStringList& arguments) {
     const Options o;
     QCommandLineParser parser;
-    parser.addOptions({o.output, o.width, o.height, o.roughness, o.sea, o.tick, o.view, o.colors,
-                       o.help, o.version});
+    parser.addOptions({o.output, o.heightmap, o.width, o.height, o.roughness, o.sea, o.tick, o.view,
+                       o.colors, o.help, o.version});
     if (!parser.parse(arguments)) throw EUsageError(parser.errorText().toStdString());
 
     BatchOptions options;
@@ -109,8 +126,8 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
     } else if (plain[0] == "reduce") {
         options.command = BatchOptions::Command::Reduce;
         if (plain.size() != 3) throw EUsageError("reduce needs INPUT and OUTPUT");
-        for (const QCommandLineOption* only :
-             {&o.output, &o.width, &o.height, &o.roughness, &o.sea, &o.tick, &o.view}) {
+        for (const QCommandLineOption* only : {&o.output, &o.heightmap, &o.width, &o.height,
+                                               &o.roughness, &o.sea, &o.tick, &o.view}) {
             if (parser.isSet(*only)) {
                 throw EUsageError("reduce takes no --" + only->names().constLast().toStdString());
             }

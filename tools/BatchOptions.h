@@ -20,8 +20,9 @@ struct BatchOptions {
     enum class View { Colour, Coastline };
 
     Command command = Command::Help;
-    QString input;   // reduce
-    QString output;  // both
+    QString input;      // reduce
+    QString output;     // both; for generate, empty or the map's file
+    QString heightmap;  // generate: empty or a .png, .r16 or .raw file
     int32_t width = 160;
     int32_t height = 120;
     int32_t roughness = 1;

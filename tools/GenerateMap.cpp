@@ -7,23 +7,28 @@
 
 namespace morvik {
 
-GeneratedMap GenerateMap(const BatchOptions& options) {
-    const MapSize size(options.width, options.height);
+GeneratedMap GenerateMap(const MapRequest& request) {
+    const MapSize size = request.size;
     GeneratedMap map;
-    map.tick = options.tick.value_or(SystemTickSource().Ticks());
-    FixedTickSource ticks(map.tick);
+    FixedTickSource ticks(request.tick);
     const auto terrain = std::make_unique<Terrain>(ticks, size);
     terrain->BuildColourTable();
-    terrain->RunGeneration(size, options.roughness, options.seaShare, [&map](int32_t seaCells) {
+    const auto seaCellsReport = [&map](int32_t seaCells) {
         ++map.loweringPasses;
         map.seaCells = seaCells;
-    });
+    };
+    const auto heightmapReport = [&](const CellGrid& heights) {
+        map.heightmap = MakeHeightmap(heights, size, terrain->Job().SeaTarget);
+    };
+    terrain->RunGeneration(size, request.roughness, request.seaShare, seaCellsReport,
+                           request.heightmap ? HeightsReport(heightmapReport) : HeightsReport());
     map.job = terrain->Job();
 
-    map.picture = QImage(options.width, options.height, QImage::Format_RGBX8888);
+    map.picture = QImage(size.Width(), size.Height(), QImage::Format_RGBX8888);
+    if (map.picture.isNull()) throw std::runtime_error("no memory for the map's picture");
     const PixelView pixels = BitmapPixels(map.picture);
     map.extremes = terrain->RenderMap(pixels);
-    if (options.view == BatchOptions::View::Coastline) terrain->RenderCoastline(pixels);
+    if (request.coastline) terrain->RenderCoastline(pixels);
     return map;
 }
 

@@ -2,26 +2,36 @@
 
 #include <QImage>
 #include <cstdint>
+#include <optional>
 
 #include "components/ReducedImage/ReducedImageStore.h"
+#include "terrain/Heightmap.h"
 #include "terrain/Terrain.h"
-#include "tools/BatchOptions.h"
 
 namespace morvik {
 
+// What one run takes.
+struct MapRequest {
+    MapSize size;
+    int32_t roughness;
+    int32_t seaShare;
+    uint32_t tick;  // the clock every random number is bounded by
+    bool coastline;
+    bool heightmap;
+};
+
 struct GeneratedMap {
-    uint32_t tick = 0;  // the clock every draw was bounded by
-    QImage picture;     // RGBX8888, as the map view shows it
+    QImage picture;  // RGBX8888, as the map view shows it
     GenerationJob job;
     int32_t loweringPasses = 0;
     int32_t seaCells = 0;  // after the last pass
     HeightExtremes extremes{};
+    std::optional<Heightmap> heightmap;
 };
 
-// One whole run at the options' size, drawn in the options' view. Every draw
-// is bounded by the options' tick, or by the clock read once, so that the
-// run can be made again.
-GeneratedMap GenerateMap(const BatchOptions& options);
+// One whole run, drawn in the colour or the coastline view, with the
+// heightmap of its heights before the finish if asked for.
+GeneratedMap GenerateMap(const MapRequest& request);
 
 // The picture in an image store; throws std::runtime_error if the store
 // cannot take it.

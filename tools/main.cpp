@@ -2,11 +2,14 @@
 #include <QFile>
 #include <cstdio>
 #include <exception>
+#include <optional>
+#include <utility>
 
 #include "components/ReducedImage/BmpImage.h"
 #include "components/ReducedImage/ReducedImageStore.h"
 #include "tools/BatchOptions.h"
 #include "tools/GenerateMap.h"
+#include "tools/OutputFiles.h"
 
 namespace morvik {
 namespace {
@@ -25,7 +28,8 @@ int Fail(const QString& what) {
     return 1;
 }
 
-// Reduces the store's picture and saves it; a failure is reported.
+// Reduces the store's picture and saves it, as a PNG file for a .png name;
+// a failure is reported.
 int ReduceAndSave(ReducedImageStore& store, const BatchOptions& options) {
     try {
         store.ReduceColors(options.colors);
@@ -33,7 +37,11 @@ int ReduceAndSave(ReducedImageStore& store, const BatchOptions& options) {
         return Fail("cannot reduce the picture", error);
     }
     try {
-        store.SaveToFile(options.output);
+        if (IsPngName(options.output)) {
+            SavePngPicture(store, options.output);
+        } else {
+            store.SaveToFile(options.output);
+        }
     } catch (const std::exception& error) {
         return Fail("cannot write " + options.output, error);
     }
@@ -47,25 +55,46 @@ void PrintReduction(const ReducedImageStore& store, const BatchOptions& options)
     std::printf("output: %s\n", options.output.toLocal8Bit().constData());
 }
 
-// Reports only once the file is written, so that a failed run prints no
-// half report.
+// Reports only once the files are written, so that a failed run prints no
+// half report. The heightmap goes first, and its memory with it.
 int Generate(const BatchOptions& options) {
-    const GeneratedMap map = GenerateMap(options);
-    ReducedImageStore store;
-    try {
-        LoadMap(store, map.picture);
-    } catch (const std::exception& error) {
-        return Fail("cannot make the map's bitmap", error);
+    const MapRequest request{
+        .size = MapSize(options.width, options.height),
+        .roughness = options.roughness,
+        .seaShare = options.seaShare,
+        .tick = options.tick.value_or(SystemTickSource().Ticks()),
+        .coastline = options.view == BatchOptions::View::Coastline,
+        .heightmap = !options.heightmap.isEmpty(),
+    };
+    GeneratedMap map = GenerateMap(request);
+    std::optional<uint16_t> heightmapSeaLevel;
+    if (map.heightmap) {
+        try {
+            SaveHeightmap(*map.heightmap, options.heightmap);
+        } catch (const std::exception& error) {
+            return Fail("cannot write the heightmap", error);
+        }
+        heightmapSeaLevel = map.heightmap->seaLevel;
+        map.heightmap.reset();
     }
-    if (ReduceAndSave(store, options) != 0) return 1;
-    PrintValue("tick", map.tick);
+    ReducedImageStore store;
+    if (!options.output.isEmpty()) {
+        try {
+            LoadMap(store, std::exchange(map.picture, QImage()));
+        } catch (const std::exception& error) {
+            return Fail("cannot make the map's bitmap", error);
+        }
+        if (ReduceAndSave(store, options) != 0) return 1;
+    }
+    PrintValue("tick", request.tick);
     PrintValue("total_iterations", map.job.TotalIterations);
     PrintValue("sea_target", map.job.SeaTarget);
     PrintValue("lowering_passes", map.loweringPasses);
     PrintValue("sea_cells", map.seaCells);
     PrintValue("highest", map.extremes.Highest);
     PrintValue("lowest", map.extremes.Lowest);
-    PrintReduction(store, options);
+    if (heightmapSeaLevel) PrintValue("heightmap_sea_level", *heightmapSeaLevel);
+    if (!options.output.isEmpty()) PrintReduction(store, options);
     return 0;
 }
 

@@ -102,15 +102,15 @@ class Program : public testing::Test {
     void RunToEnd() {
         while (form1.Running()) form1.Timer1Timer();
     }
-    // What the batch tool makes of the same run.
-    static GeneratedMap Expected(int width, int height,
-                                 BatchOptions::View view = BatchOptions::View::Colour) {
-        BatchOptions options;
-        options.width = width;
-        options.height = height;
-        options.tick = kTick;
-        options.view = view;
-        return GenerateMap(options);
+    // What the batch tool makes of the same run: the control window's
+    // roughness 1 and sea 5 at first.
+    static GeneratedMap Expected(int width, int height, bool coastline = false) {
+        return GenerateMap({.size = MapSize(width, height),
+                            .roughness = 1,
+                            .seaShare = 5,
+                            .tick = kTick,
+                            .coastline = coastline,
+                            .heightmap = false});
     }
     // Answers the next modal dialog once it is open.
     static void Answer(std::function<void(QWidget*)> answer) {
@@ -262,7 +262,7 @@ TEST_F(Program, ViewsSwitchThroughTheirMenuStates) {
     const QString highest = Form1().Edit2->text();
 
     ClickMenu(Form2().N4);
-    EXPECT_EQ(Form2().Image1->Bitmap(), Expected(160, 120, BatchOptions::View::Coastline).picture);
+    EXPECT_EQ(Form2().Image1->Bitmap(), Expected(160, 120, true).picture);
     EXPECT_EQ(Form2().N3->text(), "通常表示");
     EXPECT_TRUE(Form2().N3->isEnabled());
     EXPECT_EQ(Form2().N4->text(), "-");

@@ -100,7 +100,9 @@ TEST_F(BatchTool, BadArgumentsSayWhyInOneLineAndExitWith2) {
     const std::vector<std::pair<QStringList, QString>> cases{
         {{}, "no command given"},
         {{"paint"}, "unknown command 'paint'"},
-        {{"generate"}, "generate needs -o FILE"},
+        {{"generate"}, "generate needs -o FILE, --heightmap FILE or both"},
+        {{"generate", "--heightmap", "h.tif"}, "--heightmap FILE ends in .png, .r16 or .raw"},
+        {{"reduce", "a", "b", "--heightmap", "h.png"}, "reduce takes no --heightmap"},
         {{"generate", "-o", "x.bmp", "--width", "0"}, "--width takes a whole number in 1..8192"},
         {{"generate", "-o", "x.bmp", "--height=8193"}, "--height takes a whole number in 1..8192"},
         {{"generate", "-o", "x.bmp", "--roughness", "six"}, "--roughness takes a whole number"},
@@ -171,6 +173,65 @@ TEST_F(BatchTool, TwoBitInputsAreReadAndUndecodableOnesRefused) {
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_TRUE(refused.err.contains("3-bit")) << refused.err.toStdString();
     EXPECT_FALSE(QFile::exists(Path("three-out.bmp")));
+}
+
+// The value of a report's key; empty when the report has none.
+QString Reported(const BatchRun& run, const QString& key) {
+    for (const QString& line : run.out.split('\n')) {
+        if (line.startsWith(key + ": ")) return line.section(": ", 1);
+    }
+    return {};
+}
+
+TEST_F(BatchTool, HeightmapsAsPngAndRawHoldTheSameValuesAndTheSeaLevel) {
+    const QStringList map{"--width", "90", "--height", "70", "--tick", "123456789", "--sea", "4"};
+    const BatchRun png = Batch(QStringList{"generate", "--heightmap", Path("h.PNG")} + map);
+    const BatchRun raw = Batch(QStringList{"generate", "--heightmap", Path("h.r16")} + map);
+    ASSERT_EQ(png.exitCode, 0) << png.err.toStdString();
+    ASSERT_EQ(raw.exitCode, 0) << raw.err.toStdString();
+    EXPECT_EQ(Reported(png, "output"), "") << "no map without -o";
+    const int seaLevel = Reported(png, "heightmap_sea_level").toInt();
+    EXPECT_EQ(Reported(raw, "heightmap_sea_level").toInt(), seaLevel);
+
+    const QImage image = QImageReader(Path("h.PNG")).read();
+    ASSERT_EQ(image.format(), QImage::Format_Grayscale16);
+    ASSERT_EQ(image.size(), QSize(90, 70));
+    const QByteArray bytes = ReadFile(Path("h.r16"));
+    ASSERT_EQ(bytes.size(), 90 * 70 * 2) << "no header";
+    int seaCells = 0;
+    uint16_t lowest = 65535, highest = 0;
+    for (int y = 0; y < 70; ++y) {
+        const auto* row = reinterpret_cast<const uint16_t*>(image.constScanLine(y));
+        for (int x = 0; x < 90; ++x) {
+            const qsizetype at = 2 * (qsizetype{y} * 90 + x);
+            const auto value = static_cast<uint16_t>(static_cast<uint8_t>(bytes[at]) |
+                                                     static_cast<uint8_t>(bytes[at + 1]) << 8);
+            ASSERT_EQ(value, row[x]) << "little-endian, row 0 first, at (" << x << ", " << y << ")";
+            seaCells += value <= seaLevel ? 1 : 0;
+            lowest = std::min(lowest, value);
+            highest = std::max(highest, value);
+        }
+    }
+    EXPECT_EQ(seaCells, Reported(png, "sea_cells").toInt()) << "the map's sea is at or below it";
+    EXPECT_EQ(lowest, 0);
+    EXPECT_EQ(highest, 65535);
+}
+
+TEST_F(BatchTool, APngMapHoldsThePaletteAndPixelsOfTheBmpMap) {
+    const QStringList map{"--width", "120", "--height", "80", "--tick", "987654", "--colors", "16"};
+    for (const char* name : {"m.bmp", "m.Png"}) {
+        const BatchRun run = Batch(QStringList{"generate", "-o", Path(name)} + map);
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    }
+    EXPECT_TRUE(ReadFile(Path("m.Png")).size() > 8 && ReadFile(Path("m.Png"))[1] == 'P');
+    const QImage bmp = QImageReader(Path("m.bmp"), "bmp").read();
+    const QImage png = QImageReader(Path("m.Png"), "png").read();
+    ASSERT_EQ(png.format(), QImage::Format_Indexed8);
+    EXPECT_EQ(png.colorTable(), bmp.colorTable());
+    ASSERT_EQ(png.size(), bmp.size());
+    for (int y = 0; y < bmp.height(); ++y) {
+        for (int x = 0; x < bmp.width(); ++x) ASSERT_EQ(png.pixelIndex(x, y), bmp.pixelIndex(x, y));
+    }
 }
 
 TEST(BatchMap, AMapThatCannotBeLoadedIsAnError) {
