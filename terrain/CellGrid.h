@@ -2,9 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
-
 #include "terrain/MapSize.h"
+#include "terrain/ZeroedVector.h"
 
 namespace morvik {
 
@@ -31,7 +30,7 @@ class CellGrid {
   private:
     int32_t columns_;
     int32_t rows_;
-    std::vector<int32_t> cells_;
+    ZeroedVector<int32_t> cells_;
 };
 
 }  // namespace morvik

@@ -26,11 +26,15 @@ Circle CircleFromDraws(MapSize size, int32_t d1, int32_t d2, int32_t d3, int32_t
     };
 }
 
+// Every cell moves by -sign; relative to that, the inside moves by 2 * sign
+// and the cells on the circle by sign.
 void ApplyCircle(HeightField& field, MapSize size, const Circle& circle) {
-    // Every cell moves by -sign; relative to that, the inside moves by
-    // 2 * sign and the cells on the circle by sign.
     field.DeferAddToAll(size, -circle.sign);
+    ApplyCircleToColumns(field, size, circle, 0, size.Width() - 1);
+}
 
+void ApplyCircleToColumns(HeightField& field, MapSize size, const Circle& circle, int32_t first,
+                          int32_t last) {
     const int32_t radiusSquared = circle.radius * circle.radius;
     const int32_t centreX = -circle.offX;
     const int32_t centreY = -circle.offY;
@@ -43,8 +47,8 @@ void ApplyCircle(HeightField& field, MapSize size, const Circle& circle) {
     const int32_t reach = std::max({0, -centreY, centreY - (height - 1)});
     if (reach > std::abs(circle.radius)) return;
     const int32_t halfWidth = FloorSqrt(radiusSquared - reach * reach);
-    const int32_t firstX = std::max(0, centreX - halfWidth);
-    const int32_t lastX = std::min(size.Width() - 1, centreX + halfWidth);
+    const int32_t firstX = std::max(first, centreX - halfWidth);
+    const int32_t lastX = std::min(last, centreX + halfWidth);
     if (firstX > lastX) return;
 
     // Adds delta to rows centreY - u..centreY + u of column x, as far as

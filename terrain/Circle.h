@@ -25,4 +25,10 @@ Circle CircleFromDraws(MapSize size, int32_t d1, int32_t d2, int32_t d3, int32_t
 // cells on it are at most two more.
 void ApplyCircle(HeightField& field, MapSize size, const Circle& circle);
 
+// The circle's part that is not the same for every cell, in columns
+// first..last of the map only. The rest, -sign for every cell, is the
+// caller's, through DeferAddToAll.
+void ApplyCircleToColumns(HeightField& field, MapSize size, const Circle& circle, int32_t first,
+                          int32_t last);
+
 }  // namespace morvik

@@ -1,6 +1,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <vector>
+
+#include "terrain/ParallelFor.h"
 
 #include "terrain/SeaLevel.h"
 #include "terrain/Terrain.h"
@@ -21,23 +24,36 @@ void LowerBy(CellGrid& heights, MapSize size, int32_t depth) {
 
 // Taken from the cells themselves: a corner wholly beyond any fixed starting
 // guess would otherwise rescale outside 0..100.
-HeightExtremes FindExtremes(const CellGrid& heights, MapSize size) {
-    HeightExtremes extremes{.Highest = std::numeric_limits<int32_t>::min(),
-                            .Lowest = std::numeric_limits<int32_t>::max()};
-    for (int32_t x = 0; x < size.Width(); ++x) {
-        const auto [lowest, highest] =
-            std::minmax_element(heights.Column(x), heights.Column(x) + size.Height());
-        extremes.Highest = std::max(extremes.Highest, *highest);
-        extremes.Lowest = std::min(extremes.Lowest, *lowest);
-    }
-    return extremes;
+HeightExtremes FindExtremes(const CellGrid& heights, MapSize size, int32_t threads) {
+    std::vector<HeightExtremes> bands(BandsOf(size.Width()),
+                                      {.Highest = std::numeric_limits<int32_t>::min(),
+                                       .Lowest = std::numeric_limits<int32_t>::max()});
+    ForEachBand(size.Width(), threads, [&](int32_t band, int32_t first, int32_t end) {
+        for (int32_t x = first; x < end; ++x) {
+            const auto [lowest, highest] =
+                std::minmax_element(heights.Column(x), heights.Column(x) + size.Height());
+            bands[band] = Widened(bands[band], *highest, *lowest);
+        }
+    });
+    return Widest(bands);
 }
 
-RescaledCounts CountRescaled(const CellGrid& heights, MapSize size, HeightExtremes extremes) {
+RescaledCounts CountRescaled(const CellGrid& heights, MapSize size, HeightExtremes extremes,
+                             int32_t threads) {
+    std::vector<RescaledCounts> bands(BandsOf(size.Width()), RescaledCounts{});
+    ForEachBand(size.Width(), threads, [&](int32_t band, int32_t first, int32_t end) {
+        for (int32_t x = first; x < end; ++x) {
+            const int32_t* column = heights.Column(x);
+            for (int32_t y = 0; y < size.Height(); ++y) {
+                ++bands[band][RescaledHeight(column[y], extremes)];
+            }
+        }
+    });
     RescaledCounts cellsAt{};
-    for (int32_t x = 0; x < size.Width(); ++x) {
-        const int32_t* column = heights.Column(x);
-        for (int32_t y = 0; y < size.Height(); ++y) ++cellsAt[RescaledHeight(column[y], extremes)];
+    for (const RescaledCounts& band : bands) {
+        for (std::size_t height = 0; height < cellsAt.size(); ++height) {
+            cellsAt[height] += band[height];
+        }
     }
     return cellsAt;
 }
@@ -63,15 +79,17 @@ int32_t LoweringPasses(const RescaledCounts& cellsAt, MapSize size, int32_t seaT
 void Terrain::FinishGeneration(MapSize size, const SeaCellsReport& report) {
     RequireHeld(size);
     CellGrid& heights = heightField_.Cells();
-    const HeightExtremes extremes = FindExtremes(heights, size);
-    const int32_t passes =
-        LoweringPasses(CountRescaled(heights, size, extremes), size, job_.SeaTarget, report);
-    for (int32_t x = 0; x < size.Width(); ++x) {
-        int32_t* column = heights.Column(x);
-        for (int32_t y = 0; y < size.Height(); ++y) {
-            column[y] = RescaledHeight(column[y], extremes) - passes;
+    const HeightExtremes extremes = FindExtremes(heights, size, threads_);
+    const int32_t passes = LoweringPasses(CountRescaled(heights, size, extremes, threads_), size,
+                                          job_.SeaTarget, report);
+    ForEachBand(size.Width(), threads_, [&](int32_t, int32_t first, int32_t end) {
+        for (int32_t x = first; x < end; ++x) {
+            int32_t* column = heights.Column(x);
+            for (int32_t y = 0; y < size.Height(); ++y) {
+                column[y] = RescaledHeight(column[y], extremes) - passes;
+            }
         }
-    }
+    });
 }
 
 void Terrain::LowerAllCells(MapSize size) {

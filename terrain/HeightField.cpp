@@ -25,18 +25,21 @@ void HeightField::Settle() {
     const int32_t height = pendingSize_->Height();
     // Column by column, as the cells lie: a column's differences are one
     // byte in each row, and the next columns use the same lines of them.
-    for (int32_t x = 0; x < width; ++x) {
-        int32_t* column = cells_.Column(x);
-        int32_t running = pendingForAll_ + columnStart_[x];
-        column[0] += running;
-        for (int32_t y = 1; y < height; ++y) {
-            int8_t& difference = Pending(x, y);
-            running += difference;
-            difference = 0;
-            column[y] += running;
+    // The strips are the bands.
+    ForEachBand(width, threads_, [&](int32_t, int32_t first, int32_t end) {
+        for (int32_t x = first; x < end; ++x) {
+            int32_t* column = cells_.Column(x);
+            int32_t running = pendingForAll_ + columnStart_[x];
+            column[0] += running;
+            for (int32_t y = 1; y < height; ++y) {
+                int8_t& difference = Pending(x, y);
+                running += difference;
+                difference = 0;
+                column[y] += running;
+            }
+            Pending(x, height) = 0;  // the spare row, which no cell follows
         }
-        Pending(x, height) = 0;  // the spare row, which no cell follows
-    }
+    });
     std::fill(columnStart_.begin(), columnStart_.end(), 0);
     pendingForAll_ = 0;
     pendingSize_.reset();

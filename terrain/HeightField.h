@@ -7,6 +7,8 @@
 
 #include "terrain/CellGrid.h"
 #include "terrain/MapSize.h"
+#include "terrain/ParallelFor.h"
+#include "terrain/ZeroedVector.h"
 
 namespace morvik {
 
@@ -18,9 +20,16 @@ namespace morvik {
 // too large to keep is folded early; the sum is the same.)
 class HeightField {
   public:
-    explicit HeightField(MapSize capacity)
-        : cells_(capacity),
-          pending_(static_cast<std::size_t>(capacity.Width()) * (capacity.Height() + 1)),
+    // The changes of each band of columns (ForEachBand's) lie together, in a
+    // strip: one of the largest map's takes 1 MB, which a cache holds.
+    // Changes to different strips may be recorded at the same time.
+    //
+    // Folds the changes on up to `threads` threads, a strip each at a time.
+    HeightField(MapSize capacity, int32_t threads)
+        : threads_(threads),
+          cells_(capacity),
+          stripBytes_(static_cast<std::size_t>(kBandWidth) * (capacity.Height() + 1)),
+          pending_(stripBytes_ * static_cast<std::size_t>(BandsOf(capacity.Width()))),
           columnStart_(static_cast<std::size_t>(capacity.Width())) {}
 
     CellGrid& Cells() {
@@ -46,16 +55,18 @@ class HeightField {
     }
 
   private:
-    // Row by row, so that the changes of neighbouring columns, which lie on
-    // nearby rows, share cache lines. Row 0 is unused (see columnStart_).
+    // Strip by strip, and row by row within a strip, so that the changes of
+    // neighbouring columns, which lie on nearby rows, share cache lines. Row
+    // 0 is unused (see columnStart_).
     int8_t& Pending(int32_t x, int32_t y) {
-        return pending_[static_cast<std::size_t>(y) * cells_.Columns() + x];
+        const auto column = static_cast<uint32_t>(x);
+        return pending_[stripBytes_ * (column / kBandWidth) +
+                        static_cast<std::size_t>(y) * kBandWidth + column % kBandWidth];
     }
 
     // Differences below the first row are mostly small, so each is kept in a
-    // byte: for the program's maps the whole array, 1.3 MB, then fits a 2 MB
-    // cache. One that would outgrow its byte is added to its column's cells
-    // at once.
+    // byte; one that would outgrow its byte is added to its column's cells at
+    // once.
     void AddDifference(int32_t x, int32_t y, int32_t delta) {
         int8_t& difference = Pending(x, y);
         const int32_t sum = difference + delta;
@@ -72,8 +83,10 @@ class HeightField {
 
     void Settle();
 
+    int32_t threads_;
     CellGrid cells_;
-    std::vector<int8_t> pending_;
+    std::size_t stripBytes_;
+    ZeroedVector<int8_t> pending_;
     // The first row's differences. Every run cut off by the top edge starts
     // there, so they grow too large for a byte.
     std::vector<int32_t> columnStart_;

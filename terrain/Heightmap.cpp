@@ -1,8 +1,10 @@
 #include "terrain/Heightmap.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 
+#include "terrain/ParallelFor.h"
 #include "terrain/SeaLevel.h"
 
 namespace morvik {
@@ -28,9 +30,10 @@ int64_t ValueOfRank(int64_t rank, int64_t ranks, int64_t seaTop) {
 
 }  // namespace
 
-Heightmap MakeHeightmap(const CellGrid& heights, MapSize size, int32_t seaTarget) {
-    const HeightExtremes extremes = FindExtremes(heights, size);
-    const int32_t passes = LoweringPasses(CountRescaled(heights, size, extremes), size, seaTarget);
+Heightmap MakeHeightmap(const CellGrid& heights, MapSize size, int32_t seaTarget, int32_t threads) {
+    const HeightExtremes extremes = FindExtremes(heights, size, threads);
+    const int32_t passes =
+        LoweringPasses(CountRescaled(heights, size, extremes, threads), size, seaTarget);
 
     // Which heights occur, then each one's rank among them; the lowest cell
     // is always sea, since its rescaled height 0 is within the passes.
@@ -39,10 +42,14 @@ Heightmap MakeHeightmap(const CellGrid& heights, MapSize size, int32_t seaTarget
         return static_cast<std::size_t>(int64_t{height} - extremes.Lowest);
     };
     std::vector<int32_t> table(slots, 0);
-    for (int32_t x = 0; x < size.Width(); ++x) {
-        const int32_t* column = heights.Column(x);
-        for (int32_t y = 0; y < size.Height(); ++y) table[slotOf(column[y])] = 1;
-    }
+    ForEachBand(size.Width(), threads, [&](int32_t, int32_t first, int32_t end) {
+        for (int32_t x = first; x < end; ++x) {
+            const int32_t* column = heights.Column(x);
+            for (int32_t y = 0; y < size.Height(); ++y) {
+                std::atomic_ref(table[slotOf(column[y])]).store(1, std::memory_order_relaxed);
+            }
+        }
+    });
     int64_t ranks = 0;
     int64_t seaTop = 0;
     for (std::size_t slot = 0; slot < slots; ++slot) {
@@ -53,20 +60,18 @@ Heightmap MakeHeightmap(const CellGrid& heights, MapSize size, int32_t seaTarget
     }
     for (int32_t& slot : table) slot = static_cast<int32_t>(ValueOfRank(slot, ranks, seaTop));
 
-    Heightmap map{size, std::vector<uint16_t>(static_cast<std::size_t>(size.Cells())),
+    Heightmap map{size, ZeroedVector<uint16_t>(static_cast<std::size_t>(size.Cells())),
                   static_cast<uint16_t>(ValueOfRank(seaTop, ranks, seaTop))};
     // A band of columns at a time: the cells lie column by column, the
     // values row by row.
-    constexpr int32_t kBand = 64;
-    for (int32_t left = 0; left < size.Width(); left += kBand) {
-        const int32_t right = std::min(left + kBand, size.Width());
+    ForEachBand(size.Width(), threads, [&](int32_t, int32_t first, int32_t end) {
         for (int32_t y = 0; y < size.Height(); ++y) {
             uint16_t* row = &map.values[static_cast<std::size_t>(y) * size.Width()];
-            for (int32_t x = left; x < right; ++x) {
+            for (int32_t x = first; x < end; ++x) {
                 row[x] = static_cast<uint16_t>(table[slotOf(heights.At(x, y))]);
             }
         }
-    }
+    });
     return map;
 }
 

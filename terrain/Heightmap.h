@@ -5,6 +5,7 @@
 
 #include "terrain/CellGrid.h"
 #include "terrain/MapSize.h"
+#include "terrain/ZeroedVector.h"
 
 namespace morvik {
 
@@ -15,11 +16,13 @@ namespace morvik {
 // finish makes sea at most seaLevel, every land cell above it.
 struct Heightmap {
     MapSize size;
-    std::vector<uint16_t> values;
+    ZeroedVector<uint16_t> values;
     uint16_t seaLevel;
 };
 
-// From the heights as the last iteration left them, and the run's sea target.
-Heightmap MakeHeightmap(const CellGrid& heights, MapSize size, int32_t seaTarget);
+// From the heights as the last iteration left them, and the run's sea target;
+// on up to `threads` threads, with the same values for any number.
+Heightmap MakeHeightmap(const CellGrid& heights, MapSize size, int32_t seaTarget,
+                        int32_t threads = 1);
 
 }  // namespace morvik

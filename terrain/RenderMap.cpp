@@ -1,4 +1,6 @@
-#include <algorithm>
+#include <vector>
+
+#include "terrain/ParallelFor.h"
 
 #include "terrain/Terrain.h"
 
@@ -7,17 +9,21 @@ namespace morvik {
 HeightExtremes Terrain::RenderMap(const PixelView& map) {
     RequireHeld(map.Size());
     const CellGrid& heights = heightField_.Cells();
-    HeightExtremes extremes{.Highest = -50000, .Lowest = 50000};
-    for (int32_t y = 0; y < map.Size().Height(); ++y) {
-        uint32_t* row = map.Row(y);
-        for (int32_t x = 0; x < map.Size().Width(); ++x) {
-            const int32_t height = heights.At(x, y);
-            extremes.Highest = std::max(extremes.Highest, height);
-            extremes.Lowest = std::min(extremes.Lowest, height);
-            row[x] = map.Pixel(colourTable_.Colour(height));
+    const MapSize size = map.Size();
+    // A band of columns at a time: the cells lie column by column, the
+    // pixels row by row.
+    std::vector<HeightExtremes> bands(BandsOf(size.Width()), {.Highest = -50000, .Lowest = 50000});
+    ForEachBand(size.Width(), threads_, [&](int32_t band, int32_t first, int32_t end) {
+        for (int32_t y = 0; y < size.Height(); ++y) {
+            uint32_t* row = map.Row(y);
+            for (int32_t x = first; x < end; ++x) {
+                const int32_t height = heights.At(x, y);
+                bands[band] = Widened(bands[band], height, height);
+                row[x] = map.Pixel(colourTable_.Colour(height));
+            }
         }
-    }
-    return extremes;
+    });
+    return Widest(bands);
 }
 
 }  // namespace morvik

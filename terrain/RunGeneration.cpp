@@ -2,10 +2,6 @@
 
 namespace morvik {
 
-void Terrain::CompleteIterations(MapSize size) {
-    while (job_.IterationsDone < job_.TotalIterations) CircleIteration(size);
-}
-
 void Terrain::RunGeneration(MapSize size, int32_t roughness, int32_t seaShare,
                             const SeaCellsReport& report, const HeightsReport& beforeFinish) {
     StartGeneration(size, roughness, seaShare, size.Width(), size.Height());

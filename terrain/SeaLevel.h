@@ -20,8 +20,9 @@ inline constexpr int32_t kRescaledTop = 100;
 // The cells of each rescaled height, 0..100.
 using RescaledCounts = std::array<int32_t, kRescaledTop + 1>;
 
-// The highest and lowest height of the map's corner.
-HeightExtremes FindExtremes(const CellGrid& heights, MapSize size);
+// The highest and lowest height of the map's corner. These and the other
+// passes over the cells spread over `threads` threads, a band each.
+HeightExtremes FindExtremes(const CellGrid& heights, MapSize size, int32_t threads = 1);
 
 // A height mapped onto 0..100 between the extremes; 0 on a flat map.
 inline int32_t RescaledHeight(int32_t height, HeightExtremes extremes) {
@@ -36,7 +37,8 @@ inline int32_t SeaPermille(int32_t seaCells, MapSize size) {
     return static_cast<int32_t>(int64_t{seaCells} * 1000 / size.Cells());
 }
 
-RescaledCounts CountRescaled(const CellGrid& heights, MapSize size, HeightExtremes extremes);
+RescaledCounts CountRescaled(const CellGrid& heights, MapSize size, HeightExtremes extremes,
+                             int32_t threads = 1);
 
 // How many lowering passes, one rescaled height each, bring the sea to
 // seaTarget per mille: at least one, at most 100 (then every cell is sea).

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "terrain/ERangeError.h"
+#include "terrain/ParallelFor.h"
 #include "terrain/Terrain.h"
 
 namespace morvik {
@@ -26,9 +27,9 @@ void Terrain::StartGeneration(MapSize size, int32_t roughness, int32_t seaShare,
     RequireHeld(size);
 
     CellGrid& heights = heightField_.Cells();
-    for (int32_t x = 0; x < size.Width(); ++x) {
-        std::fill_n(heights.Column(x), size.Height(), 0);
-    }
+    ForEachBand(size.Width(), threads_, [&](int32_t, int32_t first, int32_t end) {
+        for (int32_t x = first; x < end; ++x) std::fill_n(heights.Column(x), size.Height(), 0);
+    });
     job_.TotalIterations = roughness * ((inputW * inputH) / 50) + roughness * 400;
     job_.SeaTarget = seaShare * 100;
     job_.IterationsDone = 0;

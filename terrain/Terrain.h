@@ -1,10 +1,13 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "terrain/CellGrid.h"
+#include "terrain/Circle.h"
 #include "terrain/ColourTable.h"
 #include "terrain/GenerationJob.h"
 #include "terrain/HeightField.h"
@@ -20,6 +23,20 @@ struct HeightExtremes {
     int32_t Lowest;
 };
 
+// The extremes taking in a higher and a lower height too.
+inline HeightExtremes Widened(HeightExtremes extremes, int32_t highest, int32_t lowest) {
+    return {.Highest = std::max(extremes.Highest, highest),
+            .Lowest = std::min(extremes.Lowest, lowest)};
+}
+
+// The extremes of several parts together; there is at least one part.
+inline HeightExtremes Widest(const std::vector<HeightExtremes>& parts) {
+    HeightExtremes extremes = parts.front();
+    for (const HeightExtremes& part : parts)
+        extremes = Widened(extremes, part.Highest, part.Lowest);
+    return extremes;
+}
+
 // Called after every lowering pass with the number of cells then at or below 0.
 using SeaCellsReport = std::function<void(int32_t seaCells)>;
 // Shown the heights of a run as its last iteration left them.
@@ -33,7 +50,10 @@ using HeightsReport = std::function<void(const CellGrid& heights)>;
 // for its whole life.
 class Terrain {
   public:
-    Terrain(TickSource& ticks, MapSize capacity) : ticks_(ticks), heightField_(capacity) {}
+    // The longer operations spread their work over `threads` threads; every
+    // result is the same for any number.
+    Terrain(TickSource& ticks, MapSize capacity, int32_t threads = 1)
+        : ticks_(ticks), threads_(threads), heightField_(capacity, threads) {}
 
     // Zeroes the map's corner and sets up a run of
     // roughness * ((inputW * inputH) / 50) + roughness * 400 iterations.
@@ -42,7 +62,7 @@ class Terrain {
     void StartGeneration(MapSize size, int32_t roughness, int32_t seaShare, int32_t inputW,
                          int32_t inputH);
 
-    // Four tick-bounded draws, one circle, one more iteration done.
+    // Four tick-bounded random numbers, one circle, one more iteration done.
     void CircleIteration(MapSize size);
 
     // The iterations still to do, at once, where the program's timer takes
@@ -82,9 +102,11 @@ class Terrain {
     const CellGrid* Scratch() const { return scratchField_ ? &*scratchField_ : nullptr; }
 
   private:
-    int32_t Draw() { return static_cast<int32_t>(random_.RandomBelow(ticks_.Ticks())); }
+    int32_t Take() { return static_cast<int32_t>(random_.RandomBelow(ticks_.Ticks())); }
+    Circle TakeCircle(MapSize size);
 
     TickSource& ticks_;
+    int32_t threads_;
     RandomSource random_;
     // Throws ERangeError unless the grids hold a map of this size.
     void RequireHeld(MapSize size);

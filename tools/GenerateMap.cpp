@@ -11,14 +11,14 @@ GeneratedMap GenerateMap(const MapRequest& request) {
     const MapSize size = request.size;
     GeneratedMap map;
     FixedTickSource ticks(request.tick);
-    const auto terrain = std::make_unique<Terrain>(ticks, size);
+    const auto terrain = std::make_unique<Terrain>(ticks, size, request.threads);
     terrain->BuildColourTable();
     const auto seaCellsReport = [&map](int32_t seaCells) {
         ++map.loweringPasses;
         map.seaCells = seaCells;
     };
     const auto heightmapReport = [&](const CellGrid& heights) {
-        map.heightmap = MakeHeightmap(heights, size, terrain->Job().SeaTarget);
+        map.heightmap = MakeHeightmap(heights, size, terrain->Job().SeaTarget, request.threads);
     };
     terrain->RunGeneration(size, request.roughness, request.seaShare, seaCellsReport,
                            request.heightmap ? HeightsReport(heightmapReport) : HeightsReport());

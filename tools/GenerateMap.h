@@ -18,6 +18,7 @@ struct MapRequest {
     uint32_t tick;  // the clock every random number is bounded by
     bool coastline;
     bool heightmap;
+    int32_t threads = 1;  // the heights are the same for any number
 };
 
 struct GeneratedMap {

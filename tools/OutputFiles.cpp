@@ -33,7 +33,7 @@ void SavePng(const QImage& image, const QString& fileName) {
 }
 
 // Little-endian whatever the machine, a slice at a time.
-void SaveRawValues(const std::vector<uint16_t>& values, const QString& fileName) {
+void SaveRawValues(const ZeroedVector<uint16_t>& values, const QString& fileName) {
     QSaveFile file(fileName);
     Open(file);
     constexpr std::size_t kSlice = 1 << 16;

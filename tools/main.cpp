@@ -1,8 +1,10 @@
 #include <QCoreApplication>
 #include <QFile>
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <optional>
+#include <thread>
 #include <utility>
 
 #include "components/ReducedImage/BmpImage.h"
@@ -65,6 +67,7 @@ int Generate(const BatchOptions& options) {
         .tick = options.tick.value_or(SystemTickSource().Ticks()),
         .coastline = options.view == BatchOptions::View::Coastline,
         .heightmap = !options.heightmap.isEmpty(),
+        .threads = static_cast<int32_t>(std::max(1U, std::thread::hardware_concurrency())),
     };
     GeneratedMap map = GenerateMap(request);
     std::optional<uint16_t> heightmapSeaLevel;

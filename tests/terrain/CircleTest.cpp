@@ -39,7 +39,7 @@ TEST(CircleFromDraws, NegativeDrawsKeepTheSignOfTheDividend) {
 }
 
 struct FieldChange {
-    std::unique_ptr<HeightField> field = std::make_unique<HeightField>(kLargestProgramMap);
+    std::unique_ptr<HeightField> field = std::make_unique<HeightField>(kLargestProgramMap, 1);
 
     std::vector<std::vector<int32_t>> Rows(MapSize size) {
         const CellGrid& cells = field->Cells();
@@ -82,7 +82,7 @@ TEST(ApplyCircle, AgreesWithTheCellByCellLoop) {
     for (int i = 0; i < 20; ++i) sizes.emplace_back(smallSide(engine), smallSide(engine));
 
     for (const MapSize size : sizes) {
-        auto fast = std::make_unique<HeightField>(kLargestProgramMap);
+        auto fast = std::make_unique<HeightField>(kLargestProgramMap, 1);
         auto oracle = std::make_unique<CellGrid>(kLargestProgramMap);
         const int circles = size.Cells() > 100000 ? 6 : 60;
         for (int i = 0; i < circles; ++i) {
@@ -108,7 +108,7 @@ TEST(ApplyCircle, AgreesWithTheCellByCellLoop) {
 // so that every clipping case at the edges comes up.
 TEST(ApplyCircle, AgreesWithTheCellByCellLoopAtTheEdges) {
     const MapSize size(7, 5);
-    auto fast = std::make_unique<HeightField>(kLargestProgramMap);
+    auto fast = std::make_unique<HeightField>(kLargestProgramMap, 1);
     auto oracle = std::make_unique<CellGrid>(kLargestProgramMap);
     for (int32_t radius = -6; radius <= 6; ++radius) {
         for (int32_t offX = -4 * 7 + 1; offX < 2 * 7; ++offX) {
@@ -129,7 +129,7 @@ TEST(ApplyCircle, AgreesWithTheCellByCellLoopAtTheEdges) {
 // directions, far past the +-127 a byte holds, between reads.
 TEST(ApplyCircle, AgreesWithTheCellByCellLoopWhenTheSameCirclesRepeat) {
     const MapSize size(23, 17);
-    auto fast = std::make_unique<HeightField>(kLargestProgramMap);
+    auto fast = std::make_unique<HeightField>(kLargestProgramMap, 1);
     auto oracle = std::make_unique<CellGrid>(kLargestProgramMap);
     std::mt19937 engine(1208);
     std::uniform_int_distribution<int32_t> radius(0, 19), offX(-30, 5), offY(-22, 4);

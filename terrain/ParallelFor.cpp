@@ -1,0 +1,32 @@
+#include "terrain/ParallelFor.h"
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+#include <vector>
+
+namespace morvik {
+
+void ParallelFor(int32_t count, int32_t threads, const std::function<void(int32_t)>& body) {
+    std::atomic<int32_t> next{0};
+    const auto work = [&] {
+        for (int32_t i = next++; i < count; i = next++) body(i);
+    };
+    {
+        std::vector<std::jthread> helpers;
+        for (int32_t helper = 1; helper < std::min(threads, count); ++helper) {
+            helpers.emplace_back(work);
+        }
+        work();
+    }  // the helpers are joined here
+}
+
+void ForEachBand(int32_t width, int32_t threads,
+                 const std::function<void(int32_t band, int32_t first, int32_t end)>& body) {
+    ParallelFor(BandsOf(width), threads, [&](int32_t band) {
+        const int32_t first = band * kBandWidth;
+        body(band, first, std::min(first + kBandWidth, width));
+    });
+}
+
+}  // namespace morvik

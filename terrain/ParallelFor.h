@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+namespace morvik {
+
+// Runs body(i) for every i in 0..count-1, on up to `threads` threads (this
+// one among them), each taking the next i that no other has taken. Returns
+// once every body has.
+void ParallelFor(int32_t count, int32_t threads, const std::function<void(int32_t)>& body);
+
+// Columns a band at a time, the bands spread over the threads as above.
+inline constexpr int32_t kBandWidth = 128;
+inline int32_t BandsOf(int32_t width) { return (width + kBandWidth - 1) / kBandWidth; }
+void ForEachBand(int32_t width, int32_t threads,
+                 const std::function<void(int32_t band, int32_t first, int32_t end)>& body);
+
+}  // namespace morvik
