@@ -2,6 +2,7 @@
 #include <QFile>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <optional>
 #include <thread>
@@ -114,7 +115,18 @@ int Reduce(const BatchOptions& options) {
     } catch (const std::exception& error) {
         return Fail("cannot read " + options.input, error);
     }
-    const int32_t bits = ReadBmpHeader(store.Bytes()).biBitCount;
+    const BmpHeader header = ReadBmpHeader(store.Bytes());
+    // A top-down file gives a negative height.
+    const int64_t width = header.biWidth;
+    const int64_t height = std::abs(int64_t{header.biHeight});
+    if (width > MapSize::kLargestSide || height > MapSize::kLargestSide) {
+        return Fail(QString("%1 is %2 x %3 pixels; this program reduces pictures up to %4 x %4")
+                        .arg(options.input)
+                        .arg(width)
+                        .arg(height)
+                        .arg(MapSize::kLargestSide));
+    }
+    const int32_t bits = header.biBitCount;
     if (!HasDecoding(bits)) {
         return Fail(options.input + " has " + QString::number(bits) +
                     "-bit pixels, which this program cannot decode");

@@ -6,6 +6,7 @@
 #include <random>
 #include <vector>
 
+#include "terrain/Heightmap.h"
 #include "terrain/Terrain.h"
 #include "tests/terrain/CircleOracle.h"
 #include "tests/terrain/TerrainTestSupport.h"
@@ -178,6 +179,37 @@ TEST(CircleIteration, MatchesTheCellByCellLoopAcrossReads) {
     }
     EXPECT_EQ(terrain->Job().IterationsDone, 600);
     EXPECT_EQ(terrain->Random().RandomState(), random.RandomState());
+}
+
+// The iterations at once, in batches and bands on any number of threads,
+// against the same circles one by one, as the program takes them; the
+// heightmap and the finished map too.
+TEST(CompleteIterations, AnyNumberOfThreadsGivesTheOneByOneHeights) {
+    const MapSize size(700, 130);  // six bands, the last one short
+    SeededTickSource ticks(21);
+    auto oneByOne = std::make_unique<Terrain>(ticks, size);
+    oneByOne->StartGeneration(size, 5, 4, size.Width(), size.Height());
+    while (oneByOne->Job().IterationsDone < oneByOne->Job().TotalIterations) {
+        oneByOne->CircleIteration(size);
+    }
+    const CellGrid expected = oneByOne->Heights();
+    const Heightmap expectedMap = MakeHeightmap(expected, size, 400);
+    oneByOne->FinishGeneration(size, {});
+
+    for (const int32_t threads : {1, 2, 3}) {
+        SCOPED_TRACE(testing::Message() << threads << " threads");
+        SeededTickSource replay(21);
+        auto batched = std::make_unique<Terrain>(replay, size, threads);
+        batched->StartGeneration(size, 5, 4, size.Width(), size.Height());
+        batched->CompleteIterations(size);
+        EXPECT_EQ(batched->Job().IterationsDone, oneByOne->Job().TotalIterations);
+        ASSERT_TRUE(SameCorner(batched->Heights(), expected, size));
+        const Heightmap map = MakeHeightmap(batched->Heights(), size, 400, threads);
+        EXPECT_EQ(map.values, expectedMap.values);
+        EXPECT_EQ(map.seaLevel, expectedMap.seaLevel);
+        batched->FinishGeneration(size, {});
+        ASSERT_TRUE(SameCorner(batched->Heights(), oneByOne->Heights(), size));
+    }
 }
 
 }  // namespace

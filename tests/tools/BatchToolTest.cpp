@@ -234,6 +234,24 @@ TEST_F(BatchTool, APngMapHoldsThePaletteAndPixelsOfTheBmpMap) {
     }
 }
 
+TEST_F(BatchTool, ReduceTakesPicturesUpTo8192Square) {
+    for (const int width : {8192, 8193}) {
+        QImage picture(width, 2, QImage::Format_RGB32);
+        picture.fill(qRgb(10, 200, 30));
+        ASSERT_TRUE(picture.save(Path("wide.bmp"), "BMP"));
+        const BatchRun run = Batch({"reduce", Path("wide.bmp"), Path("narrow.bmp")});
+        if (width == 8192) {
+            EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        } else {
+            EXPECT_EQ(run.exitCode, 1);
+            EXPECT_TRUE(run.err.contains("8193 x 2 pixels")) << run.err.toStdString();
+            EXPECT_TRUE(run.err.contains("up to 8192 x 8192")) << run.err.toStdString();
+            EXPECT_FALSE(QFile::exists(Path("narrow.bmp")));
+        }
+        QFile::remove(Path("narrow.bmp"));
+    }
+}
+
 TEST(BatchMap, AMapThatCannotBeLoadedIsAnError) {
     ReducedImageStore store;
     EXPECT_THROW(LoadMap(store, QImage()), std::runtime_error);
