@@ -11,6 +11,7 @@ void HeightField::DeferAddToAll(MapSize size, int32_t delta) {
     // Differences recorded for another size would end at the wrong rows.
     if (pendingSize_ && *pendingSize_ != size) Settle();
     pendingSize_ = size;
+    pendingRows_ = size.Height();
     pendingForAll_ += delta;
 }
 
@@ -37,7 +38,6 @@ void HeightField::Settle() {
                 difference = 0;
                 column[y] += running;
             }
-            Pending(x, height) = 0;  // the spare row, which no cell follows
         }
     });
     std::fill(columnStart_.begin(), columnStart_.end(), 0);

@@ -28,7 +28,7 @@ class HeightField {
     HeightField(MapSize capacity, int32_t threads)
         : threads_(threads),
           cells_(capacity),
-          stripBytes_(static_cast<std::size_t>(kBandWidth) * (capacity.Height() + 1)),
+          stripBytes_(static_cast<std::size_t>(kBandWidth) * capacity.Height()),
           pending_(stripBytes_ * static_cast<std::size_t>(BandsOf(capacity.Width()))),
           columnStart_(static_cast<std::size_t>(capacity.Width())) {}
 
@@ -50,8 +50,8 @@ class HeightField {
         } else {
             AddDifference(x, firstRow, delta);
         }
-        // A run down to the last row ends in the spare row below the map.
-        AddDifference(x, lastRow + 1, -delta);
+        // A run down to the last row has no end to record.
+        if (lastRow + 1 < pendingRows_) AddDifference(x, lastRow + 1, -delta);
     }
 
   private:
@@ -92,6 +92,7 @@ class HeightField {
     std::vector<int32_t> columnStart_;
     int32_t pendingForAll_ = 0;
     std::optional<MapSize> pendingSize_;
+    int32_t pendingRows_ = 0;  // pendingSize_'s height, at hand
 };
 
 }  // namespace morvik

@@ -30,7 +30,8 @@ const char* const kBatchUsage =
     "          --tick 0..4294967295 is the clock every random draw is bounded by;\n"
     "          without it the clock is read once and printed, so that the same\n"
     "          --tick makes the same file again.\n"
-    "reduce    reduces a BMP file to at most --colors colours.\n"
+    "reduce    reduces a BMP file of up to 8192 x 8192 to at most --colors\n"
+    "          colours, and saves it as -o does.\n"
     "--colors  8..256 (256).\n"
     "Options take their value as the next argument or after '=' (--width=300).\n";
 
