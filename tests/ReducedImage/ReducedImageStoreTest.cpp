@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <grp.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <QBuffer>
 #include <QFile>
@@ -9,6 +11,7 @@
 #include <QImageReader>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <functional>
 #include <utility>
 
 #include "components/ReducedImage/BmpImage.h"
@@ -204,18 +207,43 @@ TEST_F(Store, FailedSavesNameTheFileAndLeaveItAlone) {
     EXPECT_TRUE(QFileInfo(directory.path()).isDir());
 }
 
+// Root writes into any folder, so as root the body runs in a child process
+// that has become an unprivileged user (nobody), in a folder that user owns;
+// the child's failures are the test's.
+void AsUnprivilegedUser(const QString& folder, const std::function<void()>& body) {
+    if (geteuid() != 0) {
+        body();
+        return;
+    }
+    constexpr uid_t kNobody = 65534;
+    ASSERT_EQ(chown(folder.toLocal8Bit().constData(), kNobody, kNobody), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0) _exit(2);
+        body();
+        _exit(testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << "as an unprivileged user it failed (wait status " << status << ")";
+}
+
 TEST_F(Store, AWritableFileInAFolderThatIsNotIsWrittenInPlace) {
-    if (geteuid() == 0) GTEST_SKIP() << "root writes into any folder";
     ASSERT_TRUE(store.LoadFromBitmap(MapLikePicture(3, 3)));
-    QFile existing(Path("kept.bmp"));
-    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
-    existing.write("old");
-    existing.close();
-    ASSERT_TRUE(QFile::setPermissions(directory.path(), QFile::ReadOwner | QFile::ExeOwner));
-    store.SaveToFile(Path("kept.bmp"));
-    EXPECT_THROW(store.SaveToFile(Path("new.bmp")), EFCreateError);
-    QFile::setPermissions(directory.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    EXPECT_EQ(ReadFile(Path("kept.bmp")), Bytes(store.Bytes()));
+    AsUnprivilegedUser(directory.path(), [&] {
+        QFile existing(Path("kept.bmp"));
+        ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+        existing.write("old");
+        existing.close();
+        ASSERT_TRUE(QFile::setPermissions(directory.path(), QFile::ReadOwner | QFile::ExeOwner));
+        store.SaveToFile(Path("kept.bmp"));
+        EXPECT_THROW(store.SaveToFile(Path("new.bmp")), EFCreateError);
+        QFile::setPermissions(directory.path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        EXPECT_EQ(ReadFile(Path("kept.bmp")), Bytes(store.Bytes()));
+    });
 }
 
 }  // namespace
