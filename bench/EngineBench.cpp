@@ -1,11 +1,10 @@
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <chrono>
 #include <memory>
-#include <thread>
 
 #include "terrain/Circle.h"
+#include "terrain/ParallelFor.h"
 #include "terrain/RandomSource.h"
 #include "tests/terrain/CircleOracle.h"
 #include "tools/GenerateMap.h"
@@ -38,14 +37,13 @@ double CellByCellSecondsPerIteration(MapSize size) {
 // generate path, heightmap included, on every core; files aside.
 void BM_EngineSizeRun(benchmark::State& state) {
     const auto side = static_cast<int32_t>(state.range(0));
-    const MapRequest request{
-        .size = MapSize(side, side),
-        .roughness = 1,
-        .seaShare = 5,
-        .tick = kTicks,
-        .coastline = false,
-        .heightmap = true,
-        .threads = static_cast<int32_t>(std::max(1U, std::thread::hardware_concurrency()))};
+    const MapRequest request{.size = MapSize(side, side),
+                             .roughness = 1,
+                             .seaShare = 5,
+                             .tick = kTicks,
+                             .coastline = false,
+                             .heightmap = true,
+                             .threads = MachineThreads()};
     int32_t iterations = 0;
     std::chrono::duration<double> run{};
     for (auto _ : state) {

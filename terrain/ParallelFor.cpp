@@ -7,6 +7,10 @@
 
 namespace morvik {
 
+int32_t MachineThreads() {
+    return static_cast<int32_t>(std::max(1U, std::thread::hardware_concurrency()));
+}
+
 void ParallelFor(int32_t count, int32_t threads, const std::function<void(int32_t)>& body) {
     std::atomic<int32_t> next{0};
     const auto work = [&] {

@@ -5,6 +5,9 @@
 
 namespace morvik {
 
+// The threads the machine runs at once; at least 1.
+int32_t MachineThreads();
+
 // Runs body(i) for every i in 0..count-1, on up to `threads` threads (this
 // one among them), each taking the next i that no other has taken. Returns
 // once every body has.

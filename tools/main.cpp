@@ -1,15 +1,14 @@
 #include <QCoreApplication>
 #include <QFile>
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <optional>
-#include <thread>
 #include <utility>
 
 #include "components/ReducedImage/BmpImage.h"
 #include "components/ReducedImage/ReducedImageStore.h"
+#include "terrain/ParallelFor.h"
 #include "tools/BatchOptions.h"
 #include "tools/GenerateMap.h"
 #include "tools/OutputFiles.h"
@@ -68,7 +67,7 @@ int Generate(const BatchOptions& options) {
         .tick = options.tick.value_or(SystemTickSource().Ticks()),
         .coastline = options.view == BatchOptions::View::Coastline,
         .heightmap = !options.heightmap.isEmpty(),
-        .threads = static_cast<int32_t>(std::max(1U, std::thread::hardware_concurrency())),
+        .threads = MachineThreads(),
     };
     GeneratedMap map = GenerateMap(request);
     std::optional<uint16_t> heightmapSeaLevel;

@@ -147,10 +147,12 @@ void TZMinMax::HookedWndProc(TMessage& message) {
         case WM_SHOWWINDOW:
             ApplyAutoResize();
             break;
-        case WM_GETMINMAXINFO:
-            FillMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(message.LParam));
-            FreezeTrackSizes(*reinterpret_cast<MINMAXINFO*>(message.LParam));
+        case WM_GETMINMAXINFO: {
+            auto& info = *reinterpret_cast<MINMAXINFO*>(message.LParam);
+            FillMinMaxInfo(info);
+            FreezeTrackSizes(info);  // again: the fill replaced the locker's frozen sizes
             break;
+        }
         case WM_NCHITTEST:
             if (!SizeFreeze()) message.Result = MapHitTest(message.Result);
             break;
