@@ -152,8 +152,8 @@ void TForm1::ShowCount(int32_t count) {
 }
 
 void TForm1::ShowExtremes(HeightExtremes extremes) {
-    ui_.Edit2->setText(QString::number(extremes.Highest));
-    ui_.Edit3->setText(QString::number(extremes.Lowest));
+    ui_.Edit2->setText(QString::number(extremes.highest));
+    ui_.Edit3->setText(QString::number(extremes.lowest));
 }
 
 // Shows the map view and draws the heights into the map bitmap, then onto

@@ -43,21 +43,21 @@ void TUpDown::SetPosition(int position) {
 
 QRect TUpDown::ArrowRect(Arrow arrow) const {
     const int half = width() / 2;
-    return arrow == Arrow::Left ? QRect(0, 0, half, height())
-                                : QRect(half, 0, width() - half, height());
+    return arrow == Arrow::kLeft ? QRect(0, 0, half, height())
+                                 : QRect(half, 0, width() - half, height());
 }
 
 void TUpDown::Step() {
-    if (held_ == Arrow::Left) SetPosition(position_ - 1);
-    if (held_ == Arrow::Right) SetPosition(position_ + 1);
+    if (held_ == Arrow::kLeft) SetPosition(position_ - 1);
+    if (held_ == Arrow::kRight) SetPosition(position_ + 1);
 }
 
 void TUpDown::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    for (const Arrow arrow : {Arrow::Left, Arrow::Right}) {
+    for (const Arrow arrow : {Arrow::kLeft, Arrow::kRight}) {
         DrawScrollArrow(
             painter, *this, ArrowRect(arrow),
-            arrow == Arrow::Left ? QStyle::PE_IndicatorArrowLeft : QStyle::PE_IndicatorArrowRight,
+            arrow == Arrow::kLeft ? QStyle::PE_IndicatorArrowLeft : QStyle::PE_IndicatorArrowRight,
             isEnabled(), held_ == arrow);
     }
     if (!hasFocus()) return;
@@ -71,8 +71,8 @@ void TUpDown::paintEvent(QPaintEvent*) {
 
 void TUpDown::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
-        held_ = ArrowRect(Arrow::Left).contains(event->position().toPoint()) ? Arrow::Left
-                                                                             : Arrow::Right;
+        held_ = ArrowRect(Arrow::kLeft).contains(event->position().toPoint()) ? Arrow::kLeft
+                                                                              : Arrow::kRight;
         Step();
         repeatTimer_.start(kFirstRepeatMs);
     }
@@ -89,7 +89,7 @@ bool TUpDown::event(QEvent* event) {
 }
 
 void TUpDown::EndHold() {
-    held_ = Arrow::None;
+    held_ = Arrow::kNone;
     repeatTimer_.stop();
     update();
 }

@@ -37,7 +37,7 @@ class TUpDown : public QWidget {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
-    enum class Arrow { None, Left, Right };
+    enum class Arrow { kNone, kLeft, kRight };
     QRect ArrowRect(Arrow arrow) const;
     void Step();
     void EndHold();
@@ -45,7 +45,7 @@ class TUpDown : public QWidget {
     int min_ = 0;
     int max_ = 100;
     int position_ = 0;
-    Arrow held_ = Arrow::None;
+    Arrow held_ = Arrow::kNone;
     QTimer repeatTimer_;
 };
 

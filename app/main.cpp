@@ -5,7 +5,7 @@
 
 namespace {
 
-// The generator's grids live as long as the program; its draws are bounded
+// The generator's grids live as long as the program; every number it takes is bounded
 // by the system's tick count.
 morvik::SystemTickSource systemTicks;
 morvik::Terrain terrain(systemTicks, morvik::kLargestProgramMap);

@@ -23,7 +23,7 @@ double CellByCellSecondsPerIteration(MapSize size) {
     const auto take = [&] { return static_cast<int32_t>(random.RandomBelow(kTicks)); };
     const auto iterate = [&] {
         const int32_t d1 = take(), d2 = take(), d3 = take(), d4 = take();
-        ApplyCircleCellByCell(*heights, size, CircleFromDraws(size, d1, d2, d3, d4));
+        ApplyCircleCellByCell(*heights, size, CircleFromNumbers(size, d1, d2, d3, d4));
     };
     iterate();
     const auto start = std::chrono::steady_clock::now();

@@ -60,8 +60,8 @@ void BM_ReduceGradient(benchmark::State& state) {
     });
     Reduction reduction;
     for (auto _ : state) benchmark::DoNotOptimize(reduction = ReduceImage(source, 256));
-    state.counters["colours"] = reduction.ColorCount;
-    state.counters["levels"] = reduction.Levels;
+    state.counters["colours"] = reduction.colourCount;
+    state.counters["levels"] = reduction.levels;
 }
 BENCHMARK(BM_ReduceGradient)->Unit(benchmark::kMillisecond);
 

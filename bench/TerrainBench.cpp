@@ -11,7 +11,7 @@
 namespace morvik {
 namespace {
 
-// About a day and a half of uptime: draws span their whole ranges.
+// About a day and a half of uptime: the numbers taken span their whole ranges.
 constexpr uint32_t kTicks = 123456789;
 const MapSize kLargest = kLargestProgramMap;
 
@@ -19,10 +19,10 @@ void BM_CircleIterationNaive(benchmark::State& state) {
     FixedTickSource ticks(kTicks);
     RandomSource random;
     auto heights = std::make_unique<CellGrid>(kLargestProgramMap);
-    const auto draw = [&] { return static_cast<int32_t>(random.RandomBelow(ticks.Ticks())); };
+    const auto take = [&] { return static_cast<int32_t>(random.RandomBelow(ticks.Ticks())); };
     for (auto _ : state) {
-        const int32_t d1 = draw(), d2 = draw(), d3 = draw(), d4 = draw();
-        ApplyCircleCellByCell(*heights, kLargest, CircleFromDraws(kLargest, d1, d2, d3, d4));
+        const int32_t d1 = take(), d2 = take(), d3 = take(), d4 = take();
+        ApplyCircleCellByCell(*heights, kLargest, CircleFromNumbers(kLargest, d1, d2, d3, d4));
         benchmark::DoNotOptimize(heights->At(0, 0));
     }
 }

@@ -40,8 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     Require(IsValidBmpImage(reduction.image));
     const BmpHeader result = ReadBmpHeader(reduction.image);
     const int32_t wanted = std::clamp(requested, 8, 256);
-    Require(reduction.ColorCount >= 1 && reduction.ColorCount <= wanted);
-    Require(result.biClrUsed == reduction.ColorCount);
+    Require(reduction.colourCount >= 1 && reduction.colourCount <= wanted);
+    Require(result.biClrUsed == reduction.colourCount);
     Require(result.biBitCount == (wanted > 16 ? 8 : 4));
     Require(result.biWidth == header.biWidth && result.biHeight == header.biHeight);
     Require(result.bfSize == static_cast<int32_t>(reduction.image.size()));

@@ -15,7 +15,7 @@ int32_t FloorSqrt(int32_t n) { return static_cast<int32_t>(std::sqrt(static_cast
 
 }  // namespace
 
-Circle CircleFromDraws(MapSize size, int32_t d1, int32_t d2, int32_t d3, int32_t d4) {
+Circle CircleFromNumbers(MapSize size, int32_t d1, int32_t d2, int32_t d3, int32_t d4) {
     const int32_t width = size.Width();
     const int32_t height = size.Height();
     return Circle{

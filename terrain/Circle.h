@@ -17,8 +17,8 @@ struct Circle {
     int32_t offY;
 };
 
-// The circle that four draws, read as signed numbers, make on a map.
-Circle CircleFromDraws(MapSize size, int32_t d1, int32_t d2, int32_t d3, int32_t d4);
+// The circle that four numbers taken, read as signed, make on a map.
+Circle CircleFromNumbers(MapSize size, int32_t d1, int32_t d2, int32_t d3, int32_t d4);
 
 // Applies the circle to the map's corner of the field, in time proportional to
 // the width: the inside of the circle is one run of rows per column, and the

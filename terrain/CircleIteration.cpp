@@ -13,7 +13,7 @@ Circle Terrain::TakeCircle(MapSize size) {
     const int32_t d2 = Take();
     const int32_t d3 = Take();
     const int32_t d4 = Take();
-    return CircleFromDraws(size, d1, d2, d3, d4);
+    return CircleFromNumbers(size, d1, d2, d3, d4);
 }
 
 void Terrain::CircleIteration(MapSize size) {

@@ -26,8 +26,8 @@ void LowerBy(CellGrid& heights, MapSize size, int32_t depth) {
 // guess would otherwise rescale outside 0..100.
 HeightExtremes FindExtremes(const CellGrid& heights, MapSize size, int32_t threads) {
     std::vector<HeightExtremes> bands(BandsOf(size.Width()),
-                                      {.Highest = std::numeric_limits<int32_t>::min(),
-                                       .Lowest = std::numeric_limits<int32_t>::max()});
+                                      {.highest = std::numeric_limits<int32_t>::min(),
+                                       .lowest = std::numeric_limits<int32_t>::max()});
     ForEachBand(size.Width(), threads, [&](int32_t band, int32_t first, int32_t end) {
         for (int32_t x = first; x < end; ++x) {
             const auto [lowest, highest] =

@@ -37,9 +37,9 @@ Heightmap MakeHeightmap(const CellGrid& heights, MapSize size, int32_t seaTarget
 
     // Which heights occur, then each one's rank among them; the lowest cell
     // is always sea, since its rescaled height 0 is within the passes.
-    const auto slots = static_cast<std::size_t>(int64_t{extremes.Highest} - extremes.Lowest + 1);
+    const auto slots = static_cast<std::size_t>(int64_t{extremes.highest} - extremes.lowest + 1);
     const auto slotOf = [&](int32_t height) {
-        return static_cast<std::size_t>(int64_t{height} - extremes.Lowest);
+        return static_cast<std::size_t>(int64_t{height} - extremes.lowest);
     };
     std::vector<int32_t> table(slots, 0);
     ForEachBand(size.Width(), threads, [&](int32_t, int32_t first, int32_t end) {
@@ -54,7 +54,7 @@ Heightmap MakeHeightmap(const CellGrid& heights, MapSize size, int32_t seaTarget
     int64_t seaTop = 0;
     for (std::size_t slot = 0; slot < slots; ++slot) {
         if (table[slot] == 0) continue;
-        const auto height = static_cast<int32_t>(extremes.Lowest + static_cast<int64_t>(slot));
+        const auto height = static_cast<int32_t>(extremes.lowest + static_cast<int64_t>(slot));
         if (RescaledHeight(height, extremes) <= passes) seaTop = ranks;
         table[slot] = static_cast<int32_t>(ranks++);
     }

@@ -10,8 +10,8 @@ class MapSize {
   public:
     static constexpr int32_t kLargestSide = 8192;
     // The largest map the program's windows make.
-    static constexpr int32_t MaxWidth = 1280;
-    static constexpr int32_t MaxHeight = 1024;
+    static constexpr int32_t kMaxWidth = 1280;
+    static constexpr int32_t kMaxHeight = 1024;
 
     // Throws ERangeError unless both sides are within 1..kLargestSide.
     constexpr MapSize(int32_t width, int32_t height) : width_(width), height_(height) {
@@ -34,6 +34,6 @@ class MapSize {
 };
 
 // The largest map the program's windows make: the capacity of its generator.
-inline constexpr MapSize kLargestProgramMap(MapSize::MaxWidth, MapSize::MaxHeight);
+inline constexpr MapSize kLargestProgramMap(MapSize::kMaxWidth, MapSize::kMaxHeight);
 
 }  // namespace morvik

@@ -12,7 +12,7 @@ HeightExtremes Terrain::RenderMap(const PixelView& map) {
     const MapSize size = map.Size();
     // A band of columns at a time: the cells lie column by column, the
     // pixels row by row.
-    std::vector<HeightExtremes> bands(BandsOf(size.Width()), {.Highest = -50000, .Lowest = 50000});
+    std::vector<HeightExtremes> bands(BandsOf(size.Width()), {.highest = -50000, .lowest = 50000});
     ForEachBand(size.Width(), threads_, [&](int32_t band, int32_t first, int32_t end) {
         for (int32_t y = 0; y < size.Height(); ++y) {
             uint32_t* row = map.Row(y);

@@ -26,10 +26,10 @@ HeightExtremes FindExtremes(const CellGrid& heights, MapSize size, int32_t threa
 
 // A height mapped onto 0..100 between the extremes; 0 on a flat map.
 inline int32_t RescaledHeight(int32_t height, HeightExtremes extremes) {
-    const int64_t span = int64_t{extremes.Highest} - extremes.Lowest;
+    const int64_t span = int64_t{extremes.highest} - extremes.lowest;
     return span == 0
                ? 0
-               : static_cast<int32_t>((height - int64_t{extremes.Lowest}) * kRescaledTop / span);
+               : static_cast<int32_t>((height - int64_t{extremes.lowest}) * kRescaledTop / span);
 }
 
 // Per mille of the map's cells that seaCells are, cut toward zero.

@@ -19,21 +19,21 @@
 namespace morvik {
 
 struct HeightExtremes {
-    int32_t Highest;
-    int32_t Lowest;
+    int32_t highest;
+    int32_t lowest;
 };
 
 // The extremes taking in a higher and a lower height too.
 inline HeightExtremes Widened(HeightExtremes extremes, int32_t highest, int32_t lowest) {
-    return {.Highest = std::max(extremes.Highest, highest),
-            .Lowest = std::min(extremes.Lowest, lowest)};
+    return {.highest = std::max(extremes.highest, highest),
+            .lowest = std::min(extremes.lowest, lowest)};
 }
 
 // The extremes of several parts together; there is at least one part.
 inline HeightExtremes Widest(const std::vector<HeightExtremes>& parts) {
     HeightExtremes extremes = parts.front();
     for (const HeightExtremes& part : parts)
-        extremes = Widened(extremes, part.Highest, part.Lowest);
+        extremes = Widened(extremes, part.highest, part.lowest);
     return extremes;
 }
 

@@ -4,7 +4,7 @@
 
 namespace morvik {
 
-// Where the bound of every random draw comes from: a millisecond count that
+// Where the bound of every random number comes from: a millisecond count that
 // wraps at 2^32.
 class TickSource {
   public:

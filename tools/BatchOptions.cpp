@@ -46,7 +46,7 @@ struct Options {
     QCommandLineOption sea{"sea", "", "N"};
     QCommandLineOption tick{"tick", "", "N"};
     QCommandLineOption view{"view", "", "NAME"};
-    QCommandLineOption colors{"colors", "", "N"};
+    QCommandLineOption colours{"colors", "", "N"};
     QCommandLineOption help{{"h", "help"}};
     QCommandLineOption version{{"v", "version"}};
 };
@@ -92,7 +92,7 @@ void ReadGenerateOptions(const QCommandLineParser& parser, const Options& o,
             throw EUsageError("--view is colour or coastline, not '" + view.toStdString() + "'");
         }
         options.view =
-            view == "colour" ? BatchOptions::View::Colour : BatchOptions::View::Coastline;
+            view == "colour" ? BatchOptions::View::kColour : BatchOptions::View::kCoastline;
     }
 }
 
@@ -102,7 +102,7 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
     const Options o;
     QCommandLineParser parser;
     parser.addOptions({o.output, o.heightmap, o.width, o.height, o.roughness, o.sea, o.tick, o.view,
-                       o.colors, o.help, o.version});
+                       o.colours, o.help, o.version});
     if (!parser.parse(arguments)) throw EUsageError(parser.errorText().toStdString());
 
     BatchOptions options;
@@ -110,22 +110,22 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
     if (parser.isSet(o.help) || parser.isSet(o.version)) {
         if (!plain.isEmpty()) throw EUsageError("--help and --version take no command");
         options.command =
-            parser.isSet(o.help) ? BatchOptions::Command::Help : BatchOptions::Command::Version;
+            parser.isSet(o.help) ? BatchOptions::Command::kHelp : BatchOptions::Command::kVersion;
         return options;
     }
     if (plain.isEmpty()) throw EUsageError("no command given");
-    if (parser.isSet(o.colors)) {
-        options.colors = Number(parser, o.colors, kFewestRequested, kMostRequested,
-                                " (a reduction keeps at least 8 colours)");
+    if (parser.isSet(o.colours)) {
+        options.colours = Number(parser, o.colours, kFewestRequested, kMostRequested,
+                                 " (a reduction keeps at least 8 colours)");
     }
     if (plain[0] == "generate") {
-        options.command = BatchOptions::Command::Generate;
+        options.command = BatchOptions::Command::kGenerate;
         if (plain.size() > 1) {
             throw EUsageError("unexpected argument '" + plain[1].toStdString() + "'");
         }
         ReadGenerateOptions(parser, o, options);
     } else if (plain[0] == "reduce") {
-        options.command = BatchOptions::Command::Reduce;
+        options.command = BatchOptions::Command::kReduce;
         if (plain.size() != 3) throw EUsageError("reduce needs INPUT and OUTPUT");
         for (const QCommandLineOption* only : {&o.output, &o.heightmap, &o.width, &o.height,
                                                &o.roughness, &o.sea, &o.tick, &o.view}) {

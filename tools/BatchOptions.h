@@ -16,10 +16,10 @@ class EUsageError : public std::runtime_error {
 };
 
 struct BatchOptions {
-    enum class Command { Help, Version, Generate, Reduce };
-    enum class View { Colour, Coastline };
+    enum class Command { kHelp, kVersion, kGenerate, kReduce };
+    enum class View { kColour, kCoastline };
 
-    Command command = Command::Help;
+    Command command = Command::kHelp;
     QString input;      // reduce
     QString output;     // both; for generate, empty or the map's file
     QString heightmap;  // generate: empty or a .png, .r16 or .raw file
@@ -28,8 +28,8 @@ struct BatchOptions {
     int32_t roughness = 1;
     int32_t seaShare = 5;
     std::optional<uint32_t> tick;
-    View view = View::Colour;
-    int32_t colors = 256;
+    View view = View::kColour;
+    int32_t colours = 256;
 };
 
 // Reads a whole command line, the program's name first. Options take their

@@ -34,7 +34,7 @@ int Fail(const QString& what) {
 // a failure is reported.
 int ReduceAndSave(ReducedImageStore& store, const BatchOptions& options) {
     try {
-        store.ReduceColors(options.colors);
+        store.ReduceColors(options.colours);
     } catch (const std::exception& error) {
         return Fail("cannot reduce the picture", error);
     }
@@ -65,7 +65,7 @@ int Generate(const BatchOptions& options) {
         .roughness = options.roughness,
         .seaShare = options.seaShare,
         .tick = options.tick.value_or(SystemTickSource().Ticks()),
-        .coastline = options.view == BatchOptions::View::Coastline,
+        .coastline = options.view == BatchOptions::View::kCoastline,
         .heightmap = !options.heightmap.isEmpty(),
         .threads = MachineThreads(),
     };
@@ -94,8 +94,8 @@ int Generate(const BatchOptions& options) {
     PrintValue("sea_target", map.job.SeaTarget);
     PrintValue("lowering_passes", map.loweringPasses);
     PrintValue("sea_cells", map.seaCells);
-    PrintValue("highest", map.extremes.Highest);
-    PrintValue("lowest", map.extremes.Lowest);
+    PrintValue("highest", map.extremes.highest);
+    PrintValue("lowest", map.extremes.lowest);
     if (heightmapSeaLevel) PrintValue("heightmap_sea_level", *heightmapSeaLevel);
     if (!options.output.isEmpty()) PrintReduction(store, options);
     return 0;
@@ -137,15 +137,15 @@ int Reduce(const BatchOptions& options) {
 
 int Run(const BatchOptions& options) {
     switch (options.command) {
-        case BatchOptions::Command::Help:
+        case BatchOptions::Command::kHelp:
             std::fputs(kBatchUsage, stdout);
             return 0;
-        case BatchOptions::Command::Version:
+        case BatchOptions::Command::kVersion:
             std::printf("morvik-batch %s\n", MORVIK_VERSION);
             return 0;
-        case BatchOptions::Command::Generate:
+        case BatchOptions::Command::kGenerate:
             return Generate(options);
-        case BatchOptions::Command::Reduce:
+        case BatchOptions::Command::kReduce:
             return Reduce(options);
     }
     return 1;

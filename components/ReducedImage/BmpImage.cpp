@@ -148,7 +148,7 @@ void DecodeRow(std::span<const uint8_t> image, int32_t row, uint32_t* out, OneBi
         image.data() + h.bfOffBits + int64_t{row} * BmpRowStride(h.biBitCount, width);
     switch (h.biBitCount) {
         case 1:
-            if (oneBit == OneBitRows::BlackAndWhite) {
+            if (oneBit == OneBitRows::kBlackAndWhite) {
                 for (int32_t i = 0; i < width; ++i) {
                     out[i] = pixels[i / 8] >> (7 - i % 8) & 1 ? 0x00FFFFFF : 0;
                 }

@@ -61,13 +61,13 @@ bool HasDecoding(int32_t bitCount);
 
 // How 1-bit rows decode: black and white whatever the table says (for
 // reduction), or through the colour table (to show them).
-enum class OneBitRows { BlackAndWhite, ThroughTable };
+enum class OneBitRows { kBlackAndWhite, kThroughTable };
 
 // Fills out[0..biWidth) with the colours of stored row `row` (0 is the
 // bottom row) of a valid image. An index past the colour table's entries
 // (or past bfOffBits or the buffer) decodes as black, and so does every
 // pixel of a bit count without a decoding.
 void DecodeRow(std::span<const uint8_t> image, int32_t row, uint32_t* out,
-               OneBitRows oneBit = OneBitRows::BlackAndWhite);
+               OneBitRows oneBit = OneBitRows::kBlackAndWhite);
 
 }  // namespace morvik

@@ -89,13 +89,13 @@ int32_t ColourReducer::CountingPass(int32_t levels, bool dither) {
     return count;
 }
 
-Reduction ColourReducer::Result(int32_t sourceColors) const {
+Reduction ColourReducer::Result(int32_t sourceColours) const {
     const std::size_t tableSize = 4 * static_cast<std::size_t>(passCount_);
     const std::size_t offBits = kBmpHeadersSize + tableSize;
     Reduction result{.image = std::vector<uint8_t>(offBits + pixels_.size()),
-                     .SourceColors = sourceColors,
-                     .ColorCount = passCount_,
-                     .Levels = passLevels_};
+                     .sourceColours = sourceColours,
+                     .colourCount = passCount_,
+                     .levels = passLevels_};
     std::span<uint8_t> image(result.image);
     WriteBmpHeader(BmpHeader{.bfSize = static_cast<int32_t>(image.size()),
                              .bfOffBits = static_cast<int32_t>(offBits),
@@ -121,9 +121,9 @@ Reduction ReduceImage(std::span<const uint8_t> source, int32_t requested) {
     const int32_t wanted = std::clamp(requested, kFewestRequested, kMostRequested);
     try {
         ColourReducer reducer(source, wanted > 16 ? 8 : 4);
-        const int32_t sourceColors = reducer.CountingPass(kMostLevels, false);
-        if (sourceColors <= wanted) return reducer.Result(sourceColors);
-        if (reducer.CountingPass(kMostLevels, true) <= wanted) return reducer.Result(sourceColors);
+        const int32_t sourceColours = reducer.CountingPass(kMostLevels, false);
+        if (sourceColours <= wanted) return reducer.Result(sourceColours);
+        if (reducer.CountingPass(kMostLevels, true) <= wanted) return reducer.Result(sourceColours);
 
         // The count grows with the levels: find the most levels that fit.
         int32_t lo = kFewestLevels;
@@ -135,7 +135,7 @@ Reduction ReduceImage(std::span<const uint8_t> source, int32_t requested) {
             last = mid;
         }
         if (last != lo) reducer.CountingPass(lo, true);
-        return reducer.Result(sourceColors);
+        return reducer.Result(sourceColours);
     } catch (const std::bad_alloc&) {
         throw EOutOfMemory();
     }

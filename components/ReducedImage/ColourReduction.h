@@ -26,9 +26,9 @@ uint32_t LatticeColour(uint32_t cell, int32_t levels);
 // A reduced image and how it was made.
 struct Reduction {
     std::vector<uint8_t> image;
-    int32_t SourceColors = 0;  // 15-bit cells in the source, or where counting stopped above 256
-    int32_t ColorCount = 0;
-    int32_t Levels = 0;
+    int32_t sourceColours = 0;  // 15-bit cells in the source, or where counting stopped above 256
+    int32_t colourCount = 0;
+    int32_t levels = 0;
 };
 
 // The range of colour counts a reduction can be asked for.
@@ -53,7 +53,7 @@ class ColourReducer {
     int32_t CountingPass(int32_t levels, bool dither);
 
     // The image made by the last pass, which must have counted at most 256.
-    Reduction Result(int32_t sourceColors) const;
+    Reduction Result(int32_t sourceColours) const;
 
   private:
     struct Cell {

@@ -76,7 +76,7 @@ QImage TCustomReducedImage::DecodedPicture() {
     if (picture.isNull()) return picture;  // larger than Qt can hold
     for (int32_t row = 0; row < header.biHeight; ++row) {
         auto* line = reinterpret_cast<uint32_t*>(picture.scanLine(header.biHeight - 1 - row));
-        DecodeRow(store_.Bytes(), row, line, OneBitRows::ThroughTable);
+        DecodeRow(store_.Bytes(), row, line, OneBitRows::kThroughTable);
         for (int32_t x = 0; x < header.biWidth; ++x) line[x] |= 0xFF000000;
     }
     return picture;

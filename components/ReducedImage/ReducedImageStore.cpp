@@ -72,9 +72,9 @@ void ReducedImageStore::ReduceColors(int32_t count) {
     }
     image_.swap(reduced);
     imageStream_.seek(0);
-    sourceColors_ = reduction.SourceColors;
-    colorCount_ = reduction.ColorCount;
-    levels_ = reduction.Levels;
+    sourceColors_ = reduction.sourceColours;
+    colorCount_ = reduction.colourCount;
+    levels_ = reduction.levels;
 }
 
 void ReducedImageStore::SaveToStream(QIODevice& target) const {

@@ -88,9 +88,9 @@ void TUDNumeralEdit::SetBtnWidth(int width) {
     update();
 }
 
-void TUDNumeralEdit::SetColor(const QColor& color) {
+void TUDNumeralEdit::SetColor(const QColor& colour) {
     QPalette colours = palette();
-    colours.setColor(QPalette::Base, color);  // in every colour group, disabled included
+    colours.setColor(QPalette::Base, colour);  // in every colour group, disabled included
     setPalette(colours);
 }
 
@@ -233,8 +233,8 @@ void TUDNumeralEdit::TypeCharacters(const QString& typed, Qt::KeyboardModifiers 
 bool TUDNumeralEdit::TakeCharacter(QChar character, Qt::KeyboardModifiers modifiers) {
     if (character == QChar(0x7F)) return false;  // Delete is an editing key, not a character
     if (signPress_ && (character == u'-' || character == u'+') && !(editOptions_ & eoHEXIndicate)) {
-        const QString signed_ = character + text();
-        setText(FormatValue(ConvertNumeral(ParseText(signed_, editOptions_)), editOptions_));
+        const QString withSign = character + text();
+        setText(FormatValue(ConvertNumeral(ParseText(withSign, editOptions_)), editOptions_));
         setModified(true);
         return true;
     }

@@ -66,7 +66,7 @@ class TUDNumeralEdit : public QLineEdit {
     bool AutoSelect() const { return autoSelect_; }
     void SetAutoSelect(bool autoSelect) { autoSelect_ = autoSelect; }
     QColor Color() const { return palette().color(QPalette::Active, QPalette::Base); }
-    void SetColor(const QColor& color);
+    void SetColor(const QColor& colour);
     QColor SavedColor() const { return savedColor_; }
 
     TSkeletonUDBtn* UDBtn() const { return button_; }

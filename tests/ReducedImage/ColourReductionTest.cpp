@@ -81,9 +81,9 @@ TEST(ReduceImage, BlackAndWhitePair) {
     EXPECT_EQ(header.bfSize, 66);
     EXPECT_EQ(reduction.image.size(), 66u);
     EXPECT_EQ(header.biClrUsed, 2);
-    EXPECT_EQ(reduction.ColorCount, 2);
-    EXPECT_EQ(reduction.SourceColors, 2);
-    EXPECT_EQ(reduction.Levels, 32);
+    EXPECT_EQ(reduction.colourCount, 2);
+    EXPECT_EQ(reduction.sourceColours, 2);
+    EXPECT_EQ(reduction.levels, 32);
     EXPECT_EQ(Palette(reduction.image), (std::vector<uint32_t>{0, 0xFFFFFF}));
     EXPECT_EQ(std::vector<uint8_t>(reduction.image.begin() + 62, reduction.image.end()),
               (std::vector<uint8_t>{0x01, 0, 0, 0}));
@@ -98,8 +98,8 @@ TEST(ReduceImage, RequestsAreClampedAndChooseTheDepth) {
     EXPECT_EQ(ReduceImage(greys, 1000).image, ReduceImage(greys, 256).image);
     EXPECT_EQ(ReadBmpHeader(ReduceImage(greys, 16).image).biBitCount, 4);
     EXPECT_EQ(ReadBmpHeader(ReduceImage(greys, 17).image).biBitCount, 8);
-    EXPECT_LE(ReduceImage(greys, 1).ColorCount, 8);
-    EXPECT_EQ(ReduceImage(greys, 256).ColorCount, 32);
+    EXPECT_LE(ReduceImage(greys, 1).colourCount, 8);
+    EXPECT_EQ(ReduceImage(greys, 256).colourCount, 32);
 }
 
 TEST(ReduceImage, OneGreySnapsToTheLattice) {
@@ -136,9 +136,9 @@ TEST(ColourReducer, GradientCountsOfEveryTrial) {
 TEST(ReduceImage, GradientEndsDitheredAtTheLevelsThatFit) {
     const std::vector<uint8_t> gradient = MakeGradientBmp();
     const Reduction reduction = ReduceImage(gradient, 256);
-    EXPECT_EQ(reduction.SourceColors, 272);
-    EXPECT_EQ(reduction.ColorCount, 253);
-    EXPECT_EQ(reduction.Levels, 13);
+    EXPECT_EQ(reduction.sourceColours, 272);
+    EXPECT_EQ(reduction.colourCount, 253);
+    EXPECT_EQ(reduction.levels, 13);
     ASSERT_TRUE(IsValidBmpImage(reduction.image));
     EXPECT_EQ(ReadBmpHeader(reduction.image).biClrUsed, 253);
 
@@ -159,9 +159,9 @@ TEST(ReduceImage, NoiseFallsToTheCornersOfTheCube) {
     const std::vector<uint8_t> noise =
         MakeBmp24(64, 64, [&](int32_t, int32_t) { return engine() & 0xFFFFFF; });
     const Reduction reduction = ReduceImage(noise, 8);
-    EXPECT_EQ(reduction.Levels, 2);
-    EXPECT_LE(reduction.ColorCount, 8);
-    EXPECT_GT(reduction.SourceColors, 256);
+    EXPECT_EQ(reduction.levels, 2);
+    EXPECT_LE(reduction.colourCount, 8);
+    EXPECT_GT(reduction.sourceColours, 256);
     for (uint32_t colour : Palette(reduction.image)) {
         for (int shift : {0, 8, 16}) {
             const uint32_t channel = colour >> shift & 0xFF;
@@ -175,10 +175,10 @@ TEST(ReduceImage, ReducingALatticeImageAgainChangesNothing) {
         return static_cast<uint32_t>(x * 7 | (y * 30) << 8 | (x * y) << 16);
     });
     const Reduction first = ReduceImage(picture, 256);
-    ASSERT_EQ(first.Levels, 32);
+    ASSERT_EQ(first.levels, 32);
     const Reduction second = ReduceImage(first.image, 256);
     EXPECT_EQ(second.image, first.image);
-    EXPECT_EQ(second.ColorCount, first.ColorCount);
+    EXPECT_EQ(second.colourCount, first.colourCount);
 }
 
 TEST(ReduceImage, PalettedSourcesAreDecodedThroughTheirTable) {

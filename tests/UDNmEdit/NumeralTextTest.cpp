@@ -132,18 +132,18 @@ TEST(FilterKey, HalfWidthPassesOrDrops) {
     const auto action = [](char16_t key, TEditOptions options) {
         return FilterKey(QChar(key), options).action;
     };
-    const KeyAction Pass = KeyAction::Pass, Drop = KeyAction::Drop;
-    EXPECT_EQ(action(u'7', {}), Pass);
-    EXPECT_EQ(action(8, {}), Pass);
-    EXPECT_EQ(action(8, eoDWDisplay), Pass) << "backspace is never converted";
-    EXPECT_EQ(action(u'c', {}), Drop);
-    EXPECT_EQ(action(u'C', eoHEXIndicate), Pass);
-    EXPECT_EQ(action(u'-', {}), Pass);
-    EXPECT_EQ(action(u'-', eoHEXIndicate), Drop);
-    EXPECT_EQ(action(u',', {}), Drop);
-    EXPECT_EQ(action(u',', eoDivide), Pass);
-    EXPECT_EQ(action(u'$', eoHEXIndicate), Drop);
-    for (char16_t control : {1, 3, 13, 22, 26, 27}) EXPECT_EQ(action(control, {}), Drop);
+    const KeyAction kPass = KeyAction::Pass, kDrop = KeyAction::Drop;
+    EXPECT_EQ(action(u'7', {}), kPass);
+    EXPECT_EQ(action(8, {}), kPass);
+    EXPECT_EQ(action(8, eoDWDisplay), kPass) << "backspace is never converted";
+    EXPECT_EQ(action(u'c', {}), kDrop);
+    EXPECT_EQ(action(u'C', eoHEXIndicate), kPass);
+    EXPECT_EQ(action(u'-', {}), kPass);
+    EXPECT_EQ(action(u'-', eoHEXIndicate), kDrop);
+    EXPECT_EQ(action(u',', {}), kDrop);
+    EXPECT_EQ(action(u',', eoDivide), kPass);
+    EXPECT_EQ(action(u'$', eoHEXIndicate), kDrop);
+    for (char16_t control : {1, 3, 13, 22, 26, 27}) EXPECT_EQ(action(control, {}), kDrop);
 }
 
 TEST(FilterKey, DoubleWidthInsertsFullWidthForms) {

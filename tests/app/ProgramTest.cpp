@@ -206,8 +206,8 @@ TEST_F(Program, ACompleteRunTickByTick) {
     const GeneratedMap map = Expected(200, 150);
     EXPECT_EQ(Form2().Image1->Bitmap(), map.picture);
     EXPECT_EQ(Form1().Edit1->text(), QString::number(map.seaCells));
-    EXPECT_EQ(Form1().Edit2->text(), QString::number(map.extremes.Highest));
-    EXPECT_EQ(Form1().Edit3->text(), QString::number(map.extremes.Lowest));
+    EXPECT_EQ(Form1().Edit2->text(), QString::number(map.extremes.highest));
+    EXPECT_EQ(Form1().Edit3->text(), QString::number(map.extremes.lowest));
     EXPECT_TRUE(form2->ViewItemsEnabled());
     EXPECT_EQ(Form2().N3->text(), "-");
     EXPECT_FALSE(Form2().N3->isEnabled()) << "a separator is never chosen";

@@ -14,26 +14,26 @@
 namespace morvik {
 namespace {
 
-TEST(CircleFromDraws, WorkedExampleOnFourByThree) {
-    const Circle circle = CircleFromDraws(MapSize(4, 3), 7, 5, 15, 11);
+TEST(CircleFromNumbers, WorkedExampleOnFourByThree) {
+    const Circle circle = CircleFromNumbers(MapSize(4, 3), 7, 5, 15, 11);
     EXPECT_EQ(circle.sign, 1);
     EXPECT_EQ(circle.radius, 2);
     EXPECT_EQ(circle.offX, -1);
     EXPECT_EQ(circle.offY, -1);
 }
 
-TEST(CircleFromDraws, NegativeDrawsKeepTheSignOfTheDividend) {
+TEST(CircleFromNumbers, NegativeNumbersKeepTheSignOfTheDividend) {
     const MapSize size(160, 120);
-    EXPECT_EQ(CircleFromDraws(size, -3, 0, 0, 0).sign, -1);
-    EXPECT_EQ(CircleFromDraws(size, -2, 0, 0, 0).sign, -1);
-    EXPECT_EQ(CircleFromDraws(size, 0, 0, 0, 0).sign, -1);
-    EXPECT_EQ(CircleFromDraws(size, 3, 0, 0, 0).sign, 1);
+    EXPECT_EQ(CircleFromNumbers(size, -3, 0, 0, 0).sign, -1);
+    EXPECT_EQ(CircleFromNumbers(size, -2, 0, 0, 0).sign, -1);
+    EXPECT_EQ(CircleFromNumbers(size, 0, 0, 0, 0).sign, -1);
+    EXPECT_EQ(CircleFromNumbers(size, 3, 0, 0, 0).sign, 1);
 
-    const Circle negative = CircleFromDraws(size, 1, -141, -481, -361);
+    const Circle negative = CircleFromNumbers(size, 1, -141, -481, -361);
     EXPECT_EQ(negative.radius, -1);      // -141 mod 140
     EXPECT_EQ(negative.offX, -1 - 160);  // -481 mod 480 = -1
     EXPECT_EQ(negative.offY, -1 - 120);  // -361 mod 360 = -1
-    const Circle lowest = CircleFromDraws(size, 1, 0, INT32_MIN, INT32_MIN);
+    const Circle lowest = CircleFromNumbers(size, 1, 0, INT32_MIN, INT32_MIN);
     EXPECT_GT(lowest.offX, -4 * 160);
     EXPECT_LE(lowest.offX, -160);
     EXPECT_GT(lowest.offY, -4 * 120);
@@ -55,7 +55,7 @@ struct FieldChange {
 TEST(ApplyCircle, WorkedIterationOnFourByThree) {
     const MapSize size(4, 3);
     FieldChange change;
-    ApplyCircle(*change.field, size, CircleFromDraws(size, 7, 5, 15, 11));
+    ApplyCircle(*change.field, size, CircleFromNumbers(size, 7, 5, 15, 11));
     const std::vector<std::vector<int32_t>> expected{
         {1, 1, 1, -1},
         {1, 1, 1, 0},  // (3, 1) lies exactly on the circle
@@ -87,13 +87,13 @@ TEST(ApplyCircle, AgreesWithTheCellByCellLoop) {
         auto oracle = std::make_unique<CellGrid>(kLargestProgramMap);
         const int circles = size.Cells() > 100000 ? 6 : 60;
         for (int i = 0; i < circles; ++i) {
-            // Full 32-bit draws, negatives included, and small ones.
-            const auto draw = [&] {
+            // Full 32-bit numbers, negatives included, and small ones.
+            const auto take = [&] {
                 const auto value = static_cast<int32_t>(engine());
                 return i % 3 == 0 ? value % 8 : value;
             };
-            const int32_t d1 = draw(), d2 = draw(), d3 = draw(), d4 = draw();
-            const Circle circle = CircleFromDraws(size, d1, d2, d3, d4);
+            const int32_t d1 = take(), d2 = take(), d3 = take(), d4 = take();
+            const Circle circle = CircleFromNumbers(size, d1, d2, d3, d4);
             ApplyCircle(*fast, size, circle);
             ApplyCircleCellByCell(*oracle, size, circle);
             if (i % 5 == 4) {
@@ -126,7 +126,7 @@ TEST(ApplyCircle, AgreesWithTheCellByCellLoopAtTheEdges) {
 }
 
 // The same few circles over and over, as a run whose clock stands nearly
-// still draws them: the differences at their edges pile up, in both
+// still takes them: the differences at their edges pile up, in both
 // directions, far past the +-127 a byte holds, between reads.
 TEST(ApplyCircle, AgreesWithTheCellByCellLoopWhenTheSameCirclesRepeat) {
     const MapSize size(23, 17);
@@ -161,10 +161,11 @@ TEST(CircleIteration, MatchesTheCellByCellLoopAcrossReads) {
     auto oracle = std::make_unique<CellGrid>(kLargestProgramMap);
     RandomSource random;
     const auto oracleIteration = [&](MapSize size) {
-        int32_t draws[4];
-        for (int32_t& draw : draws) draw = static_cast<int32_t>(random.RandomBelow(replay.Ticks()));
-        ApplyCircleCellByCell(*oracle, size,
-                              CircleFromDraws(size, draws[0], draws[1], draws[2], draws[3]));
+        int32_t numbers[4];
+        for (int32_t& number : numbers)
+            number = static_cast<int32_t>(random.RandomBelow(replay.Ticks()));
+        ApplyCircleCellByCell(
+            *oracle, size, CircleFromNumbers(size, numbers[0], numbers[1], numbers[2], numbers[3]));
     };
 
     for (const MapSize size : {MapSize(97, 61), MapSize(40, 130)}) {

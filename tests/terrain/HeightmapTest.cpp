@@ -105,7 +105,7 @@ TEST(Heightmap, TheFinishArithmeticHoldsAtTheLargestMap) {
     terrain.StartGeneration(MapSize(1, 1), 5, 9, largest.Width(), largest.Height());
     const int32_t most = terrain.Job().TotalIterations;
     EXPECT_EQ(most, 6712885);
-    const HeightExtremes extremes{.Highest = most, .Lowest = -most};
+    const HeightExtremes extremes{.highest = most, .lowest = -most};
     EXPECT_EQ(RescaledHeight(most, extremes), 100);
     EXPECT_EQ(RescaledHeight(-most, extremes), 0);
     EXPECT_EQ(RescaledHeight(0, extremes), 50);

@@ -7,7 +7,7 @@
 namespace morvik {
 namespace {
 
-TEST(RandomSource, StateAdvancesOneStepPerDrawWhateverTheRange) {
+TEST(RandomSource, StateAdvancesOneStepPerNumberWhateverTheRange) {
     RandomSource random;
     EXPECT_EQ(random.RandomState(), 0u);
     random.RandomBelow(0);
@@ -18,18 +18,18 @@ TEST(RandomSource, StateAdvancesOneStepPerDrawWhateverTheRange) {
     EXPECT_EQ(random.RandomState(), 3698175007u);
 }
 
-TEST(RandomSource, DrawsScaleTheStateToTheRange) {
+TEST(RandomSource, NumbersScaleTheStateToTheRange) {
     RandomSource random;
-    std::vector<uint32_t> draws;
-    for (int i = 0; i < 5; ++i) draws.push_back(random.RandomBelow(1000));
-    EXPECT_EQ(draws, (std::vector<uint32_t>{0, 31, 861, 202, 272}));
+    std::vector<uint32_t> taken;
+    for (int i = 0; i < 5; ++i) taken.push_back(random.RandomBelow(1000));
+    EXPECT_EQ(taken, (std::vector<uint32_t>{0, 31, 861, 202, 272}));
 
     RandomSource full;
     EXPECT_EQ(full.RandomBelow(4294967295u), 0u);
     EXPECT_EQ(full.RandomBelow(4294967295u), 134775813u);
     const uint32_t third = full.RandomBelow(4294967295u);
     EXPECT_EQ(third, 3698175006u);
-    EXPECT_LT(static_cast<int32_t>(third), 0) << "read as signed, the third draw is negative";
+    EXPECT_LT(static_cast<int32_t>(third), 0) << "read as signed, the third number is negative";
 }
 
 TEST(RandomSource, DegenerateRangesGiveZero) {

@@ -21,8 +21,8 @@ TEST_F(RenderMapTest, UntouchedFieldIsSeaSurfaceEverywhere) {
     const MapSize size(16, 12);
     std::vector<uint32_t> pixels(16 * 12, 0xDEADBEEF);
     const HeightExtremes extremes = terrain->RenderMap(PixelView(pixels.data(), 16, size));
-    EXPECT_EQ(extremes.Highest, 0);
-    EXPECT_EQ(extremes.Lowest, 0);
+    EXPECT_EQ(extremes.highest, 0);
+    EXPECT_EQ(extremes.lowest, 0);
     for (uint32_t pixel : pixels) ASSERT_EQ(pixel, 0x00F0603Cu);
 }
 
@@ -35,8 +35,8 @@ TEST_F(RenderMapTest, DrawsEachCellAtItsPixelAndReportsEveryExtreme) {
     // Rows longer than the map, in a bitmap that wants its top byte set.
     std::vector<uint32_t> pixels(5 * 2, 0x12345678);
     const HeightExtremes extremes = terrain->RenderMap(PixelView(pixels.data(), 5, size, 0xFF));
-    EXPECT_EQ(extremes.Highest, 5000);
-    EXPECT_EQ(extremes.Lowest, -201);
+    EXPECT_EQ(extremes.highest, 5000);
+    EXPECT_EQ(extremes.lowest, -201);
     const std::vector<uint32_t> expected{
         0xFF000078, 0xFFF0603C, 0xFF202010, 0x12345678, 0x12345678,
         0xFFF0603C, 0xFF000000, 0xFF000000, 0x12345678, 0x12345678,
@@ -51,8 +51,8 @@ TEST_F(RenderMapTest, LoweringShiftsTheExtremesAndColours) {
     const HeightExtremes first = terrain->RenderMap(PixelView(before.data(), 4, size));
     terrain->LowerAllCells(size);
     const HeightExtremes second = terrain->RenderMap(PixelView(after.data(), 4, size));
-    EXPECT_EQ(second.Highest, first.Highest - 1);
-    EXPECT_EQ(second.Lowest, first.Lowest - 1);
+    EXPECT_EQ(second.highest, first.highest - 1);
+    EXPECT_EQ(second.lowest, first.lowest - 1);
     for (int32_t x = 0; x < 4; ++x) {
         EXPECT_EQ(after[x], terrain->Colours().Colour(30 * x - 41));
         EXPECT_NE(after[x], before[x]);
