@@ -23,6 +23,7 @@ const QString kAbort = QStringLiteral("中断");
 
 TForm1::TForm1(Terrain& terrain, QWidget* parent) : THookableForm(parent), terrain_(terrain) {
     ui_.setupUi(this);
+    SetRunRanges();
     ApplyFontHeights(*this);
     TakeButtonFace();
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -52,6 +53,24 @@ void TForm1::FormCreate() {
     ui_.WV->SetMax(std::min(ui_.WV->Max(), GetSystemMetrics(SM_CXSCREEN)));
     ui_.HV->SetMax(std::min(ui_.HV->Max(), GetSystemMetrics(SM_CYSCREEN)));
     terrain_.BuildColourTable();
+}
+
+// The controls' ranges and first values, in the order the form description
+// would set them, from the limits the generator holds.
+void TForm1::SetRunRanges() {
+    ui_.WV->SetMax(kLargestProgramMap.Width());
+    ui_.WV->SetMin(kSmallestProgramMap.Width());
+    ui_.WV->SetNValue(kSmallestProgramMap.Width());
+    ui_.HV->SetMax(kLargestProgramMap.Height());
+    ui_.HV->SetMin(kSmallestProgramMap.Height());
+    ui_.HV->SetNValue(kSmallestProgramMap.Height());
+    ui_.UpDown1->SetMin(kLeastRoughness);
+    ui_.UpDown1->SetMax(kMostRoughness);
+    ui_.UpDown1->SetPosition(kFirstRoughness);
+    ui_.UpDown2->SetMin(kLeastSeaShare);
+    ui_.UpDown2->SetMax(kMostSeaShare);
+    ui_.UpDown2->SetPosition(kFirstSeaShare);
+    ui_.Gauge1->SetProgress(ui_.UpDown2->Position() * 10);
 }
 
 // The arrows have changed the position before their press is reported.
@@ -111,7 +130,7 @@ void TForm1::LineOnlyClick() {
 QString TForm1::AboutText() {
     const QStringList lines{
         QStringLiteral("Morvik　モルヴィク"),
-        QStringLiteral("Version 1.1"),
+        QStringLiteral("Version " MORVIK_VERSION),
         QString(),
         QStringLiteral("HomePage ： ") + kMakerHomePage,
         QStringLiteral("E-mail ： ") + kMakerMail,

@@ -25,7 +25,7 @@ class TForm1 : public THookableForm {
 
   public:
     static constexpr QSize kClientSize{128, 184};
-    static constexpr QSize kFirstMapSize{160, 120};
+    static constexpr QSize kFirstMapSize{kSmallestProgramMap.Width(), kSmallestProgramMap.Height()};
     static constexpr std::chrono::milliseconds kTickPeriod{1};
     static constexpr int kFullProgress = 255;
 
@@ -57,6 +57,7 @@ class TForm1 : public THookableForm {
     void About1Click();
     void QuillonHomePage1Click();
 
+    void SetRunRanges();
     void TakeButtonFace();
     MapSize CurrentMapSize() const;
     void ShowCount(int32_t count);

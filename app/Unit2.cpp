@@ -57,10 +57,10 @@ void TForm2::LoadZMinMax1() {
     cursor.SetfpLEFT(TFrameCursor::cLEFT);
     cursor.SetfpTOPLEFT(TFrameCursor::cTOPLEFT);
     zMinMax1_->SetMaxSizeMode(TZMinMax::msmValue);
-    zMinMax1_->SetMinSizeX(160);
-    zMinMax1_->SetMinSizeY(120);
-    zMinMax1_->SetMaxSizeX(MapSize::kMaxWidth);
-    zMinMax1_->SetMaxSizeY(MapSize::kMaxHeight);
+    zMinMax1_->SetMinSizeX(kSmallestProgramMap.Width());
+    zMinMax1_->SetMinSizeY(kSmallestProgramMap.Height());
+    zMinMax1_->SetMaxSizeX(kLargestProgramMap.Width());
+    zMinMax1_->SetMaxSizeY(kLargestProgramMap.Height());
     zMinMax1_->SetValueIsClient(true);
     zMinMax1_->Loaded();
 }
@@ -71,8 +71,8 @@ void TForm2::LoadZMinMax1() {
 void TForm2::FormCreate() {
     const QPoint frame = form1_.BoundsRect().topLeft() + QPoint(kBesideControlWindow, 0);
     move(frame + (form1_.geometry().topLeft() - form1_.BoundsRect().topLeft()));
-    zMinMax1_->SetMaxSizeX(MapSize::kMaxWidth);  // beyond the screen: the screen
-    zMinMax1_->SetMaxSizeY(MapSize::kMaxHeight);
+    zMinMax1_->SetMaxSizeX(kLargestProgramMap.Width());  // beyond the screen: the screen
+    zMinMax1_->SetMaxSizeY(kLargestProgramMap.Height());
     SetClientSize(TForm1::kFirstMapSize);
     ui_.Image1->setGeometry(QRect(QPoint(0, 0), ClientSize()));
     ui_.Image1->SetBitmapSize(ui_.Image1->size());

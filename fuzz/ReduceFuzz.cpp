@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     Require(image == before);
     Require(IsValidBmpImage(reduction.image));
     const BmpHeader result = ReadBmpHeader(reduction.image);
-    const int32_t wanted = std::clamp(requested, 8, 256);
+    const int32_t wanted = std::clamp(requested, kFewestRequested, kMostRequested);
     Require(reduction.colourCount >= 1 && reduction.colourCount <= wanted);
     Require(result.biClrUsed == reduction.colourCount);
     Require(result.biBitCount == (wanted > 16 ? 8 : 4));

@@ -9,9 +9,6 @@ namespace morvik {
 class MapSize {
   public:
     static constexpr int32_t kLargestSide = 8192;
-    // The largest map the program's windows make.
-    static constexpr int32_t kMaxWidth = 1280;
-    static constexpr int32_t kMaxHeight = 1024;
 
     // Throws ERangeError unless both sides are within 1..kLargestSide.
     constexpr MapSize(int32_t width, int32_t height) : width_(width), height_(height) {
@@ -20,9 +17,9 @@ class MapSize {
         }
     }
 
-    int32_t Width() const { return width_; }
-    int32_t Height() const { return height_; }
-    int32_t Cells() const { return width_ * height_; }
+    constexpr int32_t Width() const { return width_; }
+    constexpr int32_t Height() const { return height_; }
+    constexpr int32_t Cells() const { return width_ * height_; }
 
     friend bool operator==(MapSize, MapSize) = default;
 
@@ -33,7 +30,10 @@ class MapSize {
     int32_t height_;
 };
 
-// The largest map the program's windows make: the capacity of its generator.
-inline constexpr MapSize kLargestProgramMap(MapSize::kMaxWidth, MapSize::kMaxHeight);
+// The maps the program's windows make. They start with the smallest, which is
+// also the batch tool's default; the largest is the capacity of the program's
+// generator.
+inline constexpr MapSize kSmallestProgramMap(160, 120);
+inline constexpr MapSize kLargestProgramMap(1280, 1024);
 
 }  // namespace morvik

@@ -3,37 +3,57 @@
 #include <QCommandLineParser>
 #include <string>
 
-#include "components/ReducedImage/ColourReduction.h"
-#include "terrain/GenerationJob.h"
-#include "terrain/MapSize.h"
 #include "tools/OutputFiles.h"
 
 namespace morvik {
 
-const char* const kBatchUsage =
-    "usage: morvik-batch generate [-o FILE] [--heightmap FILE] [--width N] [--height N]\n"
-    "                             [--roughness N] [--sea N] [--tick N]\n"
-    "                             [--view colour|coastline] [--colors N]\n"
-    "       morvik-batch reduce INPUT OUTPUT [--colors N]\n"
-    "       morvik-batch --help | --version\n"
-    "\n"
-    "generate  makes one map and saves it, with at least one of:\n"
-    "          -o FILE          the map in at most --colors colours: a palette PNG\n"
-    "                           for a name ending in .png, else a BMP file;\n"
-    "          --heightmap FILE its heights before the sea is set, 16 bits a cell,\n"
-    "                           row by row from the top: a grayscale PNG (.png)\n"
-    "                           or little-endian values with no header (.r16,\n"
-    "                           .raw). Sea is at most heightmap_sea_level, land\n"
-    "                           above it.\n"
-    "          --width 1..8192 (160), --height 1..8192 (120), --roughness 1..5 (1),\n"
-    "          --sea 1..9 tenths of the map (5), --view colour or coastline (colour).\n"
-    "          --tick 0..4294967295 is the clock every random draw is bounded by;\n"
-    "          without it the clock is read once and printed, so that the same\n"
-    "          --tick makes the same file again.\n"
-    "reduce    reduces a BMP file of up to 8192 x 8192 to at most --colors\n"
-    "          colours, and saves it as -o does.\n"
-    "--colors  8..256 (256).\n"
-    "Options take their value as the next argument or after '=' (--width=300).\n";
+namespace {
+
+QString Range(int64_t lowest, int64_t highest) {
+    return QString("%1..%2").arg(lowest).arg(highest);
+}
+
+}  // namespace
+
+std::string BatchUsage() {
+    return QStringLiteral(
+               "usage: morvik-batch generate [-o FILE] [--heightmap FILE] "
+               "[--width N] [--height N]\n"
+               "                             [--roughness N] [--sea N] [--tick N]\n"
+               "                             [--view colour|coastline] [--colors N]\n"
+               "       morvik-batch reduce INPUT OUTPUT [--colors N]\n"
+               "       morvik-batch --help | --version\n"
+               "\n"
+               "generate  makes one map and saves it, with at least one of:\n"
+               "          -o FILE          the map in at most --colors colours: a palette PNG\n"
+               "                           for a name ending in .png, else a BMP file;\n"
+               "          --heightmap FILE its heights before the sea is set, 16 bits a cell,\n"
+               "                           row by row from the top: a grayscale PNG (.png)\n"
+               "                           or little-endian values with no header (.r16,\n"
+               "                           .raw). Sea is at most heightmap_sea_level, land\n"
+               "                           above it.\n"
+               "          --width %1 (%2), --height %1 (%3), --roughness %4 (%5),\n"
+               "          --sea %6 tenths of the map (%7), --view colour or coastline (colour).\n"
+               "          --tick %8 is the clock every random number is bounded by;\n"
+               "          without it the clock is read once and printed, so that the same\n"
+               "          --tick makes the same file again.\n"
+               "reduce    reduces a BMP file of up to %9 x %9 to at most --colors\n"
+               "          colours, and saves it as -o does.\n"
+               "--colors  %10 (%11).\n"
+               "Options take their value as the next argument or after '=' (--width=300).\n")
+        .arg(Range(1, MapSize::kLargestSide))
+        .arg(kSmallestProgramMap.Width())
+        .arg(kSmallestProgramMap.Height())
+        .arg(Range(kLeastRoughness, kMostRoughness))
+        .arg(kFirstRoughness)
+        .arg(Range(kLeastSeaShare, kMostSeaShare))
+        .arg(kFirstSeaShare)
+        .arg(Range(0, UINT32_MAX))
+        .arg(MapSize::kLargestSide)
+        .arg(Range(kFewestRequested, kMostRequested))
+        .arg(kMostRequested)
+        .toStdString();
+}
 
 namespace {
 
@@ -115,8 +135,9 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
     }
     if (plain.isEmpty()) throw EUsageError("no command given");
     if (parser.isSet(o.colours)) {
-        options.colours = Number(parser, o.colours, kFewestRequested, kMostRequested,
-                                 " (a reduction keeps at least 8 colours)");
+        options.colours = Number(
+            parser, o.colours, kFewestRequested, kMostRequested,
+            " (a reduction keeps at least " + std::to_string(kFewestRequested) + " colours)");
     }
     if (plain[0] == "generate") {
         options.command = BatchOptions::Command::kGenerate;

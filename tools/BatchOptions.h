@@ -5,6 +5,11 @@
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
+#include <string>
+
+#include "components/ReducedImage/ColourReduction.h"
+#include "terrain/GenerationJob.h"
+#include "terrain/MapSize.h"
 
 namespace morvik {
 
@@ -23,19 +28,20 @@ struct BatchOptions {
     QString input;      // reduce
     QString output;     // both; for generate, empty or the map's file
     QString heightmap;  // generate: empty or a .png, .r16 or .raw file
-    int32_t width = 160;
-    int32_t height = 120;
-    int32_t roughness = 1;
-    int32_t seaShare = 5;
+    int32_t width = kSmallestProgramMap.Width();
+    int32_t height = kSmallestProgramMap.Height();
+    int32_t roughness = kFirstRoughness;
+    int32_t seaShare = kFirstSeaShare;
     std::optional<uint32_t> tick;
     View view = View::kColour;
-    int32_t colours = 256;
+    int32_t colours = kMostRequested;
 };
 
 // Reads a whole command line, the program's name first. Options take their
 // value as the next argument or after "=". Throws EUsageError.
 BatchOptions ParseBatchOptions(const QStringList& arguments);
 
-extern const char* const kBatchUsage;
+// The --help text.
+std::string BatchUsage();
 
 }  // namespace morvik

@@ -138,7 +138,7 @@ int Reduce(const BatchOptions& options) {
 int Run(const BatchOptions& options) {
     switch (options.command) {
         case BatchOptions::Command::kHelp:
-            std::fputs(kBatchUsage, stdout);
+            std::fputs(BatchUsage().c_str(), stdout);
             return 0;
         case BatchOptions::Command::kVersion:
             std::printf("morvik-batch %s\n", MORVIK_VERSION);

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "app/Application.h"
@@ -141,8 +142,20 @@ TEST_F(Program, StartsWithItsDescribedStateAndTheScreenAsLimit) {
     EXPECT_EQ(Form1().WV->Max(), std::min(1280, screen.width()));
     EXPECT_EQ(Form1().HV->Max(), std::min(1024, screen.height()));
     EXPECT_EQ(Form1().WV->NValue(), 160);
+    EXPECT_EQ(Form1().WV->text(), "160");
+    EXPECT_EQ(Form1().WV->Min(), 160);
+    EXPECT_EQ(Form1().HV->NValue(), 120);
+    EXPECT_EQ(Form1().HV->text(), "120");
+    EXPECT_EQ(Form1().HV->Min(), 120);
     EXPECT_EQ(Form1().UDNumeralEdit1->NValue(), 100);
     EXPECT_EQ(Form1().Panel1->text(), "1");
+    EXPECT_EQ(
+        std::tuple(Form1().UpDown1->Min(), Form1().UpDown1->Max(), Form1().UpDown1->Position()),
+        std::tuple(1, 5, 1));
+    EXPECT_EQ(
+        std::tuple(Form1().UpDown2->Min(), Form1().UpDown2->Max(), Form1().UpDown2->Position()),
+        std::tuple(1, 9, 5));
+    EXPECT_EQ(Form1().Gauge1->Progress(), 50);
     EXPECT_EQ(form1.MapBitmap().size(), QSize(160, 120));
 
     EXPECT_EQ(form2->ClientSize(), QSize(160, 120));
@@ -411,7 +424,7 @@ TEST_F(Program, TheProgressBarIsTheButtonFaceOfThePalette) {
 }
 
 TEST_F(Program, AboutBoxAndHomePage) {
-    const QStringList lines{"Morvik　モルヴィク", "Version 1.1", "",
+    const QStringList lines{"Morvik　モルヴィク", "Version " MORVIK_VERSION, "",
                             "HomePage ： https://www.example.com/quillon/",
                             "E-mail ： quillon@example.com"};
     EXPECT_EQ(TForm1::AboutText(), lines.join("\n\r"));

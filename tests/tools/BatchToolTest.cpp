@@ -139,7 +139,7 @@ TEST_F(BatchTool, BadArgumentsSayWhyInOneLineAndExitWith2) {
     EXPECT_TRUE(help.out.startsWith("usage: morvik-batch"));
     const BatchRun version = Batch({"--version"});
     EXPECT_EQ(version.exitCode, 0);
-    EXPECT_EQ(version.out, "morvik-batch 1.1\n");
+    EXPECT_EQ(version.out, "morvik-batch " MORVIK_VERSION "\n");
 }
 
 TEST_F(BatchTool, EveryMapCanBeMadeAgainFromItsPrintedTick) {
