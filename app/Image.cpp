@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <utility>
 
-#include "platform/BitmapPixels.h"
+#include "app/BitmapPixels.h"
 
 namespace morvik {
 

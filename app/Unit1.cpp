@@ -5,11 +5,11 @@
 #include <QMessageBox>
 #include <QUrl>
 
+#include "app/BitmapPixels.h"
 #include "app/EHomePageError.h"
 #include "app/Fonts.h"
 #include "app/Unit2.h"
 #include "platform/ApplicationErrors.h"
-#include "platform/BitmapPixels.h"
 #include "platform/SystemMetrics.h"
 
 namespace morvik {

@@ -26,4 +26,10 @@ class PixelView {
     uint32_t topBits_;
 };
 
+// Rows of RGBX8888 pixels, whose bytes in memory are R, G, B and an X byte
+// that must be 0xFF: a 0x00BBGGRR colour lands in them with that byte set.
+inline PixelView RgbxPixels(uint8_t* firstRow, std::ptrdiff_t bytesPerRow, MapSize size) {
+    return PixelView(reinterpret_cast<uint32_t*>(firstRow), bytesPerRow / 4, size, 0xFF);
+}
+
 }  // namespace morvik

@@ -3,8 +3,6 @@
 #include <memory>
 #include <stdexcept>
 
-#include "platform/BitmapPixels.h"
-
 namespace morvik {
 
 GeneratedMap GenerateMap(const MapRequest& request) {
@@ -26,7 +24,7 @@ GeneratedMap GenerateMap(const MapRequest& request) {
 
     map.picture = QImage(size.Width(), size.Height(), QImage::Format_RGBX8888);
     if (map.picture.isNull()) throw std::runtime_error("no memory for the map's picture");
-    const PixelView pixels = BitmapPixels(map.picture);
+    const PixelView pixels = RgbxPixels(map.picture.bits(), map.picture.bytesPerLine(), size);
     map.extremes = terrain->RenderMap(pixels);
     if (request.coastline) terrain->RenderCoastline(pixels);
     return map;

@@ -8,16 +8,14 @@
 
 namespace morvik {
 
-// The pixels of an RGBX8888 bitmap, where a 0x00BBGGRR colour with its top
-// byte set lands as it is. Throws ERangeError for any other bitmap. Inline,
-// so that its users (the program and the batch tool) bring QtGui and the
-// terrain themselves.
+// The pixels of a map bitmap. Throws ERangeError for a bitmap of another
+// format than RGBX8888.
 inline PixelView BitmapPixels(QImage& bitmap) {
     if (bitmap.format() != QImage::Format_RGBX8888) {
         throw ERangeError("bitmap is not RGBX8888");
     }
-    return PixelView(reinterpret_cast<uint32_t*>(bitmap.bits()), bitmap.bytesPerLine() / 4,
-                     MapSize(bitmap.width(), bitmap.height()), 0xFF);
+    return RgbxPixels(bitmap.bits(), bitmap.bytesPerLine(),
+                      MapSize(bitmap.width(), bitmap.height()));
 }
 
 // A black bitmap of this size, in the format BitmapPixels takes.
