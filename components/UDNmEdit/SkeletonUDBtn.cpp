@@ -8,6 +8,7 @@
 
 #include "platform/ApplicationErrors.h"
 #include "platform/MouseHold.h"
+#include "platform/RaisingEvents.h"
 #include "platform/ScrollArrow.h"
 
 namespace morvik {
@@ -52,7 +53,7 @@ void TSkeletonUDBtn::Press(TBtnType btn) {
     if (info.State != 1) SetHalfState(btn, 1);
     activeInfo_ = &info;
 
-    emit OnUDClick(this, btn);
+    FireEvent([&] { emit OnUDClick(this, btn); });
     if (activeInfo_ != &info) return;  // the handler ended the press
 
     if (repeatTimer_ == nullptr) {
@@ -72,7 +73,7 @@ void TSkeletonUDBtn::RepeatTick() {
         return;
     }
     try {
-        emit OnUDClick(this, activeInfo_->BtnType);
+        FireEvent([&] { emit OnUDClick(this, activeInfo_->BtnType); });
     } catch (...) {
         repeatTimer_->stop();
         throw;
@@ -81,7 +82,7 @@ void TSkeletonUDBtn::RepeatTick() {
 
 void TSkeletonUDBtn::Release(TBtnType btn) {
     EndPress(btn);
-    emit OnUDRelease(this);
+    FireEvent([&] { emit OnUDRelease(this); });
 }
 
 void TSkeletonUDBtn::EndPress(TBtnType btn) {

@@ -60,6 +60,8 @@ class TSkeletonUDBtn : public QWidget {
     void EndKeyPress();
 
   signals:
+    // An error of a handler connected with ConnectRaising goes back to whoever
+    // delivered the press; during a repeat it stops the repeating first.
     void OnUDClick(TSkeletonUDBtn* sender, TBtnType btn);
     void OnUDRelease(TSkeletonUDBtn* sender);
 

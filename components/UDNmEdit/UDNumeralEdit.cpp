@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "platform/ApplicationErrors.h"
+#include "platform/RaisingEvents.h"
 #include "platform/ToolkitErrors.h"
 
 namespace morvik {
@@ -34,9 +35,11 @@ TUDNumeralEdit::TUDNumeralEdit(QWidget* parent)
     setFocusPolicy(Qt::TabFocus);  // click focus: mousePressEvent
     button_->setObjectName(QStringLiteral("UDBtn"));
     button_->resize(TSkeletonUDBtn::kMinimumSide, button_->height());
-    connect(button_, &TSkeletonUDBtn::OnUDClick, this,
-            [this](TSkeletonUDBtn*, TBtnType btn) { UDBtnClick(btn); });
-    connect(button_, &TSkeletonUDBtn::OnUDRelease, this, [this] { UDBtnRelease(); });
+    // A failing step goes back to the button, which stops repeating it.
+    ConnectRaising(button_, &TSkeletonUDBtn::OnUDClick, this,
+                   [this](TSkeletonUDBtn*, TBtnType btn) { UDBtnClick(btn); });
+    ConnectRaising(button_, &TSkeletonUDBtn::OnUDRelease, this,
+                   [this](TSkeletonUDBtn*) { UDBtnRelease(); });
     DockButton();
     SetEditRect();
     Decide();
@@ -110,12 +113,12 @@ void TUDNumeralEdit::Decide() {
     UpdateBtnStates(nValue_);
 
     const QString shown = FormatValue(nValue_, editOptions_);
-    if (text() != shown) setText(shown);  // which clears the mark
+    if (text() != shown) FireEvent([&] { setText(shown); });  // which clears the mark
     if (isModified()) {
         selectAll();
         setModified(false);
     }
-    emit OnDecision(this);
+    FireEvent([&] { emit OnDecision(this); });
 }
 
 int32_t TUDNumeralEdit::ReadValue() const {
@@ -168,7 +171,7 @@ void TUDNumeralEdit::UDBtnClick(TBtnType btn) {
             button_->SetHalfEnabled(btn, false);
         }
     }
-    emit OnBtnClick(this, btn);
+    FireEvent([&] { emit OnBtnClick(this, btn); });
 }
 
 void TUDNumeralEdit::UDBtnRelease() {

@@ -88,6 +88,9 @@ class TUDNumeralEdit : public QLineEdit {
     void del();
 
   signals:
+    // Handlers connected with ConnectRaising (platform/RaisingEvents.h), and
+    // those of textChanged, raise their errors to the edit: a step's error
+    // ends in its fallback, any other goes on to the caller of the decision.
     void OnBtnClick(morvik::TUDNumeralEdit* sender, morvik::TSkeletonUDBtn::TBtnType btn);
     void OnDecision(morvik::TUDNumeralEdit* sender);
 

@@ -9,10 +9,12 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "platform/ApplicationErrors.h"
+#include "platform/RaisingEvents.h"
 #include "ui_NumeralWindow.h"
 
 namespace morvik {
@@ -471,6 +473,97 @@ TEST_F(NumeralEdit, OnlyALeftPressOnTheTextKeepsTheSelectionAsItIs) {
     QTest::mouseClick(edit, Qt::LeftButton, {}, onText);
     EXPECT_TRUE(edit->hasFocus());
     EXPECT_EQ(edit->selectedText(), "");
+}
+
+// Errors of the handlers during a button step, caught as the application's
+// handler would see them.
+class NumeralEditErrors : public NumeralEdit {
+  protected:
+    NumeralEditErrors()
+        : previous_(SetApplicationErrorHandler([this](const std::exception& error, QWidget*) {
+              errors.emplace_back(error.what());
+          })) {}
+    ~NumeralEditErrors() override { SetApplicationErrorHandler(previous_); }
+
+    void Press(Btn::TBtnType btn) {
+        QTest::mousePress(edit->UDBtn(), Qt::LeftButton, {}, edit->UDBtn()->BtnRect(btn).center());
+    }
+    void Release(Btn::TBtnType btn) {
+        QTest::mouseRelease(edit->UDBtn(), Qt::LeftButton, {},
+                            edit->UDBtn()->BtnRect(btn).center());
+    }
+
+    std::vector<std::string> errors;
+    const QObject listener;
+
+  private:
+    ErrorHandler previous_;
+};
+
+TEST_F(NumeralEditErrors, AFailingBtnClickOnAPressReachesTheApplicationAndStartsNoRepeat) {
+    int clicks = 0;
+    ConnectRaising(edit, &TUDNumeralEdit::OnBtnClick, &listener,
+                   [&](TUDNumeralEdit*, Btn::TBtnType) {
+                       ++clicks;
+                       throw std::runtime_error("click failed");
+                   });
+    Press(Btn::btUp);
+    EXPECT_EQ(errors, std::vector<std::string>{"click failed"});
+    EXPECT_EQ(edit->NValue(), 161) << "the step was taken before the event";
+    EXPECT_EQ(edit->UDBtn()->HalfState(Btn::btUp), 1) << "the half stays pressed";
+    QTest::qWait(600);  // past the first repeat's 400 ms
+    EXPECT_EQ(clicks, 1);
+    Release(Btn::btUp);
+    EXPECT_EQ(edit->UDBtn()->HalfState(Btn::btUp), 0);
+    EXPECT_EQ(errors.size(), 1u);
+}
+
+TEST_F(NumeralEditErrors, AFailingBtnClickOnARepeatReachesTheApplicationAndEndsTheRepeat) {
+    int clicks = 0;
+    ConnectRaising(edit, &TUDNumeralEdit::OnBtnClick, &listener,
+                   [&](TUDNumeralEdit*, Btn::TBtnType) {
+                       if (++clicks == 2) throw std::runtime_error("repeat failed");
+                   });
+    edit->SetNValue(500);  // room to step down
+    Press(Btn::btDown);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return clicks == 2; }, 5000));
+    EXPECT_EQ(errors, std::vector<std::string>{"repeat failed"});
+    EXPECT_EQ(edit->NValue(), 498) << "the press and the first repeat stepped";
+    QTest::qWait(300);  // four more repeats' worth
+    EXPECT_EQ(clicks, 2) << "the repeat stopped with the error";
+    Release(Btn::btDown);
+    EXPECT_EQ(errors.size(), 1u);
+}
+
+TEST_F(NumeralEditErrors, AStepWhoseWriteFailsEndsAtItsLimitAndTheErrorGoesNoFurther) {
+    bool failing = true;
+    ConnectRaising(edit, &TUDNumeralEdit::OnDecision, &listener, [&](TUDNumeralEdit* sender) {
+        if (failing && sender->NValue() == 161) throw std::runtime_error("decision failed");
+    });
+    Step(Btn::btUp);
+    EXPECT_TRUE(errors.empty());
+    EXPECT_EQ(edit->NValue(), 1280);
+    EXPECT_FALSE(edit->UDBtn()->HalfEnabled(Btn::btUp)) << "the way up is closed";
+
+    edit->SetWrap(true);
+    edit->SetNValue(160);
+    Step(Btn::btUp);
+    EXPECT_TRUE(errors.empty());
+    EXPECT_EQ(edit->NValue(), 160) << "wrapping, the step ends at the other limit";
+    EXPECT_TRUE(edit->UDBtn()->HalfEnabled(Btn::btUp));
+
+    failing = false;
+    Step(Btn::btUp);
+    EXPECT_EQ(edit->NValue(), 161);
+}
+
+TEST_F(NumeralEditErrors, AFailingFallbackIsPassedOnOnce) {
+    ConnectRaising(edit, &TUDNumeralEdit::OnDecision, &listener, [&](TUDNumeralEdit* sender) {
+        throw std::runtime_error("decided " + std::to_string(sender->NValue()));
+    });
+    Step(Btn::btUp);
+    EXPECT_EQ(errors, std::vector<std::string>{"decided 1280"})
+        << "the fallback's own, not the first";
 }
 
 // Window descriptions set the properties by name, Max before Min.
