@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "terrain/ParallelFor.h"
+
 namespace morvik {
 
 namespace {
@@ -12,6 +14,13 @@ namespace {
 // exactly, and its correctly rounded root stays below the next whole number
 // unless n is a square, so cutting off the fraction is exact.
 int32_t FloorSqrt(int32_t n) { return static_cast<int32_t>(std::sqrt(static_cast<double>(n))); }
+
+// How many rows the circle's centre lies beyond the map, above or below it:
+// a column's inside reaches the map only if it reaches that far.
+int32_t Reach(MapSize size, const Circle& circle) {
+    const int32_t centreY = -circle.offY;
+    return std::max({0, -centreY, centreY - (size.Height() - 1)});
+}
 
 }  // namespace
 
@@ -26,47 +35,58 @@ Circle CircleFromNumbers(MapSize size, int32_t d1, int32_t d2, int32_t d3, int32
     };
 }
 
+// A cell (x, y) with d = |x - centreX| and u = |y - centreY| is inside when
+// u^2 < radius^2 - d^2 and on the circle when u^2 equals it: only columns
+// with d^2 <= radius^2 - reach^2 have cells there on the map.
+ColumnSpan CircleColumns(MapSize size, const Circle& circle) {
+    const int32_t reach = Reach(size, circle);
+    if (reach > std::abs(circle.radius)) return {0, -1};
+    const int32_t halfWidth = FloorSqrt(circle.radius * circle.radius - reach * reach);
+    const int32_t centreX = -circle.offX;
+    return {std::max(0, centreX - halfWidth), std::min(size.Width() - 1, centreX + halfWidth)};
+}
+
 // Every cell moves by -sign; relative to that, the inside moves by 2 * sign
 // and the cells on the circle by sign.
 void ApplyCircle(HeightField& field, MapSize size, const Circle& circle) {
     field.DeferAddToAll(size, -circle.sign);
-    ApplyCircleToColumns(field, size, circle, 0, size.Width() - 1);
+    const ColumnSpan span = CircleColumns(size, circle);
+    for (int32_t first = span.first; first <= span.last;
+         first = (first / kBandWidth + 1) * kBandWidth) {
+        const int32_t band = first / kBandWidth;
+        ApplyCircleToStrip(field.Strip(band), size, circle,
+                           {first, std::min(span.last, (band + 1) * kBandWidth - 1)});
+    }
 }
 
-void ApplyCircleToColumns(HeightField& field, MapSize size, const Circle& circle, int32_t first,
-                          int32_t last) {
+void ApplyCircleToStrip(HeightField::StripChanges strip, MapSize size, const Circle& circle,
+                        ColumnSpan span) {
     const int32_t radiusSquared = circle.radius * circle.radius;
     const int32_t centreX = -circle.offX;
     const int32_t centreY = -circle.offY;
     const int32_t height = size.Height();
-
-    // A cell (x, y) with d = |x - centreX| and u = |y - centreY| is inside
-    // when u^2 < rest = radius^2 - d^2 and on the circle when u^2 = rest.
-    // Only the columns whose cells reach the map row nearest the centre,
-    // `reach` rows from it, have anything to record.
-    const int32_t reach = std::max({0, -centreY, centreY - (height - 1)});
-    if (reach > std::abs(circle.radius)) return;
-    const int32_t halfWidth = FloorSqrt(radiusSquared - reach * reach);
-    const int32_t firstX = std::max(first, centreX - halfWidth);
-    const int32_t lastX = std::min(last, centreX + halfWidth);
-    if (firstX > lastX) return;
+    const int32_t reach = Reach(size, circle);
 
     // Adds delta to rows centreY - u..centreY + u of column x, as far as
     // they lie on the map. Only for u >= reach: shorter runs miss it.
     const auto addRows = [&](int32_t x, int32_t u, int32_t delta) {
-        field.DeferAddToRows(x, std::max(0, centreY - u), std::min(height - 1, centreY + u), delta);
+        strip.AddToRows(x, std::max(0, centreY - u), std::min(height - 1, centreY + u), delta);
     };
 
     // Both columns at distance d share their rows, so walk d outwards from
     // the nearest column. inner, the largest u with u^2 < rest (-1 when rest
     // is 0), only falls as d grows.
     const int32_t sign = circle.sign;
-    const int32_t nearest = std::abs(std::clamp(centreX, firstX, lastX) - centreX);
-    const int32_t farthest = std::max(centreX - firstX, lastX - centreX);
+    const int32_t nearest = std::abs(std::clamp(centreX, span.first, span.last) - centreX);
+    const int32_t farthest = std::max(centreX - span.first, span.last - centreX);
     const int32_t nearestRest = radiusSquared - nearest * nearest;
     int32_t inner = nearestRest == 0 ? -1 : FloorSqrt(nearestRest - 1);
     for (int32_t d = nearest; d <= farthest; ++d) {
         const int32_t rest = radiusSquared - d * d;
+        // Until the circle is steeper than 45 degrees inner falls by at most
+        // one a column: one step without a branch, so that the processor
+        // has nothing to guess there.
+        inner -= static_cast<int32_t>(inner >= 0 && inner * inner >= rest);
         while (inner >= 0 && inner * inner >= rest) --inner;
         // The inside rises by 2 * sign, and the cells on the circle, if any,
         // by sign: they are the rows at inner + 1. outer is that, or inner
@@ -82,8 +102,8 @@ void ApplyCircleToColumns(HeightField& field, MapSize size, const Circle& circle
                 if (inner >= reach) addRows(x, inner, sign);
             }
         };
-        if (centreX + d <= lastX) recordColumn(centreX + d);
-        if (d > 0 && centreX - d >= firstX) recordColumn(centreX - d);
+        if (centreX + d <= span.last) recordColumn(centreX + d);
+        if (d > 0 && centreX - d >= span.first) recordColumn(centreX - d);
     }
 }
 

@@ -20,15 +20,25 @@ struct Circle {
 // The circle that four numbers taken, read as signed, make on a map.
 Circle CircleFromNumbers(MapSize size, int32_t d1, int32_t d2, int32_t d3, int32_t d4);
 
+// Columns first..last; empty when first > last.
+struct ColumnSpan {
+    int32_t first;
+    int32_t last;
+};
+
+// The columns of the map whose cells the circle does not simply move by
+// -sign: those that reach into the inside or onto the circle.
+ColumnSpan CircleColumns(MapSize size, const Circle& circle);
+
 // Applies the circle to the map's corner of the field, in time proportional to
 // the width: the inside of the circle is one run of rows per column, and the
 // cells on it are at most two more.
 void ApplyCircle(HeightField& field, MapSize size, const Circle& circle);
 
-// The circle's part that is not the same for every cell, in columns
-// first..last of the map only. The rest, -sign for every cell, is the
-// caller's, through DeferAddToAll.
-void ApplyCircleToColumns(HeightField& field, MapSize size, const Circle& circle, int32_t first,
-                          int32_t last);
+// The circle's part that is not the same for every cell, in the columns of
+// `span` (which lie within both the strip and CircleColumns) only. The rest,
+// -sign for every cell, is the caller's, through DeferAddToAll.
+void ApplyCircleToStrip(HeightField::StripChanges strip, MapSize size, const Circle& circle,
+                        ColumnSpan span);
 
 }  // namespace morvik

@@ -41,11 +41,13 @@ HeightExtremes FindExtremes(const CellGrid& heights, MapSize size, int32_t threa
 RescaledCounts CountRescaled(const CellGrid& heights, MapSize size, HeightExtremes extremes,
                              int32_t threads) {
     std::vector<RescaledCounts> bands(BandsOf(size.Width()), RescaledCounts{});
+    const Rescaling rescaled(extremes);
     ForEachBand(size.Width(), threads, [&](int32_t band, int32_t first, int32_t end) {
+        RescaledCounts& counts = bands[band];
         for (int32_t x = first; x < end; ++x) {
             const int32_t* column = heights.Column(x);
             for (int32_t y = 0; y < size.Height(); ++y) {
-                ++bands[band][RescaledHeight(column[y], extremes)];
+                ++counts[rescaled(column[y])];
             }
         }
     });
@@ -82,11 +84,12 @@ void Terrain::FinishGeneration(MapSize size, const SeaCellsReport& report) {
     const HeightExtremes extremes = FindExtremes(heights, size, threads_);
     const int32_t passes = LoweringPasses(CountRescaled(heights, size, extremes, threads_), size,
                                           job_.SeaTarget, report);
+    const Rescaling rescaled(extremes);
     ForEachBand(size.Width(), threads_, [&](int32_t, int32_t first, int32_t end) {
         for (int32_t x = first; x < end; ++x) {
             int32_t* column = heights.Column(x);
             for (int32_t y = 0; y < size.Height(); ++y) {
-                column[y] = RescaledHeight(column[y], extremes) - passes;
+                column[y] = rescaled(column[y]) - passes;
             }
         }
     });

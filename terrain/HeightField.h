@@ -37,22 +37,15 @@ class HeightField {
         return cells_;
     }
 
-    // Adds delta to every cell of a map of this size, and lets DeferAddToRows
+    // Adds delta to every cell of a map of this size, and lets the strips
     // record changes within it. Throws ERangeError for a map the cells do not
     // hold.
     void DeferAddToAll(MapSize size, int32_t delta);
 
-    // Adds delta to rows firstRow..lastRow of column x. The rows and the
-    // column lie within the size last given to DeferAddToAll.
-    void DeferAddToRows(int32_t x, int32_t firstRow, int32_t lastRow, int32_t delta) {
-        if (firstRow == 0) {
-            columnStart_[x] += delta;
-        } else {
-            AddDifference(x, firstRow, delta);
-        }
-        // A run down to the last row has no end to record.
-        if (lastRow + 1 < pendingRows_) AddDifference(x, lastRow + 1, -delta);
-    }
+    // The recorder of one strip's changes (ForEachBand's band `band`), which
+    // lie within the size last given to DeferAddToAll.
+    class StripChanges;
+    StripChanges Strip(int32_t band);
 
   private:
     // Strip by strip, and row by row within a strip, so that the changes of
@@ -62,20 +55,6 @@ class HeightField {
         const auto column = static_cast<uint32_t>(x);
         return pending_[stripBytes_ * (column / kBandWidth) +
                         static_cast<std::size_t>(y) * kBandWidth + column % kBandWidth];
-    }
-
-    // Differences below the first row are mostly small, so each is kept in a
-    // byte; one that would outgrow its byte is added to its column's cells at
-    // once.
-    void AddDifference(int32_t x, int32_t y, int32_t delta) {
-        int8_t& difference = Pending(x, y);
-        const int32_t sum = difference + delta;
-        if (sum != static_cast<int8_t>(sum)) [[unlikely]] {
-            AddBelow(x, y, sum);
-            difference = 0;
-        } else {
-            difference = static_cast<int8_t>(sum);
-        }
     }
 
     // Adds delta to rows y.. of column x of the cells.
@@ -94,5 +73,57 @@ class HeightField {
     std::optional<MapSize> pendingSize_;
     int32_t pendingRows_ = 0;  // pendingSize_'s height, at hand
 };
+
+// Records runs of changes in the columns of one strip. It is handed around
+// by value and holds its pointers itself: the bytes it writes could alias
+// any field of the height field, whose pointers would then be read again
+// after every byte.
+class HeightField::StripChanges {
+  public:
+    // Adds delta to rows firstRow..lastRow of column x.
+    void AddToRows(int32_t x, int32_t firstRow, int32_t lastRow, int32_t delta) {
+        if (firstRow == 0) {
+            columnStart_[x] += delta;
+        } else {
+            AddDifference(x, firstRow, delta);
+        }
+        // A run down to the last row has no end to record.
+        if (lastRow + 1 < rows_) AddDifference(x, lastRow + 1, -delta);
+    }
+
+  private:
+    friend class HeightField;
+    StripChanges(HeightField& field, int8_t* differences, int32_t first)
+        : field_(&field),
+          differences_(differences),
+          columnStart_(field.columnStart_.data()),
+          first_(first),
+          rows_(field.pendingRows_) {}
+
+    // Differences below the first row are mostly small, so each is kept in a
+    // byte; one that would outgrow its byte is added to its column's cells at
+    // once.
+    void AddDifference(int32_t x, int32_t y, int32_t delta) {
+        int8_t& difference = differences_[static_cast<std::size_t>(y) * kBandWidth + (x - first_)];
+        const int32_t sum = difference + delta;
+        if (sum != static_cast<int8_t>(sum)) [[unlikely]] {
+            field_->AddBelow(x, y, sum);
+            difference = 0;
+        } else {
+            difference = static_cast<int8_t>(sum);
+        }
+    }
+
+    HeightField* field_;
+    int8_t* differences_;  // the strip's, row by row
+    int32_t* columnStart_;
+    int32_t first_;  // the strip's first column
+    int32_t rows_;
+};
+
+inline HeightField::StripChanges HeightField::Strip(int32_t band) {
+    return StripChanges(*this, &pending_[stripBytes_ * static_cast<std::size_t>(band)],
+                        band * kBandWidth);
+}
 
 }  // namespace morvik

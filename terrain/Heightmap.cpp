@@ -50,12 +50,13 @@ Heightmap MakeHeightmap(const CellGrid& heights, MapSize size, int32_t seaTarget
             }
         }
     });
+    const Rescaling rescaled(extremes);
     int64_t ranks = 0;
     int64_t seaTop = 0;
     for (std::size_t slot = 0; slot < slots; ++slot) {
         if (table[slot] == 0) continue;
         const auto height = static_cast<int32_t>(extremes.lowest + static_cast<int64_t>(slot));
-        if (RescaledHeight(height, extremes) <= passes) seaTop = ranks;
+        if (rescaled(height) <= passes) seaTop = ranks;
         table[slot] = static_cast<int32_t>(ranks++);
     }
     for (int32_t& slot : table) slot = static_cast<int32_t>(ValueOfRank(slot, ranks, seaTop));

@@ -1,5 +1,9 @@
 #include "terrain/ParallelFor.h"
 
+#ifdef __linux__
+#include <sched.h>
+#endif
+
 #include <algorithm>
 #include <atomic>
 #include <thread>
@@ -7,7 +11,14 @@
 
 namespace morvik {
 
+// The cores this process may run on, where the system says (taskset, a
+// container's CPU set); else every core the machine has.
 int32_t MachineThreads() {
+#ifdef __linux__
+    cpu_set_t allowed;
+    if (sched_getaffinity(0, sizeof allowed, &allowed) == 0)
+        return std::max(1, CPU_COUNT(&allowed));
+#endif
     return static_cast<int32_t>(std::max(1U, std::thread::hardware_concurrency()));
 }
 

@@ -5,7 +5,7 @@
 
 namespace morvik {
 
-// The threads the machine runs at once; at least 1.
+// The threads this process can run at once; at least 1.
 int32_t MachineThreads();
 
 // Runs body(i) for every i in 0..count-1, on up to `threads` threads (this

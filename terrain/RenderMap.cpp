@@ -1,3 +1,4 @@
+#include <array>
 #include <vector>
 
 #include "terrain/ParallelFor.h"
@@ -10,18 +11,30 @@ HeightExtremes Terrain::RenderMap(const PixelView& map) {
     RequireHeld(map.Size());
     const CellGrid& heights = heightField_.Cells();
     const MapSize size = map.Size();
+    // Each height's pixel as the view wants it, looked up once.
+    std::array<uint32_t, ColourTable::kHighestHeight - ColourTable::kLowestHeight + 1> pixels;
+    for (int32_t height = ColourTable::kLowestHeight; height <= ColourTable::kHighestHeight;
+         ++height) {
+        pixels[height - ColourTable::kLowestHeight] = map.Pixel(colourTable_.Colour(height));
+    }
     // A band of columns at a time: the cells lie column by column, the
     // pixels row by row.
-    std::vector<HeightExtremes> bands(BandsOf(size.Width()), {.highest = -50000, .lowest = 50000});
+    std::vector<HeightExtremes> bands(BandsOf(size.Width()));
     ForEachBand(size.Width(), threads_, [&](int32_t band, int32_t first, int32_t end) {
+        int32_t highest = -50000;
+        int32_t lowest = 50000;
         for (int32_t y = 0; y < size.Height(); ++y) {
             uint32_t* row = map.Row(y);
             for (int32_t x = first; x < end; ++x) {
                 const int32_t height = heights.At(x, y);
-                bands[band] = Widened(bands[band], height, height);
-                row[x] = map.Pixel(colourTable_.Colour(height));
+                highest = std::max(highest, height);
+                lowest = std::min(lowest, height);
+                row[x] = pixels[std::clamp(height, ColourTable::kLowestHeight,
+                                           ColourTable::kHighestHeight) -
+                                ColourTable::kLowestHeight];
             }
         }
+        bands[band] = {.highest = highest, .lowest = lowest};
     });
     return Widest(bands);
 }

@@ -3,11 +3,11 @@
 namespace morvik {
 
 void Terrain::RunGeneration(MapSize size, int32_t roughness, int32_t seaShare,
-                            const SeaCellsReport& report, const HeightsReport& beforeFinish) {
+                            const RunReports& reports) {
     StartGeneration(size, roughness, seaShare, size.Width(), size.Height());
-    CompleteIterations(size);
-    if (beforeFinish) beforeFinish(heightField_.Cells());
-    FinishGeneration(size, report);
+    CompleteIterations(size, reports.iterations);
+    if (reports.beforeFinish) reports.beforeFinish(heightField_.Cells());
+    FinishGeneration(size, reports.seaCells);
 }
 
 }  // namespace morvik

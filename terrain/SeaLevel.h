@@ -24,12 +24,32 @@ using RescaledCounts = std::array<int32_t, kRescaledTop + 1>;
 // passes over the cells spread over `threads` threads, a band each.
 HeightExtremes FindExtremes(const CellGrid& heights, MapSize size, int32_t threads = 1);
 
-// A height mapped onto 0..100 between the extremes; 0 on a flat map.
+// Heights mapped onto 0..100 between the extremes, cut toward zero; 0 on a
+// flat map. The quotient comes from a product with the span's reciprocal,
+// which can fall short of the exact one by a hair only where that one is a
+// whole number, and is mended there: exact, without a division a cell.
+class Rescaling {
+  public:
+    explicit Rescaling(HeightExtremes extremes)
+        : lowest_(extremes.lowest),
+          span_(int64_t{extremes.highest} - extremes.lowest),
+          reciprocal_(span_ == 0 ? 0.0 : 1.0 / static_cast<double>(span_)) {}
+
+    int32_t operator()(int32_t height) const {
+        const int64_t scaled = (height - lowest_) * kRescaledTop;
+        auto rescaled = static_cast<int64_t>(static_cast<double>(scaled) * reciprocal_);
+        if (span_ != 0 && (rescaled + 1) * span_ <= scaled) ++rescaled;
+        return static_cast<int32_t>(rescaled);
+    }
+
+  private:
+    int64_t lowest_;
+    int64_t span_;
+    double reciprocal_;
+};
+
 inline int32_t RescaledHeight(int32_t height, HeightExtremes extremes) {
-    const int64_t span = int64_t{extremes.highest} - extremes.lowest;
-    return span == 0
-               ? 0
-               : static_cast<int32_t>((height - int64_t{extremes.lowest}) * kRescaledTop / span);
+    return Rescaling(extremes)(height);
 }
 
 // Per mille of the map's cells that seaCells are, cut toward zero.

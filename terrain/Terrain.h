@@ -41,6 +41,15 @@ inline HeightExtremes Widest(const std::vector<HeightExtremes>& parts) {
 using SeaCellsReport = std::function<void(int32_t seaCells)>;
 // Shown the heights of a run as its last iteration left them.
 using HeightsReport = std::function<void(const CellGrid& heights)>;
+// Told the run's counters after each batch of iterations.
+using IterationsReport = std::function<void(const GenerationJob& job)>;
+
+// What a whole run tells as it goes; any of them may be left empty.
+struct RunReports {
+    IterationsReport iterations;
+    HeightsReport beforeFinish;
+    SeaCellsReport seaCells;
+};
 
 // The map generator: its grids, run counters, colour table and random source.
 // Every operation works on the top-left corner of the size it is given (the
@@ -66,13 +75,13 @@ class Terrain {
     void CircleIteration(MapSize size);
 
     // The iterations still to do, at once, where the program's timer takes
-    // them one by one.
-    void CompleteIterations(MapSize size);
+    // them one by one; in batches, each reported once done.
+    void CompleteIterations(MapSize size, const IterationsReport& report = {});
 
     // A whole run on the map, which is its own input size: start, every
-    // iteration, and the finish, which beforeFinish sees the heights before.
+    // iteration, and the finish.
     void RunGeneration(MapSize size, int32_t roughness, int32_t seaShare,
-                       const SeaCellsReport& report = {}, const HeightsReport& beforeFinish = {});
+                       const RunReports& reports = {});
 
     // Rescales the corner to 0..100, then lowers it pass by pass until the sea
     // target is met, reporting after every pass.

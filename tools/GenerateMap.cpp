@@ -18,8 +18,10 @@ GeneratedMap GenerateMap(const MapRequest& request) {
     const auto heightmapReport = [&](const CellGrid& heights) {
         map.heightmap = MakeHeightmap(heights, size, terrain->Job().SeaTarget, request.threads);
     };
-    terrain->RunGeneration(size, request.roughness, request.seaShare, seaCellsReport,
-                           request.heightmap ? HeightsReport(heightmapReport) : HeightsReport());
+    terrain->RunGeneration(
+        size, request.roughness, request.seaShare,
+        {.beforeFinish = request.heightmap ? HeightsReport(heightmapReport) : HeightsReport(),
+         .seaCells = seaCellsReport});
     map.job = terrain->Job();
 
     map.picture = QImage(size.Width(), size.Height(), QImage::Format_RGBX8888);
