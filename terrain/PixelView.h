@@ -7,23 +7,35 @@
 
 namespace morvik {
 
+// Which channel a pixel holds in its lowest byte, the first in memory.
+enum class ChannelOrder { kRedFirst, kBlueFirst };
+
 // Someone else's 32-bit pixels, row by row, that the renderers write
-// 0x00BBGGRR colours into. Bitmaps whose top byte must not be 0 (Qt's
-// RGBX8888, say) give that byte, and every pixel written carries it.
+// 0x00BBGGRR colours into, red first or with red and blue swapped. Rows may
+// run upward in memory, as a bottom-up bitmap's do: a negative stride.
+// Bitmaps whose top byte must not be 0 (Qt's RGBX8888, say) give that byte,
+// and every pixel written carries it.
 class PixelView {
   public:
     // Throws ERangeError for a missing buffer or rows shorter than the width.
-    PixelView(uint32_t* firstRow, std::ptrdiff_t stride, MapSize size, uint8_t topByte = 0);
+    PixelView(uint32_t* firstRow, std::ptrdiff_t stride, MapSize size, uint8_t topByte = 0,
+              ChannelOrder order = ChannelOrder::kRedFirst);
 
     MapSize Size() const { return size_; }
     uint32_t* Row(int32_t y) const { return firstRow_ + y * stride_; }
-    uint32_t Pixel(uint32_t colour) const { return colour | topBits_; }
+    uint32_t Pixel(uint32_t colour) const {
+        if (order_ == ChannelOrder::kBlueFirst) {
+            colour = (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
+        }
+        return colour | topBits_;
+    }
 
   private:
     uint32_t* firstRow_;
     std::ptrdiff_t stride_;  // in pixels
     MapSize size_;
     uint32_t topBits_;
+    ChannelOrder order_;
 };
 
 // Rows of RGBX8888 pixels, whose bytes in memory are R, G, B and an X byte

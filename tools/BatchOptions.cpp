@@ -20,8 +20,8 @@ std::string BatchUsage() {
                "usage: morvik-batch generate [-o FILE] [--heightmap FILE] "
                "[--width N] [--height N]\n"
                "                             [--roughness N] [--sea N] [--tick N]\n"
-               "                             [--view colour|coastline] [--colors N]\n"
-               "       morvik-batch reduce INPUT OUTPUT [--colors N]\n"
+               "                             [--view colour|coastline] [--colors N] [--quiet]\n"
+               "       morvik-batch reduce INPUT OUTPUT [--colors N] [--quiet]\n"
                "       morvik-batch --help | --version\n"
                "\n"
                "generate  makes one map and saves it, with at least one of:\n"
@@ -36,10 +36,15 @@ std::string BatchUsage() {
                "          --sea %6 tenths of the map (%7), --view colour or coastline (colour).\n"
                "          --tick %8 is the clock every random number is bounded by;\n"
                "          without it the clock is read once and printed, so that the same\n"
-               "          --tick makes the same file again.\n"
+               "          --tick makes the same file again. Below 3 times the map's longer\n"
+               "          side the circles cannot reach across the map (a warning says so).\n"
                "reduce    reduces a BMP file of up to %9 x %9 to at most --colors\n"
                "          colours, and saves it as -o does.\n"
                "--colors  %10 (%11).\n"
+               "--quiet   no progress line; it is drawn only when standard error is a terminal.\n"
+               "A run writes every file it is asked for, or replaces none of them. A FILE\n"
+               "of - is standard output (a BMP file or raw heightmap), and the report then\n"
+               "goes to standard error. Devices and FIFOs are written to, never replaced.\n"
                "Options take their value as the next argument or after '=' (--width=300).\n")
         .arg(Range(1, MapSize::kLargestSide))
         .arg(kSmallestProgramMap.Width())
@@ -67,6 +72,7 @@ struct Options {
     QCommandLineOption tick{"tick", "", "N"};
     QCommandLineOption view{"view", "", "NAME"};
     QCommandLineOption colours{"colors", "", "N"};
+    QCommandLineOption quiet{{"q", "quiet"}};
     QCommandLineOption help{{"h", "help"}};
     QCommandLineOption version{{"v", "version"}};
 };
@@ -91,9 +97,17 @@ void ReadGenerateOptions(const QCommandLineParser& parser, const Options& o,
     if (options.output.isEmpty() && options.heightmap.isEmpty()) {
         throw EUsageError("generate needs -o FILE, --heightmap FILE or both");
     }
-    if (!options.heightmap.isEmpty() && !IsHeightmapName(options.heightmap)) {
-        throw EUsageError("--heightmap FILE ends in .png, .r16 or .raw, not '" +
+    if (!options.heightmap.isEmpty() && options.heightmap != "-" &&
+        !IsHeightmapName(options.heightmap)) {
+        throw EUsageError("--heightmap FILE ends in .png, .r16 or .raw, or is -, not '" +
                           options.heightmap.toStdString() + "'");
+    }
+    if (!options.output.isEmpty() && !options.heightmap.isEmpty() &&
+        NameTheSameFile(options.output, options.heightmap)) {
+        throw EUsageError(options.output == "-"
+                              ? std::string("only one output can be standard output (-)")
+                              : "-o and --heightmap name the same file, '" +
+                                    options.heightmap.toStdString() + "'");
     }
     if (parser.isSet(o.width)) options.width = Number(parser, o.width, 1, MapSize::kLargestSide);
     if (parser.isSet(o.height)) {
@@ -122,7 +136,7 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
     const Options o;
     QCommandLineParser parser;
     parser.addOptions({o.output, o.heightmap, o.width, o.height, o.roughness, o.sea, o.tick, o.view,
-                       o.colours, o.help, o.version});
+                       o.colours, o.quiet, o.help, o.version});
     if (!parser.parse(arguments)) throw EUsageError(parser.errorText().toStdString());
 
     BatchOptions options;
@@ -134,6 +148,7 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
         return options;
     }
     if (plain.isEmpty()) throw EUsageError("no command given");
+    options.quiet = parser.isSet(o.quiet);
     if (parser.isSet(o.colours)) {
         options.colours = Number(
             parser, o.colours, kFewestRequested, kMostRequested,

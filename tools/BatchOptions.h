@@ -26,8 +26,8 @@ struct BatchOptions {
 
     Command command = Command::kHelp;
     QString input;      // reduce
-    QString output;     // both; for generate, empty or the map's file
-    QString heightmap;  // generate: empty or a .png, .r16 or .raw file
+    QString output;     // both; for generate, empty or the map's file; "-" standard output
+    QString heightmap;  // generate: empty, "-" or a .png, .r16 or .raw file
     int32_t width = kSmallestProgramMap.Width();
     int32_t height = kSmallestProgramMap.Height();
     int32_t roughness = kFirstRoughness;
@@ -35,10 +35,12 @@ struct BatchOptions {
     std::optional<uint32_t> tick;
     View view = View::kColour;
     int32_t colours = kMostRequested;
+    bool quiet = false;  // no progress line
 };
 
 // Reads a whole command line, the program's name first. Options take their
-// value as the next argument or after "=". Throws EUsageError.
+// value as the next argument or after "=". Throws EUsageError, also for two
+// outputs that lead to the same file.
 BatchOptions ParseBatchOptions(const QStringList& arguments);
 
 // The --help text.

@@ -1,9 +1,36 @@
 #include "tools/GenerateMap.h"
 
+#include <algorithm>
 #include <memory>
-#include <stdexcept>
+
+#include "components/ReducedImage/BmpImage.h"
 
 namespace morvik {
+
+namespace {
+
+// A black 32-bit bottom-up BMP file image of this size, and its pixels as the
+// renderers see them: the top row last in memory, blue first.
+std::vector<uint8_t> BlankPicture(MapSize size) {
+    const auto pixelBytes = static_cast<std::size_t>(size.Cells()) * 4;
+    std::vector<uint8_t> image(kBmpHeadersSize + pixelBytes);
+    WriteBmpHeader({.bfSize = static_cast<int32_t>(image.size()),
+                    .bfOffBits = static_cast<int32_t>(kBmpHeadersSize),
+                    .biWidth = size.Width(),
+                    .biHeight = size.Height(),
+                    .biBitCount = 32,
+                    .biSizeImage = static_cast<int32_t>(pixelBytes)},
+                   image);
+    return image;
+}
+
+PixelView PicturePixels(std::vector<uint8_t>& image, MapSize size) {
+    auto* pixels = reinterpret_cast<uint32_t*>(image.data() + kBmpHeadersSize);
+    return PixelView(pixels + static_cast<std::ptrdiff_t>(size.Height() - 1) * size.Width(),
+                     -static_cast<std::ptrdiff_t>(size.Width()), size, 0, ChannelOrder::kBlueFirst);
+}
+
+}  // namespace
 
 GeneratedMap GenerateMap(const MapRequest& request) {
     const MapSize size = request.size;
@@ -11,31 +38,29 @@ GeneratedMap GenerateMap(const MapRequest& request) {
     FixedTickSource ticks(request.tick);
     const auto terrain = std::make_unique<Terrain>(ticks, size, request.threads);
     terrain->BuildColourTable();
-    const auto seaCellsReport = [&map](int32_t seaCells) {
+    RunReports reports{.iterations = request.iterations, .beforeFinish = {}, .seaCells = {}};
+    reports.seaCells = [&map](int32_t seaCells) {
         ++map.loweringPasses;
         map.seaCells = seaCells;
     };
-    const auto heightmapReport = [&](const CellGrid& heights) {
-        map.heightmap = MakeHeightmap(heights, size, terrain->Job().SeaTarget, request.threads);
-    };
-    terrain->RunGeneration(
-        size, request.roughness, request.seaShare,
-        {.beforeFinish = request.heightmap ? HeightsReport(heightmapReport) : HeightsReport(),
-         .seaCells = seaCellsReport});
+    if (request.heightmap) {
+        reports.beforeFinish = [&](const CellGrid& heights) {
+            request.heightmap(
+                MakeHeightmap(heights, size, terrain->Job().SeaTarget, request.threads));
+        };
+    }
+    terrain->RunGeneration(size, request.roughness, request.seaShare, reports);
     map.job = terrain->Job();
 
-    map.picture = QImage(size.Width(), size.Height(), QImage::Format_RGBX8888);
-    if (map.picture.isNull()) throw std::runtime_error("no memory for the map's picture");
-    const PixelView pixels = RgbxPixels(map.picture.bits(), map.picture.bytesPerLine(), size);
+    map.picture = BlankPicture(size);
+    const PixelView pixels = PicturePixels(map.picture, size);
     map.extremes = terrain->RenderMap(pixels);
     if (request.coastline) terrain->RenderCoastline(pixels);
     return map;
 }
 
-void LoadMap(ReducedImageStore& store, const QImage& picture) {
-    if (!store.LoadFromBitmap(picture)) {
-        throw std::runtime_error("the drawn map could not be taken as a bitmap image");
-    }
+int64_t SmallestFullTick(MapSize size) {
+    return 3 * int64_t{std::max(size.Width(), size.Height())};
 }
 
 }  // namespace morvik

@@ -1,14 +1,16 @@
 #pragma once
 
-#include <QImage>
 #include <cstdint>
-#include <optional>
+#include <functional>
+#include <vector>
 
-#include "components/ReducedImage/ReducedImageStore.h"
 #include "terrain/Heightmap.h"
 #include "terrain/Terrain.h"
 
 namespace morvik {
+
+// Shown the heightmap as soon as it is made, before the run's finish.
+using HeightmapReport = std::function<void(Heightmap&& heightmap)>;
 
 // What one run takes.
 struct MapRequest {
@@ -17,25 +19,27 @@ struct MapRequest {
     int32_t seaShare;
     uint32_t tick;  // the clock every random number is bounded by
     bool coastline;
-    bool heightmap;
-    int32_t threads = 1;  // the heights are the same for any number
+    int32_t threads = 1;  // the maps are the same for any number
+    IterationsReport iterations = {};
+    HeightmapReport heightmap = {};  // none: no heightmap is made
 };
 
 struct GeneratedMap {
-    QImage picture;  // RGBX8888, as the map view shows it
+    // A BMP file image of 32 bits a pixel, as the map view shows the map.
+    std::vector<uint8_t> picture;
     GenerationJob job;
     int32_t loweringPasses = 0;
     int32_t seaCells = 0;  // after the last pass
     HeightExtremes extremes{};
-    std::optional<Heightmap> heightmap;
 };
 
 // One whole run, drawn in the colour or the coastline view, with the
 // heightmap of its heights before the finish if asked for.
 GeneratedMap GenerateMap(const MapRequest& request);
 
-// The picture in an image store; throws std::runtime_error if the store
-// cannot take it.
-void LoadMap(ReducedImageStore& store, const QImage& picture);
+// The tick below which the circles a run takes cannot reach across a map
+// of this size: every number taken is below the tick, and the centres and
+// radii need numbers up to three times the longer side.
+int64_t SmallestFullTick(MapSize size);
 
 }  // namespace morvik

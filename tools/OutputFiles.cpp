@@ -1,52 +1,73 @@
 #include "tools/OutputFiles.h"
 
-#include <QImage>
-#include <QImageWriter>
-#include <QSaveFile>
-#include <QtEndian>
 #include <algorithm>
-#include <stdexcept>
 #include <vector>
+
+#include "components/ReducedImage/BmpImage.h"
+#include "tools/PngFile.h"
 
 namespace morvik {
 
 namespace {
 
-[[noreturn]] void FailToWrite(const QString& fileName, const QString& reason) {
-    throw std::runtime_error(QString("cannot write %1: %2").arg(fileName, reason).toStdString());
+constexpr std::size_t kSlice = std::size_t{1} << 20;
+
+// The shares a file of `parts` parts has reached, told after each part.
+std::function<void(int64_t)> PartsReport(const WritingReport& report, int64_t parts) {
+    if (!report) return {};
+    return [report, parts](int64_t done) { report(static_cast<double>(done) / parts); };
 }
 
-void Commit(QSaveFile& file) {
-    if (!file.commit()) FailToWrite(file.fileName(), file.errorString());
-}
-
-QSaveFile& Open(QSaveFile& file) {
-    if (!file.open(QIODevice::WriteOnly)) FailToWrite(file.fileName(), file.errorString());
-    return file;
-}
-
-void SavePng(const QImage& image, const QString& fileName) {
-    QSaveFile file(fileName);
-    QImageWriter writer(&Open(file), "png");
-    if (!writer.write(image)) FailToWrite(fileName, writer.errorString());
-    Commit(file);
-}
-
-// Little-endian whatever the machine, a slice at a time.
-void SaveRawValues(const ZeroedVector<uint16_t>& values, const QString& fileName) {
-    QSaveFile file(fileName);
-    Open(file);
-    constexpr std::size_t kSlice = 1 << 16;
-    std::vector<uint16_t> slice(kSlice);
-    for (std::size_t first = 0; first < values.size(); first += kSlice) {
-        const std::size_t count = std::min(kSlice, values.size() - first);
-        qToLittleEndian<uint16_t>(&values[first], static_cast<qsizetype>(count), slice.data());
-        const auto bytes = static_cast<qint64>(count * sizeof(uint16_t));
-        if (file.write(reinterpret_cast<const char*>(slice.data()), bytes) != bytes) {
-            FailToWrite(fileName, file.errorString());
+void WriteRawValues(const Heightmap& map, OutputFile& file, const WritingReport& report) {
+    const auto tell = PartsReport(report, static_cast<int64_t>(map.values.size()));
+    std::vector<uint8_t> slice;
+    for (std::size_t first = 0; first < map.values.size(); first += kSlice / 2) {
+        const std::size_t end = std::min(map.values.size(), first + kSlice / 2);
+        slice.clear();
+        for (std::size_t i = first; i < end; ++i) {
+            slice.push_back(static_cast<uint8_t>(map.values[i]));
+            slice.push_back(static_cast<uint8_t>(map.values[i] >> 8));
         }
+        file.Write(slice);
+        if (tell) tell(static_cast<int64_t>(end));
     }
-    Commit(file);
+}
+
+void WriteHeightmapPng(const Heightmap& map, OutputFile& file, const WritingReport& report) {
+    const int32_t width = map.size.Width();
+    const auto valuesRow = [&](int32_t y) {
+        return std::as_bytes(std::span(&map.values[static_cast<std::size_t>(y) * width],
+                                       static_cast<std::size_t>(width)));
+    };
+    const auto tell = PartsReport(report, map.size.Height());
+    WritePng(file, {.width = width, .height = map.size.Height(), .bitDepth = 16, .palette = {}},
+             valuesRow, tell ? RowsReport(tell) : RowsReport());
+}
+
+// The stored rows run from the bottom up, padded to 4 bytes; a PNG row is
+// the same bits from the top down, unpadded.
+void WriteMapPng(std::span<const uint8_t> image, OutputFile& file, const WritingReport& report) {
+    const BmpHeader header = ReadBmpHeader(image);
+    std::vector<uint32_t> palette(static_cast<std::size_t>(header.biClrUsed));
+    for (std::size_t i = 0; i < palette.size(); ++i) {
+        const std::size_t at = kBmpHeadersSize + 4 * i;
+        palette[i] = uint32_t{image[at + 2]} << 16 | uint32_t{image[at + 1]} << 8 | image[at];
+    }
+    const int64_t stride = BmpRowStride(header.biBitCount, header.biWidth);
+    const auto rowBytes =
+        static_cast<std::size_t>((int64_t{header.biBitCount} * header.biWidth + 7) / 8);
+    const auto storedRow = [&](int32_t y) {
+        const auto at =
+            static_cast<std::size_t>(header.bfOffBits + (header.biHeight - 1 - y) * stride);
+        return std::as_bytes(image.subspan(at, rowBytes));
+    };
+    const auto tell = PartsReport(report, header.biHeight);
+    WritePng(file,
+             {.width = header.biWidth,
+              .height = header.biHeight,
+              .bitDepth = header.biBitCount,
+              .palette = std::move(palette)},
+             storedRow, tell ? RowsReport(tell) : RowsReport());
 }
 
 }  // namespace
@@ -58,23 +79,24 @@ bool IsHeightmapName(const QString& fileName) {
            fileName.endsWith(".raw", Qt::CaseInsensitive);
 }
 
-void SaveHeightmap(const Heightmap& map, const QString& fileName) {
-    if (!IsPngName(fileName)) {
-        SaveRawValues(map.values, fileName);
-        return;
+void WriteHeightmap(const Heightmap& map, OutputFile& file, const WritingReport& report) {
+    if (IsPngName(file.Name())) {
+        WriteHeightmapPng(map, file, report);
+    } else {
+        WriteRawValues(map, file, report);
     }
-    const int width = map.size.Width();
-    // The values themselves, not a copy: 2 bytes a cell.
-    const QImage image(reinterpret_cast<const uchar*>(map.values.data()), width, map.size.Height(),
-                       width * static_cast<int>(sizeof(uint16_t)), QImage::Format_Grayscale16);
-    SavePng(image, fileName);
 }
 
-void SavePngPicture(const ReducedImageStore& store, const QString& fileName) {
-    const std::span<const uint8_t> bytes = store.Bytes();
-    const QImage picture = QImage::fromData(bytes.data(), static_cast<int>(bytes.size()), "BMP");
-    if (picture.isNull()) FailToWrite(fileName, "the picture cannot be read back");
-    SavePng(picture, fileName);
+void WriteMapImage(std::span<const uint8_t> bmpImage, OutputFile& file,
+                   const WritingReport& report) {
+    if (IsPngName(file.Name())) {
+        WriteMapPng(bmpImage, file, report);
+        return;
+    }
+    for (std::size_t first = 0; first < bmpImage.size(); first += kSlice) {
+        file.Write(bmpImage.subspan(first, std::min(kSlice, bmpImage.size() - first)));
+        if (report) report(static_cast<double>(first + kSlice) / bmpImage.size());
+    }
 }
 
 }  // namespace morvik

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
+#include <functional>
+#include <span>
 
-#include "components/ReducedImage/ReducedImageStore.h"
 #include "terrain/Heightmap.h"
+#include "tools/OutputFile.h"
 
 namespace morvik {
 
@@ -11,15 +14,20 @@ namespace morvik {
 bool IsPngName(const QString& fileName);
 bool IsHeightmapName(const QString& fileName);  // .png, .r16 or .raw
 
-// Each writes a whole file or, throwing std::runtime_error with the reason,
-// leaves any file of that name as it was.
+// Told what share of a file is written, 0..1.
+using WritingReport = std::function<void(double share)>;
+
+// Each writes a whole file into `file`, to be committed by the caller, and
+// throws EOutputError when it cannot.
 
 // A 16-bit grayscale PNG for a .png name, else little-endian 16-bit values
-// with no header.
-void SaveHeightmap(const Heightmap& map, const QString& fileName);
+// with no header; row by row from the top either way.
+void WriteHeightmap(const Heightmap& map, OutputFile& file, const WritingReport& report = {});
 
-// The store's picture as a palette PNG: its palette in its order, and its
-// pixels.
-void SavePngPicture(const ReducedImageStore& store, const QString& fileName);
+// A reduced BMP file image (4 or 8 bits a pixel, a colour table), as it is
+// or, for a .png name, as a palette PNG: the same palette in its order, and
+// the same indices.
+void WriteMapImage(std::span<const uint8_t> bmpImage, OutputFile& file,
+                   const WritingReport& report = {});
 
 }  // namespace morvik

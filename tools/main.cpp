@@ -1,103 +1,161 @@
 #include <QCoreApplication>
 #include <QFile>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <new>
 #include <optional>
-#include <utility>
+#include <thread>
+#include <vector>
 
 #include "components/ReducedImage/BmpImage.h"
+#include "components/ReducedImage/ColourReduction.h"
 #include "components/ReducedImage/ReducedImageStore.h"
+#include "platform/ToolkitErrors.h"
 #include "terrain/ParallelFor.h"
 #include "tools/BatchOptions.h"
 #include "tools/GenerateMap.h"
+#include "tools/OutputFile.h"
 #include "tools/OutputFiles.h"
+#include "tools/ProgressLine.h"
 
 namespace morvik {
 namespace {
 
-void PrintValue(const char* key, long long value) { std::printf("%s: %lld\n", key, value); }
-
-// What failed, and the message of the part that failed, quoted.
-int Fail(const QString& what, const std::exception& error) {
-    std::fprintf(stderr, "morvik-batch: %s: \"%s\"\n", what.toLocal8Bit().constData(),
-                 error.what());
+// The error shapes: "morvik-batch: WHAT" on standard error, exit status 1.
+int Fail(const char* what) {
+    std::fprintf(stderr, "morvik-batch: %s\n", what);
     return 1;
 }
 
-int Fail(const QString& what) {
-    std::fprintf(stderr, "morvik-batch: %s\n", what.toLocal8Bit().constData());
-    return 1;
-}
+int Fail(const QString& what) { return Fail(what.toLocal8Bit().constData()); }
 
-// Reduces the store's picture and saves it, as a PNG file for a .png name;
-// a failure is reported.
-int ReduceAndSave(ReducedImageStore& store, const BatchOptions& options) {
-    try {
-        store.ReduceColors(options.colours);
-    } catch (const std::exception& error) {
-        return Fail("cannot reduce the picture", error);
+// Where the report goes: standard output, unless a file is written there.
+class Report {
+  public:
+    explicit Report(const BatchOptions& options)
+        : to_(options.output == "-" || options.heightmap == "-" ? stderr : stdout) {}
+
+    void Value(const char* key, long long value) const {
+        std::fprintf(to_, "%s: %lld\n", key, value);
     }
-    try {
-        if (IsPngName(options.output)) {
-            SavePngPicture(store, options.output);
-        } else {
-            store.SaveToFile(options.output);
-        }
-    } catch (const std::exception& error) {
-        return Fail("cannot write " + options.output, error);
+    void Reduction(const morvik::Reduction& reduction, const QString& output) const {
+        Value("source_colors", reduction.sourceColours);
+        Value("color_count", reduction.colourCount);
+        Value("levels", reduction.levels);
+        std::fprintf(to_, "output: %s\n", output.toLocal8Bit().constData());
     }
-    return 0;
+
+  private:
+    std::FILE* to_;
+};
+
+ProgressLine Progress(const BatchOptions& options) {
+    return ProgressLine(!options.quiet && ProgressLine::StandardErrorIsTerminal());
 }
 
-void PrintReduction(const ReducedImageStore& store, const BatchOptions& options) {
-    PrintValue("source_colors", store.SourceColors());
-    PrintValue("color_count", store.ColorCount());
-    PrintValue("levels", store.Levels());
-    std::printf("output: %s\n", options.output.toLocal8Bit().constData());
+std::string Writing(const OutputFile& file) {
+    return "writing " + (file.Name() == "-" ? std::string("standard output")
+                                            : file.Name().toLocal8Bit().toStdString());
 }
 
-// Reports only once the files are written, so that a failed run prints no
-// half report. The heightmap goes first, and its memory with it.
+// Reduced to at most the asked colours, then written into the file, which
+// stays to be committed.
+Reduction ReduceAndWrite(std::span<const uint8_t> picture, int32_t colours, OutputFile& file,
+                         ProgressLine& progress) {
+    ProgressLine::Task task = progress.Start("reduction");
+    Reduction reduction = ReduceImage(picture, colours);
+    task.Show(Writing(file));
+    WriteMapImage(reduction.image, file, [&](double share) { task.Show(Writing(file), share); });
+    return reduction;
+}
+
+// Every file is opened before the run, so that one that cannot be written
+// is known at once, and each is written in full before any takes its
+// file's place. The heightmap is written on a thread of its own while the
+// map is finished and reduced.
 int Generate(const BatchOptions& options) {
-    const MapRequest request{
-        .size = MapSize(options.width, options.height),
+    const MapSize size(options.width, options.height);
+    const uint32_t tick = options.tick.value_or(SystemTickSource().Ticks());
+    if (tick < SmallestFullTick(size)) {
+        std::fprintf(stderr,
+                     "morvik-batch: warning: tick %u is below %lld, three times the map's longer "
+                     "side: every number taken is below it, so the circles cannot reach across "
+                     "the map, which comes out flat or nearly all sea\n",
+                     tick, static_cast<long long>(SmallestFullTick(size)));
+    }
+    std::optional<OutputFile> heightmapFile;
+    std::optional<OutputFile> mapFile;
+    if (!options.heightmap.isEmpty()) heightmapFile.emplace(options.heightmap);
+    if (!options.output.isEmpty()) mapFile.emplace(options.output);
+
+    ProgressLine progress = Progress(options);
+    std::optional<uint16_t> heightmapSeaLevel;
+    std::exception_ptr heightmapError;
+    std::jthread heightmapWriter;
+    ProgressLine::Task run = progress.Start("circles");
+    MapRequest request{
+        .size = size,
         .roughness = options.roughness,
         .seaShare = options.seaShare,
-        .tick = options.tick.value_or(SystemTickSource().Ticks()),
+        .tick = tick,
         .coastline = options.view == BatchOptions::View::kCoastline,
-        .heightmap = !options.heightmap.isEmpty(),
         .threads = MachineThreads(),
+        .iterations =
+            [&](const GenerationJob& job) {
+                if (job.IterationsDone < job.TotalIterations) {
+                    run.Show("circles",
+                             static_cast<double>(job.IterationsDone) / job.TotalIterations);
+                } else {
+                    run.Show(heightmapFile ? "heightmap" : "finish");
+                }
+            },
     };
+    if (heightmapFile) {
+        request.heightmap = [&](Heightmap&& heightmap) {
+            run.Show("finish");
+            heightmapSeaLevel = heightmap.seaLevel;
+            heightmapWriter = std::jthread([&, heightmap = std::move(heightmap)] {
+                ProgressLine::Task task = progress.Start(Writing(*heightmapFile));
+                try {
+                    WriteHeightmap(heightmap, *heightmapFile, [&](double share) {
+                        task.Show(Writing(*heightmapFile), share);
+                    });
+                    heightmapFile->Finish();
+                } catch (...) {
+                    heightmapError = std::current_exception();
+                }
+            });
+        };
+    }
     GeneratedMap map = GenerateMap(request);
-    std::optional<uint16_t> heightmapSeaLevel;
-    if (map.heightmap) {
-        try {
-            SaveHeightmap(*map.heightmap, options.heightmap);
-        } catch (const std::exception& error) {
-            return Fail("cannot write the heightmap", error);
-        }
-        heightmapSeaLevel = map.heightmap->seaLevel;
-        map.heightmap.reset();
+    std::optional<Reduction> reduction;
+    if (mapFile) {
+        reduction = ReduceAndWrite(map.picture, options.colours, *mapFile, progress);
     }
-    ReducedImageStore store;
-    if (!options.output.isEmpty()) {
-        try {
-            LoadMap(store, std::exchange(map.picture, QImage()));
-        } catch (const std::exception& error) {
-            return Fail("cannot make the map's bitmap", error);
-        }
-        if (ReduceAndSave(store, options) != 0) return 1;
+    map.picture = {};
+    if (heightmapWriter.joinable()) heightmapWriter.join();
+    if (heightmapError) std::rethrow_exception(heightmapError);
+
+    std::vector<OutputFile*> files;
+    for (std::optional<OutputFile>* file : {&heightmapFile, &mapFile}) {
+        if (*file) files.push_back(&**file);
     }
-    PrintValue("tick", request.tick);
-    PrintValue("total_iterations", map.job.TotalIterations);
-    PrintValue("sea_target", map.job.SeaTarget);
-    PrintValue("lowering_passes", map.loweringPasses);
-    PrintValue("sea_cells", map.seaCells);
-    PrintValue("highest", map.extremes.highest);
-    PrintValue("lowest", map.extremes.lowest);
-    if (heightmapSeaLevel) PrintValue("heightmap_sea_level", *heightmapSeaLevel);
-    if (!options.output.isEmpty()) PrintReduction(store, options);
+    run.Show("writing");
+    CommitTogether(files);
+    progress.Clear();
+
+    const Report report(options);
+    report.Value("tick", tick);
+    report.Value("total_iterations", map.job.TotalIterations);
+    report.Value("sea_target", map.job.SeaTarget);
+    report.Value("lowering_passes", map.loweringPasses);
+    report.Value("sea_cells", map.seaCells);
+    report.Value("highest", map.extremes.highest);
+    report.Value("lowest", map.extremes.lowest);
+    if (heightmapSeaLevel) report.Value("heightmap_sea_level", *heightmapSeaLevel);
+    if (reduction) report.Reduction(*reduction, options.output);
     return 0;
 }
 
@@ -111,8 +169,8 @@ int Reduce(const BatchOptions& options) {
         if (!store.LoadFromStream(input)) {
             return Fail(options.input + " is not an uncompressed BMP file this program can read");
         }
-    } catch (const std::exception& error) {
-        return Fail("cannot read " + options.input, error);
+    } catch (const EReadError&) {
+        return Fail("cannot read " + options.input + ": " + input.errorString());
     }
     const BmpHeader header = ReadBmpHeader(store.Bytes());
     // A top-down file gives a negative height.
@@ -130,8 +188,13 @@ int Reduce(const BatchOptions& options) {
         return Fail(options.input + " has " + QString::number(bits) +
                     "-bit pixels, which this program cannot decode");
     }
-    if (ReduceAndSave(store, options) != 0) return 1;
-    PrintReduction(store, options);
+    OutputFile output(options.output);
+    ProgressLine progress = Progress(options);
+    const Reduction reduction = ReduceAndWrite(store.Bytes(), options.colours, output, progress);
+    output.Finish();
+    output.Commit();
+    progress.Clear();
+    Report(options).Reduction(reduction, options.output);
     return 0;
 }
 
@@ -156,6 +219,9 @@ int Run(const BatchOptions& options) {
 
 int main(int argc, char** argv) {
     using namespace morvik;
+    // A reader that goes away is a write error to report, like any other,
+    // with the new files cleared away: not a silent end.
+    std::signal(SIGPIPE, SIG_IGN);
     const QCoreApplication application(argc, argv);
     BatchOptions options;
     try {
@@ -166,7 +232,15 @@ int main(int argc, char** argv) {
     }
     try {
         return Run(options);
+    } catch (const EOutputError& error) {
+        return Fail(error.what());
+    } catch (const std::bad_alloc&) {
+        return Fail("out of memory");
+    } catch (const EOutOfMemory&) {
+        return Fail("out of memory");
+    } catch (const EStreamError&) {
+        return Fail("out of memory");
     } catch (const std::exception& error) {
-        return Fail("failed", error);
+        return Fail(error.what());
     }
 }

@@ -252,11 +252,6 @@ TEST_F(BatchTool, ReduceTakesPicturesUpTo8192Square) {
     }
 }
 
-TEST(BatchMap, AMapThatCannotBeLoadedIsAnError) {
-    ReducedImageStore store;
-    EXPECT_THROW(LoadMap(store, QImage()), std::runtime_error);
-}
-
 TEST(BatchLinking, MakesNoWindowsAndLinksNoWidgets) {
     QProcess ldd;
     ldd.start("ldd", {MORVIK_BATCH_PATH});
@@ -281,11 +276,12 @@ TEST_F(BatchTool, UnreadableInputsAndFailedSavesWriteNothing) {
     EXPECT_FALSE(QFile::exists(Path("out.bmp")));
 
     const QString unwritable = Path("no folder/map.bmp");
-    const BatchRun save = Batch({"generate", "-o", unwritable, "--tick", "5"});
+    const BatchRun save = Batch({"generate", "-o", unwritable, "--tick", "5000"});
     EXPECT_EQ(save.exitCode, 1);
     EXPECT_TRUE(save.out.isEmpty()) << "no half report";
-    EXPECT_TRUE(save.err.contains("ﾌｧｲﾙ " + unwritable + " を作成できません"))
-        << save.err.toStdString();
+    EXPECT_EQ(save.err.toStdString(),
+              ("morvik-batch: cannot write " + unwritable + ": No such file or directory\n")
+                  .toStdString());
 }
 
 }  // namespace

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace morvik {
+
+// A file that could not be written; the message is "cannot write NAME:
+// REASON", with the system's reason where it gave one.
+class EOutputError : public std::runtime_error {
+  public:
+    EOutputError(const QString& name, const std::string& reason);
+};
+
+// One file the batch tool writes, so that a failed run changes nothing.
+//
+// A regular file, or a name not yet taken, is written to a new file beside
+// it (beside the file a symbolic link leads to), which takes its place only
+// on Commit: until then any old file stays as it was. Anything else, a
+// device or a FIFO, and standard output for "-", cannot be replaced and is
+// written directly, on Commit, from what was written to it in memory; so is
+// a writable file in a folder where no file can be made beside it, in place.
+// A socket, a folder, or standard output on a terminal is refused.
+class OutputFile {
+  public:
+    // Opens the file or its stand-in at once, so that a file that cannot be
+    // written is known before any work is done. Throws EOutputError.
+    explicit OutputFile(const QString& name);
+    // Without Commit, removes the new file and leaves the old one.
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    const QString& Name() const { return name_; }
+
+    // Throws EOutputError.
+    void Write(std::span<const uint8_t> bytes);
+
+    // Every byte is written: a new file is flushed to the disk and closed.
+    // Throws EOutputError.
+    void Finish();
+
+    // Puts what was written in the file's place. Throws EOutputError.
+    void Commit();
+
+    // Whether Commit only renames, which cannot fail halfway.
+    bool IsStaged() const { return kind_ == Kind::kStaged; }
+
+  private:
+    enum class Kind { kStaged, kDirect, kInPlace };
+
+    [[noreturn]] void Fail(const std::string& reason) const;
+    [[noreturn]] void FailWithErrno() const;
+    void WriteAll(int descriptor, std::span<const uint8_t> bytes) const;
+    void Flush();
+
+    QString name_;
+    Kind kind_ = Kind::kStaged;
+    std::string target_;  // the path of the file written, links followed
+    std::string staged_;  // kStaged: the new file beside it
+    int descriptor_ = -1;
+    bool committed_ = false;
+    std::vector<uint8_t> pending_;  // kStaged: a buffer; else all of it, till Commit
+};
+
+// Finished files, committed so that what can fail goes first: the direct
+// writes, then the renames. Throws EOutputError.
+void CommitTogether(std::span<OutputFile* const> files);
+
+// Whether two names lead to the same file, whether it exists yet or not.
+bool NameTheSameFile(const QString& first, const QString& second);
+
+}  // namespace morvik

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <vector>
+
+#include "tools/OutputFile.h"
+
+namespace morvik {
+
+// Row y of a picture, 0 the top one, as PNG lays it out (pixels packed
+// into bytes from the high bits down), but with 16-bit samples in the
+// machine's own byte order: the encoder puts them in PNG's.
+using PngRow = std::function<std::span<const std::byte>(int32_t y)>;
+// Told how many rows are written so far.
+using RowsReport = std::function<void(int32_t rows)>;
+
+// A picture for a PNG file: grey samples, or indices into a palette of
+// 0x00RRGGBB colours.
+struct PngPicture {
+    int32_t width;
+    int32_t height;
+    int32_t bitDepth;
+    std::vector<uint32_t> palette;  // none for grey
+};
+
+// Encodes the picture into the file with libspng, row by row. Heights
+// compress best with each sample taken from the one to its left, a
+// map's indices from the one above, run-length only. Throws EOutputError.
+void WritePng(OutputFile& file, const PngPicture& picture, const PngRow& row,
+              const RowsReport& report = {});
+
+}  // namespace morvik
