@@ -38,11 +38,11 @@ double CellByCellSecondsPerIteration(MapSize size) {
 void BM_EngineSizeRun(benchmark::State& state) {
     const auto side = static_cast<int32_t>(state.range(0));
     MapRequest request{.size = MapSize(side, side),
-                             .roughness = 1,
-                             .seaShare = 5,
-                             .tick = kTicks,
-                             .coastline = false,
-                             .threads = MachineThreads()};
+                       .roughness = 1,
+                       .seaShare = 5,
+                       .tick = kTicks,
+                       .coastline = false,
+                       .threads = MachineThreads()};
     uint16_t seaLevel = 0;
     request.heightmap = [&](Heightmap&& heightmap) { seaLevel = heightmap.seaLevel; };
     int32_t iterations = 0;

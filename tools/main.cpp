@@ -94,7 +94,7 @@ int Generate(const BatchOptions& options) {
     std::optional<uint16_t> heightmapSeaLevel;
     std::exception_ptr heightmapError;
     std::jthread heightmapWriter;
-    ProgressLine::Task run = progress.Start("circles");
+    std::optional<ProgressLine::Task> run(progress.Start("circles"));
     MapRequest request{
         .size = size,
         .roughness = options.roughness,
@@ -105,16 +105,16 @@ int Generate(const BatchOptions& options) {
         .iterations =
             [&](const GenerationJob& job) {
                 if (job.IterationsDone < job.TotalIterations) {
-                    run.Show("circles",
-                             static_cast<double>(job.IterationsDone) / job.TotalIterations);
+                    run->Show("circles",
+                              static_cast<double>(job.IterationsDone) / job.TotalIterations);
                 } else {
-                    run.Show(heightmapFile ? "heightmap" : "finish");
+                    run->Show(heightmapFile ? "heightmap" : "finish");
                 }
             },
     };
     if (heightmapFile) {
         request.heightmap = [&](Heightmap&& heightmap) {
-            run.Show("finish");
+            run->Show("finish");
             heightmapSeaLevel = heightmap.seaLevel;
             heightmapWriter = std::jthread([&, heightmap = std::move(heightmap)] {
                 ProgressLine::Task task = progress.Start(Writing(*heightmapFile));
@@ -130,6 +130,7 @@ int Generate(const BatchOptions& options) {
         };
     }
     GeneratedMap map = GenerateMap(request);
+    run.reset();
     std::optional<Reduction> reduction;
     if (mapFile) {
         reduction = ReduceAndWrite(map.picture, options.colours, *mapFile, progress);
@@ -142,7 +143,6 @@ int Generate(const BatchOptions& options) {
     for (std::optional<OutputFile>* file : {&heightmapFile, &mapFile}) {
         if (*file) files.push_back(&**file);
     }
-    run.Show("writing");
     CommitTogether(files);
     progress.Clear();
 
