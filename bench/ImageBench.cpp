@@ -11,8 +11,8 @@ namespace morvik {
 namespace {
 
 // The heaviest map the program makes, as a BMP file image.
-const std::vector<uint8_t>& LargestMap() {
-    static const std::vector<uint8_t> picture = [] {
+const ZeroedVector<uint8_t>& LargestMap() {
+    static const ZeroedVector<uint8_t> picture = [] {
         return GenerateMap({.size = kLargestProgramMap,
                             .roughness = 5,
                             .seaShare = 5,

@@ -38,10 +38,12 @@ void BM_CircleIterationFast(benchmark::State& state) {
 }
 BENCHMARK(BM_CircleIterationFast)->Unit(benchmark::kMicrosecond);
 
-// The heaviest run the program offers, from start to the drawn map.
+// The heaviest run the program offers, from start to the drawn map, on one
+// thread as the program runs it, and on two.
 void BM_FullRun(benchmark::State& state) {
     FixedTickSource ticks(kTicks);
-    auto terrain = std::make_unique<Terrain>(ticks, kLargestProgramMap);
+    auto terrain =
+        std::make_unique<Terrain>(ticks, kLargestProgramMap, static_cast<int32_t>(state.range(0)));
     terrain->BuildColourTable();
     std::vector<uint32_t> pixels(kLargest.Cells());
     for (auto _ : state) {
@@ -51,7 +53,7 @@ void BM_FullRun(benchmark::State& state) {
     }
     state.counters["iterations"] = terrain->Job().TotalIterations;
 }
-BENCHMARK(BM_FullRun)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FullRun)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 constexpr int32_t kMostSea = 900;  // per mille: the most lowering passes
 

@@ -1,16 +1,22 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdlib>
+#include <limits>
 #include <new>
 #include <utility>
 #include <vector>
 
 namespace morvik {
 
-// Memory the system hands out already zeroed (calloc), and elements that a
-// vector's sizing leaves as they are: a large grid then costs nothing until
-// its pages are first used, and the threads that first use them share that
+// Zeroed memory straight from the system, and its return. Large blocks
+// ask for huge pages where the system has them: a map of 8192 x 8192 takes
+// a gigabyte, whose every small page would otherwise fault on first use.
+void* AllocateZeroed(std::size_t bytes);
+void FreeZeroed(void* memory, std::size_t bytes);
+
+// Memory the system hands out already zeroed, and elements that a vector's
+// sizing leaves as they are: a large grid then costs nothing until its
+// pages are first used, and the threads that first use them share that
 // cost, in place of one thread clearing it all.
 template <typename T>
 struct ZeroedAllocator {
@@ -21,11 +27,10 @@ struct ZeroedAllocator {
     explicit ZeroedAllocator(const ZeroedAllocator<U>&) {}
 
     T* allocate(std::size_t count) {
-        void* memory = std::calloc(count, sizeof(T));
-        if (memory == nullptr) throw std::bad_alloc();
-        return static_cast<T*>(memory);
+        if (count > std::numeric_limits<std::size_t>::max() / sizeof(T)) throw std::bad_alloc();
+        return static_cast<T*>(AllocateZeroed(count * sizeof(T)));
     }
-    void deallocate(T* memory, std::size_t) { std::free(memory); }
+    void deallocate(T* memory, std::size_t count) { FreeZeroed(memory, count * sizeof(T)); }
 
     // A value-initialised element is zero, which the memory already is.
     template <typename U>

@@ -11,9 +11,9 @@ namespace {
 
 // A black 32-bit bottom-up BMP file image of this size, and its pixels as the
 // renderers see them: the top row last in memory, blue first.
-std::vector<uint8_t> BlankPicture(MapSize size) {
+ZeroedVector<uint8_t> BlankPicture(MapSize size) {
     const auto pixelBytes = static_cast<std::size_t>(size.Cells()) * 4;
-    std::vector<uint8_t> image(kBmpHeadersSize + pixelBytes);
+    ZeroedVector<uint8_t> image(kBmpHeadersSize + pixelBytes);
     WriteBmpHeader({.bfSize = static_cast<int32_t>(image.size()),
                     .bfOffBits = static_cast<int32_t>(kBmpHeadersSize),
                     .biWidth = size.Width(),
@@ -24,7 +24,7 @@ std::vector<uint8_t> BlankPicture(MapSize size) {
     return image;
 }
 
-PixelView PicturePixels(std::vector<uint8_t>& image, MapSize size) {
+PixelView PicturePixels(ZeroedVector<uint8_t>& image, MapSize size) {
     auto* pixels = reinterpret_cast<uint32_t*>(image.data() + kBmpHeadersSize);
     return PixelView(pixels + static_cast<std::ptrdiff_t>(size.Height() - 1) * size.Width(),
                      -static_cast<std::ptrdiff_t>(size.Width()), size, 0, ChannelOrder::kBlueFirst);

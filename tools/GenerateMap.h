@@ -6,6 +6,7 @@
 
 #include "terrain/Heightmap.h"
 #include "terrain/Terrain.h"
+#include "terrain/ZeroedVector.h"
 
 namespace morvik {
 
@@ -26,7 +27,7 @@ struct MapRequest {
 
 struct GeneratedMap {
     // A BMP file image of 32 bits a pixel, as the map view shows the map.
-    std::vector<uint8_t> picture;
+    ZeroedVector<uint8_t> picture;
     GenerationJob job;
     int32_t loweringPasses = 0;
     int32_t seaCells = 0;  // after the last pass
