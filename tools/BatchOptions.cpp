@@ -37,7 +37,7 @@ std::string BatchUsage() {
                "          --tick %8 is the clock every random number is bounded by;\n"
                "          without it the clock is read once and printed, so that the same\n"
                "          --tick makes the same file again. Below 3 times the map's longer\n"
-               "          side the circles cannot reach across the map (a warning says so).\n"
+               "          side the circles crowd toward a corner (a warning says so).\n"
                "reduce    reduces a BMP file of up to %9 x %9 to at most --colors\n"
                "          colours, and saves it as -o does.\n"
                "--colors  %10 (%11).\n"

@@ -38,9 +38,9 @@ struct GeneratedMap {
 // heightmap of its heights before the finish if asked for.
 GeneratedMap GenerateMap(const MapRequest& request);
 
-// The tick below which the circles a run takes cannot reach across a map
-// of this size: every number taken is below the tick, and the centres and
-// radii need numbers up to three times the longer side.
+// The tick below which the circles a run takes cannot take all their places
+// and sizes on a map of this size: every number taken is below the tick,
+// and the centres need numbers up to three times the longer side.
 int64_t SmallestFullTick(MapSize size);
 
 }  // namespace morvik

@@ -81,8 +81,9 @@ int Generate(const BatchOptions& options) {
     if (tick < SmallestFullTick(size)) {
         std::fprintf(stderr,
                      "morvik-batch: warning: tick %u is below %lld, three times the map's longer "
-                     "side: every number taken is below it, so the circles cannot reach across "
-                     "the map, which comes out flat or nearly all sea\n",
+                     "side: every number taken is below the tick, so the circles cannot take all "
+                     "their places and sizes and crowd toward the bottom right; the smaller the "
+                     "tick, the flatter the map\n",
                      tick, static_cast<long long>(SmallestFullTick(size)));
     }
     std::optional<OutputFile> heightmapFile;
