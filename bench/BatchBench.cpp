@@ -1,0 +1,68 @@
+#include <benchmark/benchmark.h>
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <string>
+
+#include "terrain/ParallelFor.h"
+#include "tools/GenerateMap.h"
+#include "tools/ProgressLine.h"
+
+namespace morvik {
+namespace {
+
+// The batch tool itself at an engine's size, roughness 1, writing the raw
+// heightmap alone (.../0) or both PNG files (.../1): the second may take at
+// most a quarter longer than the first.
+void BM_BatchFiles(benchmark::State& state) {
+    const QString side = QString::number(state.range(0));
+    const bool pngs = state.range(1) == 1;
+    QTemporaryDir folder;
+    QStringList arguments{"generate", "--width", side, "--height", side, "--tick", "123456789"};
+    arguments << "--heightmap" << folder.filePath(pngs ? "h.png" : "h.r16");
+    if (pngs) arguments << "-o" << folder.filePath("m.png");
+    for (auto _ : state) {
+        QProcess tool;
+        tool.start(MORVIK_BATCH_PATH, arguments);
+        if (!tool.waitForFinished(600000) || tool.exitCode() != 0) {
+            state.SkipWithError("the batch tool failed");
+            return;
+        }
+    }
+}
+BENCHMARK(BM_BatchFiles)
+    ->Args({4033, 0})
+    ->Args({4033, 1})
+    ->Args({8192, 0})
+    ->Args({8192, 1})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// A run told to a progress line after every batch of circles (.../1), and
+// the same run with nothing listening (.../0). The line is drawn on
+// standard error, as on a terminal.
+void BM_ProgressLine(benchmark::State& state) {
+    const bool shown = state.range(0) == 1;
+    for (auto _ : state) {
+        ProgressLine line(shown);
+        ProgressLine::Task task = line.Start("circles");
+        MapRequest request{.size = MapSize(2049, 2049),
+                           .roughness = 3,
+                           .seaShare = 5,
+                           .tick = 123456789,
+                           .coastline = false,
+                           .threads = MachineThreads()};
+        if (shown) {
+            request.iterations = [&](const GenerationJob& job) {
+                task.Show("circles", static_cast<double>(job.IterationsDone) / job.TotalIterations);
+            };
+        }
+        benchmark::DoNotOptimize(GenerateMap(request).seaCells);
+    }
+}
+BENCHMARK(BM_ProgressLine)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+}  // namespace morvik
