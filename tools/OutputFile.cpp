@@ -4,6 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
+#include <atomic>
+#include <csignal>
+
 #include <QFile>
 #include <cerrno>
 #include <climits>
@@ -51,6 +55,32 @@ std::string FollowLinks(std::string path) {
         path = target.starts_with('/') ? target : Folder(path) + "/" + target;
     }
     return path;
+}
+
+// The new files not yet in place, for a signal that ends the process to
+// remove: a run cut short leaves no half-written file behind.
+std::array<std::atomic<const char*>, 8> unfinished{};
+
+void Track(const std::string& path) {
+    for (std::atomic<const char*>& slot : unfinished) {
+        const char* empty = nullptr;
+        if (slot.compare_exchange_strong(empty, path.c_str())) return;
+    }
+}
+
+void Untrack(const std::string& path) {
+    for (std::atomic<const char*>& slot : unfinished) {
+        const char* mine = path.c_str();
+        slot.compare_exchange_strong(mine, nullptr);
+    }
+}
+
+extern "C" void RemoveUnfinishedAndStop(int signal) {
+    for (std::atomic<const char*>& slot : unfinished) {
+        if (const char* path = slot.load(); path != nullptr) unlink(path);
+    }
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
 }
 
 // A new file beside `target`, made by this call: hidden, named after it.
@@ -109,6 +139,7 @@ OutputFile::OutputFile(const QString& name) : name_(name) {
         if (descriptor_ < 0) FailWithErrno();
         return;
     }
+    Track(staged_);
     // The new file keeps the old one's owner where it may (as root) and its
     // permissions; an owner it cannot keep is no reason to fail.
     if (exists) {
@@ -120,6 +151,7 @@ OutputFile::OutputFile(const QString& name) : name_(name) {
 OutputFile::~OutputFile() {
     if (descriptor_ >= 0 && descriptor_ != STDOUT_FILENO) close(descriptor_);
     if (!committed_ && !staged_.empty()) unlink(staged_.c_str());
+    Untrack(staged_);
 }
 
 void OutputFile::Fail(const std::string& reason) const { throw EOutputError(name_, reason); }
@@ -170,6 +202,7 @@ void OutputFile::Commit() {
         case Kind::kStaged:
             Finish();
             if (rename(staged_.c_str(), target_.c_str()) != 0) FailWithErrno();
+            Untrack(staged_);
             break;
         case Kind::kInPlace:
             if (ftruncate(descriptor_, 0) != 0) FailWithErrno();
@@ -184,6 +217,10 @@ void OutputFile::Commit() {
             break;
     }
     committed_ = true;
+}
+
+void RemoveUnfinishedFilesOnSignals() {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, RemoveUnfinishedAndStop);
 }
 
 void CommitTogether(std::span<OutputFile* const> files) {

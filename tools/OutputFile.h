@@ -67,6 +67,10 @@ class OutputFile {
     std::vector<uint8_t> pending_;  // kStaged: a buffer; else all of it, till Commit
 };
 
+// Ctrl-C, a kill or a closed terminal removes the new files of every
+// OutputFile not yet committed before the process ends as the signal asks.
+void RemoveUnfinishedFilesOnSignals();
+
 // Finished files, committed so that what can fail goes first: the direct
 // writes, then the renames. Throws EOutputError.
 void CommitTogether(std::span<OutputFile* const> files);

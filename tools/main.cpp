@@ -223,6 +223,7 @@ int main(int argc, char** argv) {
     // A reader that goes away is a write error to report, like any other,
     // with the new files cleared away: not a silent end.
     std::signal(SIGPIPE, SIG_IGN);
+    RemoveUnfinishedFilesOnSignals();
     const QCoreApplication application(argc, argv);
     BatchOptions options;
     try {
