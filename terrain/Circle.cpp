@@ -46,21 +46,12 @@ ColumnSpan CircleColumns(MapSize size, const Circle& circle) {
     return {std::max(0, centreX - halfWidth), std::min(size.Width() - 1, centreX + halfWidth)};
 }
 
-// Every cell moves by -sign; relative to that, the inside moves by 2 * sign
-// and the cells on the circle by sign.
-void ApplyCircle(HeightField& field, MapSize size, const Circle& circle) {
-    field.DeferAddToAll(size, -circle.sign);
-    const ColumnSpan span = CircleColumns(size, circle);
-    for (int32_t first = span.first; first <= span.last;
-         first = (first / kBandWidth + 1) * kBandWidth) {
-        const int32_t band = first / kBandWidth;
-        ApplyCircleToStrip(field.Strip(band), size, circle,
-                           {first, std::min(span.last, (band + 1) * kBandWidth - 1)});
-    }
-}
+namespace {
 
-void ApplyCircleToStrip(HeightField::StripChanges strip, MapSize size, const Circle& circle,
-                        ColumnSpan span) {
+// Records the circle's part that is not the same for every cell in the
+// columns of `span`, through either recorder.
+template <typename Changes>
+void RecordCircle(Changes changes, MapSize size, const Circle& circle, ColumnSpan span) {
     const int32_t radiusSquared = circle.radius * circle.radius;
     const int32_t centreX = -circle.offX;
     const int32_t centreY = -circle.offY;
@@ -70,7 +61,7 @@ void ApplyCircleToStrip(HeightField::StripChanges strip, MapSize size, const Cir
     // Adds delta to rows centreY - u..centreY + u of column x, as far as
     // they lie on the map. Only for u >= reach: shorter runs miss it.
     const auto addRows = [&](int32_t x, int32_t u, int32_t delta) {
-        strip.AddToRows(x, std::max(0, centreY - u), std::min(height - 1, centreY + u), delta);
+        changes.AddToRows(x, std::max(0, centreY - u), std::min(height - 1, centreY + u), delta);
     };
 
     // Both columns at distance d share their rows, so walk d outwards from
@@ -83,10 +74,6 @@ void ApplyCircleToStrip(HeightField::StripChanges strip, MapSize size, const Cir
     int32_t inner = nearestRest == 0 ? -1 : FloorSqrt(nearestRest - 1);
     for (int32_t d = nearest; d <= farthest; ++d) {
         const int32_t rest = radiusSquared - d * d;
-        // Until the circle is steeper than 45 degrees inner falls by at most
-        // one a column: one step without a branch, so that the processor
-        // has nothing to guess there.
-        inner -= static_cast<int32_t>(inner >= 0 && inner * inner >= rest);
         while (inner >= 0 && inner * inner >= rest) --inner;
         // The inside rises by 2 * sign, and the cells on the circle, if any,
         // by sign: they are the rows at inner + 1. outer is that, or inner
@@ -105,6 +92,25 @@ void ApplyCircleToStrip(HeightField::StripChanges strip, MapSize size, const Cir
         if (centreX + d <= span.last) recordColumn(centreX + d);
         if (d > 0 && centreX - d >= span.first) recordColumn(centreX - d);
     }
+}
+
+}  // namespace
+
+// Every cell moves by -sign; relative to that, the inside moves by 2 * sign
+// and the cells on the circle by sign.
+void ApplyCircle(HeightField& field, MapSize size, const Circle& circle) {
+    field.DeferAddToAll(size, -circle.sign);
+    ApplyCircleToColumns(field, size, circle);
+}
+
+void ApplyCircleToColumns(HeightField& field, MapSize size, const Circle& circle) {
+    const ColumnSpan span = CircleColumns(size, circle);
+    if (span.first <= span.last) RecordCircle(field.AllStrips(), size, circle, span);
+}
+
+void ApplyCircleToStrip(HeightField::StripChanges strip, MapSize size, const Circle& circle,
+                        ColumnSpan span) {
+    RecordCircle(strip, size, circle, span);
 }
 
 }  // namespace morvik

@@ -22,10 +22,11 @@ void Terrain::CircleIteration(MapSize size) {
     ++job_.IterationsDone;
 }
 
-// The circles of a batch are taken in order, then each band of columns,
-// which is a strip of the height field, takes every one of them that
-// reaches it: the sums, and so the heights, are the same for any number of
-// threads.
+// One thread takes each circle and walks it whole, both sides of its centre
+// at once, as the program's ticks do. More take a batch of circles in order,
+// then each band of columns, which is a strip of the height field, takes
+// every one of them that reaches it. The sums, and so the heights, are the
+// same either way and for any number of threads.
 void Terrain::CompleteIterations(MapSize size, const IterationsReport& report) {
     constexpr int32_t kBatch = 4096;
     struct Reaching {
@@ -34,28 +35,32 @@ void Terrain::CompleteIterations(MapSize size, const IterationsReport& report) {
     };
     std::vector<std::vector<Reaching>> bands(static_cast<std::size_t>(BandsOf(size.Width())));
     while (job_.IterationsDone < job_.TotalIterations) {
-        for (auto& band : bands) band.clear();
-        int32_t forAll = 0;
         const int32_t count = std::min(kBatch, job_.TotalIterations - job_.IterationsDone);
-        for (int32_t i = 0; i < count; ++i) {
-            const Circle circle = TakeCircle(size);
-            forAll -= circle.sign;
-            const ColumnSpan span = CircleColumns(size, circle);
-            for (int32_t band = span.first / kBandWidth;
-                 span.first <= span.last && band <= span.last / kBandWidth; ++band) {
-                bands[static_cast<std::size_t>(band)].push_back(
-                    {circle,
-                     {std::max(span.first, band * kBandWidth),
-                      std::min(span.last, (band + 1) * kBandWidth - 1)}});
+        if (threads_ == 1) {
+            for (int32_t i = 0; i < count; ++i) ApplyCircle(heightField_, size, TakeCircle(size));
+        } else {
+            for (auto& band : bands) band.clear();
+            int32_t forAll = 0;
+            for (int32_t i = 0; i < count; ++i) {
+                const Circle circle = TakeCircle(size);
+                forAll -= circle.sign;
+                const ColumnSpan span = CircleColumns(size, circle);
+                for (int32_t band = span.first / kBandWidth;
+                     span.first <= span.last && band <= span.last / kBandWidth; ++band) {
+                    bands[static_cast<std::size_t>(band)].push_back(
+                        {circle,
+                         {std::max(span.first, band * kBandWidth),
+                          std::min(span.last, (band + 1) * kBandWidth - 1)}});
+                }
             }
+            heightField_.DeferAddToAll(size, forAll);
+            ForEachBand(size.Width(), threads_, [&](int32_t band, int32_t, int32_t) {
+                const HeightField::StripChanges strip = heightField_.Strip(band);
+                for (const Reaching& reaching : bands[static_cast<std::size_t>(band)]) {
+                    ApplyCircleToStrip(strip, size, reaching.circle, reaching.span);
+                }
+            });
         }
-        heightField_.DeferAddToAll(size, forAll);
-        ForEachBand(size.Width(), threads_, [&](int32_t band, int32_t, int32_t) {
-            const HeightField::StripChanges strip = heightField_.Strip(band);
-            for (const Reaching& reaching : bands[static_cast<std::size_t>(band)]) {
-                ApplyCircleToStrip(strip, size, reaching.circle, reaching.span);
-            }
-        });
         job_.IterationsDone += count;
         if (report) report(job_);
     }

@@ -27,13 +27,14 @@ void HeightField::Settle() {
     // Column by column, as the cells lie: a column's differences are one
     // byte in each row, and the next columns use the same lines of them.
     // The strips are the bands.
+    const FieldPlace pending{pending_.data(), stripBytes_};
     ForEachBand(width, threads_, [&](int32_t, int32_t first, int32_t end) {
         for (int32_t x = first; x < end; ++x) {
             int32_t* column = cells_.Column(x);
             int32_t running = pendingForAll_ + columnStart_[x];
             column[0] += running;
             for (int32_t y = 1; y < height; ++y) {
-                int8_t& difference = Pending(x, y);
+                int8_t& difference = pending(x, y);
                 running += difference;
                 difference = 0;
                 column[y] += running;

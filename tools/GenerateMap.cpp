@@ -9,13 +9,16 @@ namespace morvik {
 
 namespace {
 
+// Where the pixels start: past the headers, on a boundary of their own size.
+constexpr std::size_t kPixelsAt = 64;
+
 // A black 32-bit bottom-up BMP file image of this size, and its pixels as the
 // renderers see them: the top row last in memory, blue first.
 ZeroedVector<uint8_t> BlankPicture(MapSize size) {
     const auto pixelBytes = static_cast<std::size_t>(size.Cells()) * 4;
-    ZeroedVector<uint8_t> image(kBmpHeadersSize + pixelBytes);
+    ZeroedVector<uint8_t> image(kPixelsAt + pixelBytes);
     WriteBmpHeader({.bfSize = static_cast<int32_t>(image.size()),
-                    .bfOffBits = static_cast<int32_t>(kBmpHeadersSize),
+                    .bfOffBits = static_cast<int32_t>(kPixelsAt),
                     .biWidth = size.Width(),
                     .biHeight = size.Height(),
                     .biBitCount = 32,
@@ -25,7 +28,7 @@ ZeroedVector<uint8_t> BlankPicture(MapSize size) {
 }
 
 PixelView PicturePixels(ZeroedVector<uint8_t>& image, MapSize size) {
-    auto* pixels = reinterpret_cast<uint32_t*>(image.data() + kBmpHeadersSize);
+    auto* pixels = reinterpret_cast<uint32_t*>(image.data() + kPixelsAt);
     return PixelView(pixels + static_cast<std::ptrdiff_t>(size.Height() - 1) * size.Width(),
                      -static_cast<std::ptrdiff_t>(size.Width()), size, 0, ChannelOrder::kBlueFirst);
 }
