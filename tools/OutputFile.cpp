@@ -88,8 +88,10 @@ int MakeFileBeside(const std::string& target, std::string& made) {
     std::random_device seed;
     std::mt19937_64 names(seed());
     for (int attempt = 0; attempt < 100; ++attempt) {
-        made =
-            Folder(target) + "/." + BaseName(target) + "." + std::to_string(names() % 1000000000);
+        // The name cut short, so that the longest one a folder takes still
+        // leaves room for the dot and the number.
+        made = Folder(target) + "/." + BaseName(target).substr(0, 200) + "." +
+               std::to_string(names() % 1000000000);
         const int descriptor =
             open(made.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
         if (descriptor >= 0 || errno != EEXIST) return descriptor;

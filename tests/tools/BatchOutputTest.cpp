@@ -217,6 +217,13 @@ TEST_F(BatchOutput, ReplacedFilesKeepTheirModeAndAbandonedOnesLeaveNoTrace) {
     EXPECT_EQ(ReadFile(Path("m.bmp")), "new");
     EXPECT_EQ(ModeOf(Path("m.bmp")) & 0777, 0640u);
     EXPECT_EQ(Entries(), QStringList{"m.bmp"});
+
+    // The longest name a folder takes leaves no room for a longer one beside it.
+    const QString longest = QString(251, 'n') + ".bmp";
+    OutputFile named(Path(longest));
+    named.Write(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>("map"), 3));
+    named.Commit();
+    EXPECT_EQ(ReadFile(Path(longest)), "map");
 }
 
 // Pictures past what Qt's own image handling would take (128 MB), made
