@@ -28,12 +28,18 @@ HeightExtremes FindExtremes(const CellGrid& heights, MapSize size, int32_t threa
     std::vector<HeightExtremes> bands(BandsOf(size.Width()),
                                       {.highest = std::numeric_limits<int32_t>::min(),
                                        .lowest = std::numeric_limits<int32_t>::max()});
+    // Plain minima and maxima, which the compiler takes many at a time.
     ForEachBand(size.Width(), threads, [&](int32_t band, int32_t first, int32_t end) {
+        int32_t highest = std::numeric_limits<int32_t>::min();
+        int32_t lowest = std::numeric_limits<int32_t>::max();
         for (int32_t x = first; x < end; ++x) {
-            const auto [lowest, highest] =
-                std::minmax_element(heights.Column(x), heights.Column(x) + size.Height());
-            bands[band] = Widened(bands[band], *highest, *lowest);
+            const int32_t* column = heights.Column(x);
+            for (int32_t y = 0; y < size.Height(); ++y) {
+                highest = std::max(highest, column[y]);
+                lowest = std::min(lowest, column[y]);
+            }
         }
+        bands[band] = {.highest = highest, .lowest = lowest};
     });
     return Widest(bands);
 }
