@@ -71,30 +71,77 @@ Reduction ReduceAndWrite(std::span<const uint8_t> picture, int32_t colours, Outp
     return reduction;
 }
 
+// Says so when the tick keeps the circles from taking their whole ranges.
+void WarnOfASmallTick(uint32_t tick, MapSize size) {
+    if (tick >= SmallestFullTick(size)) return;
+    std::fprintf(stderr,
+                 "morvik-batch: warning: tick %u is below %lld, three times the map's longer "
+                 "side: every number taken is below the tick, so the circles cannot take all "
+                 "their places and sizes and crowd toward the bottom right; the smaller the "
+                 "tick, the flatter the map\n",
+                 tick, static_cast<long long>(SmallestFullTick(size)));
+}
+
+// Writes the heightmap on a thread of its own from the moment it is made,
+// while the map is finished and reduced. An error waits for Join.
+class HeightmapWriter {
+  public:
+    HeightmapWriter(OutputFile& file, ProgressLine& progress) : file_(file), progress_(progress) {}
+
+    void Start(Heightmap&& heightmap) {
+        seaLevel_ = heightmap.seaLevel;
+        thread_ = std::jthread([this, heightmap = std::move(heightmap)] {
+            ProgressLine::Task task = progress_.Start(Writing(file_));
+            try {
+                WriteHeightmap(heightmap, file_,
+                               [&](double share) { task.Show(Writing(file_), share); });
+                file_.Finish();
+            } catch (...) {
+                error_ = std::current_exception();
+            }
+        });
+    }
+
+    // Once the file is written in full; throws what stopped it.
+    void Join() {
+        if (thread_.joinable()) thread_.join();
+        if (error_) std::rethrow_exception(error_);
+    }
+
+    uint16_t SeaLevel() const { return seaLevel_; }
+
+  private:
+    OutputFile& file_;
+    ProgressLine& progress_;
+    uint16_t seaLevel_ = 0;
+    std::exception_ptr error_;
+    std::jthread thread_;  // last: joined before the rest goes
+};
+
+void PrintReport(const Report& report, uint32_t tick, const GeneratedMap& map) {
+    report.Value("tick", tick);
+    report.Value("total_iterations", map.job.TotalIterations);
+    report.Value("sea_target", map.job.SeaTarget);
+    report.Value("lowering_passes", map.loweringPasses);
+    report.Value("sea_cells", map.seaCells);
+    report.Value("highest", map.extremes.highest);
+    report.Value("lowest", map.extremes.lowest);
+}
+
 // Every file is opened before the run, so that one that cannot be written
 // is known at once, and each is written in full before any takes its
-// file's place. The heightmap is written on a thread of its own while the
-// map is finished and reduced.
+// file's place.
 int Generate(const BatchOptions& options) {
     const MapSize size(options.width, options.height);
     const uint32_t tick = options.tick.value_or(SystemTickSource().Ticks());
-    if (tick < SmallestFullTick(size)) {
-        std::fprintf(stderr,
-                     "morvik-batch: warning: tick %u is below %lld, three times the map's longer "
-                     "side: every number taken is below the tick, so the circles cannot take all "
-                     "their places and sizes and crowd toward the bottom right; the smaller the "
-                     "tick, the flatter the map\n",
-                     tick, static_cast<long long>(SmallestFullTick(size)));
-    }
+    WarnOfASmallTick(tick, size);
     std::optional<OutputFile> heightmapFile;
     std::optional<OutputFile> mapFile;
     if (!options.heightmap.isEmpty()) heightmapFile.emplace(options.heightmap);
     if (!options.output.isEmpty()) mapFile.emplace(options.output);
 
     ProgressLine progress = Progress(options);
-    std::optional<uint16_t> heightmapSeaLevel;
-    std::exception_ptr heightmapError;
-    std::jthread heightmapWriter;
+    std::optional<HeightmapWriter> heightmapWriter;
     std::optional<ProgressLine::Task> run(progress.Start("circles"));
     MapRequest request{
         .size = size,
@@ -114,20 +161,10 @@ int Generate(const BatchOptions& options) {
             },
     };
     if (heightmapFile) {
+        heightmapWriter.emplace(*heightmapFile, progress);
         request.heightmap = [&](Heightmap&& heightmap) {
             run->Show("finish");
-            heightmapSeaLevel = heightmap.seaLevel;
-            heightmapWriter = std::jthread([&, heightmap = std::move(heightmap)] {
-                ProgressLine::Task task = progress.Start(Writing(*heightmapFile));
-                try {
-                    WriteHeightmap(heightmap, *heightmapFile, [&](double share) {
-                        task.Show(Writing(*heightmapFile), share);
-                    });
-                    heightmapFile->Finish();
-                } catch (...) {
-                    heightmapError = std::current_exception();
-                }
-            });
+            heightmapWriter->Start(std::move(heightmap));
         };
     }
     GeneratedMap map = GenerateMap(request);
@@ -137,8 +174,7 @@ int Generate(const BatchOptions& options) {
         reduction = ReduceAndWrite(map.picture, options.colours, *mapFile, progress);
     }
     map.picture = {};
-    if (heightmapWriter.joinable()) heightmapWriter.join();
-    if (heightmapError) std::rethrow_exception(heightmapError);
+    if (heightmapWriter) heightmapWriter->Join();
 
     std::vector<OutputFile*> files;
     for (std::optional<OutputFile>* file : {&heightmapFile, &mapFile}) {
@@ -148,14 +184,8 @@ int Generate(const BatchOptions& options) {
     progress.Clear();
 
     const Report report(options);
-    report.Value("tick", tick);
-    report.Value("total_iterations", map.job.TotalIterations);
-    report.Value("sea_target", map.job.SeaTarget);
-    report.Value("lowering_passes", map.loweringPasses);
-    report.Value("sea_cells", map.seaCells);
-    report.Value("highest", map.extremes.highest);
-    report.Value("lowest", map.extremes.lowest);
-    if (heightmapSeaLevel) report.Value("heightmap_sea_level", *heightmapSeaLevel);
+    PrintReport(report, tick, map);
+    if (heightmapWriter) report.Value("heightmap_sea_level", heightmapWriter->SeaLevel());
     if (reduction) report.Reduction(*reduction, options.output);
     return 0;
 }
