@@ -33,6 +33,7 @@ ProgressLine::ProgressLine(bool shown) : shown_(shown) {
 bool ProgressLine::StandardErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }
 
 ProgressLine::Task ProgressLine::Start(std::string text) {
+    if (!shown_) return Task(this, 0);
     const std::lock_guard lock(mutex_);
     std::size_t slot = 0;
     while (slot < slots_.size() && slots_[slot]) ++slot;
