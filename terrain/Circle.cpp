@@ -4,8 +4,6 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "terrain/ParallelFor.h"
-
 namespace morvik {
 
 namespace {
@@ -98,12 +96,10 @@ void RecordCircle(Changes changes, MapSize size, const Circle& circle, ColumnSpa
 
 // Every cell moves by -sign; relative to that, the inside moves by 2 * sign
 // and the cells on the circle by sign.
+// The columns are walked both sides of the centre at once, through a
+// recorder that finds any column's strip.
 void ApplyCircle(HeightField& field, MapSize size, const Circle& circle) {
     field.DeferAddToAll(size, -circle.sign);
-    ApplyCircleToColumns(field, size, circle);
-}
-
-void ApplyCircleToColumns(HeightField& field, MapSize size, const Circle& circle) {
     const ColumnSpan span = CircleColumns(size, circle);
     if (span.first <= span.last) RecordCircle(field.AllStrips(), size, circle, span);
 }

@@ -35,11 +35,9 @@ ColumnSpan CircleColumns(MapSize size, const Circle& circle);
 // cells on it are at most two more.
 void ApplyCircle(HeightField& field, MapSize size, const Circle& circle);
 
-// The circle's part that is not the same for every cell: in all its
-// columns, walking both sides of its centre at once, or in the columns of
+// The circle's part that is not the same for every cell, in the columns of
 // `span` (which lie within both the strip and CircleColumns) only. The
 // rest, -sign for every cell, is the caller's, through DeferAddToAll.
-void ApplyCircleToColumns(HeightField& field, MapSize size, const Circle& circle);
 void ApplyCircleToStrip(HeightField::StripChanges strip, MapSize size, const Circle& circle,
                         ColumnSpan span);
 

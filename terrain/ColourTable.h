@@ -34,17 +34,21 @@ class ColourTable {
     static constexpr int32_t kLowestHeight = -200;
     static constexpr int32_t kHighestHeight = 200;
 
-    // Heights beyond the table take the colour of its nearest end slot.
-    uint32_t Colour(int32_t height) const {
-        return slots_[std::clamp(height, kLowestHeight, kHighestHeight) - kLowestHeight];
+    static constexpr int32_t kSlots = kHighestHeight - kLowestHeight + 1;
+
+    // Heights beyond the table take its nearest end slot.
+    static int32_t SlotOf(int32_t height) {
+        return std::clamp(height, kLowestHeight, kHighestHeight) - kLowestHeight;
     }
+
+    uint32_t Colour(int32_t height) const { return slots_[SlotOf(height)]; }
 
     // Blends the slots -100..100 between the endpoints. Slot 0 ends with the
     // sea surface colour: height 0 is sea.
     void Fill(const ColourEndpointSet& endpoints);
 
   private:
-    std::array<uint32_t, kHighestHeight - kLowestHeight + 1> slots_{};
+    std::array<uint32_t, kSlots> slots_{};
 };
 
 }  // namespace morvik

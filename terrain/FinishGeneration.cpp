@@ -25,9 +25,7 @@ void LowerBy(CellGrid& heights, MapSize size, int32_t depth) {
 // Taken from the cells themselves: a corner wholly beyond any fixed starting
 // guess would otherwise rescale outside 0..100.
 HeightExtremes FindExtremes(const CellGrid& heights, MapSize size, int32_t threads) {
-    std::vector<HeightExtremes> bands(BandsOf(size.Width()),
-                                      {.highest = std::numeric_limits<int32_t>::min(),
-                                       .lowest = std::numeric_limits<int32_t>::max()});
+    std::vector<HeightExtremes> bands(BandsOf(size.Width()));
     // Plain minima and maxima, which the compiler takes many at a time.
     ForEachBand(size.Width(), threads, [&](int32_t band, int32_t first, int32_t end) {
         int32_t highest = std::numeric_limits<int32_t>::min();

@@ -11,11 +11,11 @@ HeightExtremes Terrain::RenderMap(const PixelView& map) {
     RequireHeld(map.Size());
     const CellGrid& heights = heightField_.Cells();
     const MapSize size = map.Size();
-    // Each height's pixel as the view wants it, looked up once.
-    std::array<uint32_t, ColourTable::kHighestHeight - ColourTable::kLowestHeight + 1> pixels;
+    // Each slot's pixel as the view wants it, looked up once.
+    std::array<uint32_t, ColourTable::kSlots> pixels;
     for (int32_t height = ColourTable::kLowestHeight; height <= ColourTable::kHighestHeight;
          ++height) {
-        pixels[height - ColourTable::kLowestHeight] = map.Pixel(colourTable_.Colour(height));
+        pixels[ColourTable::SlotOf(height)] = map.Pixel(colourTable_.Colour(height));
     }
     // A band of columns at a time: the cells lie column by column, the
     // pixels row by row.
@@ -29,9 +29,7 @@ HeightExtremes Terrain::RenderMap(const PixelView& map) {
                 const int32_t height = heights.At(x, y);
                 highest = std::max(highest, height);
                 lowest = std::min(lowest, height);
-                row[x] = pixels[std::clamp(height, ColourTable::kLowestHeight,
-                                           ColourTable::kHighestHeight) -
-                                ColourTable::kLowestHeight];
+                row[x] = pixels[ColourTable::SlotOf(height)];
             }
         }
         bands[band] = {.highest = highest, .lowest = lowest};

@@ -12,8 +12,7 @@ namespace {
 // Where the pixels start: past the headers, on a boundary of their own size.
 constexpr std::size_t kPixelsAt = 64;
 
-// A black 32-bit bottom-up BMP file image of this size, and its pixels as the
-// renderers see them: the top row last in memory, blue first.
+// A black 32-bit bottom-up BMP file image of this size.
 ZeroedVector<uint8_t> BlankPicture(MapSize size) {
     const auto pixelBytes = static_cast<std::size_t>(size.Cells()) * 4;
     ZeroedVector<uint8_t> image(kPixelsAt + pixelBytes);
@@ -27,6 +26,8 @@ ZeroedVector<uint8_t> BlankPicture(MapSize size) {
     return image;
 }
 
+// Its pixels as the renderers see them: the top row last in memory, blue
+// first.
 PixelView PicturePixels(ZeroedVector<uint8_t>& image, MapSize size) {
     auto* pixels = reinterpret_cast<uint32_t*>(image.data() + kPixelsAt);
     return PixelView(pixels + static_cast<std::ptrdiff_t>(size.Height() - 1) * size.Width(),
@@ -41,11 +42,11 @@ GeneratedMap GenerateMap(const MapRequest& request) {
     FixedTickSource ticks(request.tick);
     const auto terrain = std::make_unique<Terrain>(ticks, size, request.threads);
     terrain->BuildColourTable();
-    RunReports reports{.iterations = request.iterations, .beforeFinish = {}, .seaCells = {}};
-    reports.seaCells = [&map](int32_t seaCells) {
-        ++map.loweringPasses;
-        map.seaCells = seaCells;
-    };
+    RunReports reports{
+        .iterations = request.iterations, .beforeFinish = {}, .seaCells = [&map](int32_t seaCells) {
+            ++map.loweringPasses;
+            map.seaCells = seaCells;
+        }};
     if (request.heightmap) {
         reports.beforeFinish = [&](const CellGrid& heights) {
             request.heightmap(

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <vector>
 
 #include "terrain/Heightmap.h"
 #include "terrain/Terrain.h"

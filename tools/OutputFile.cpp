@@ -101,11 +101,12 @@ int MakeFileBeside(const std::string& target, std::string& made) {
 
 }  // namespace
 
+std::string ShownName(const QString& name) {
+    return name == "-" ? std::string("standard output") : name.toLocal8Bit().toStdString();
+}
+
 EOutputError::EOutputError(const QString& name, const std::string& reason)
-    : std::runtime_error(
-          "cannot write " +
-          (name == "-" ? std::string("standard output") : name.toLocal8Bit().toStdString()) + ": " +
-          reason) {}
+    : std::runtime_error("cannot write " + ShownName(name) + ": " + reason) {}
 
 OutputFile::OutputFile(const QString& name) : name_(name) {
     if (name == "-") {

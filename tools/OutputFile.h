@@ -2,12 +2,19 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace morvik {
+
+// How messages name a file: "standard output" for "-".
+std::string ShownName(const QString& name);
+
+// Told what share of a file is written, 0..1.
+using WritingReport = std::function<void(double share)>;
 
 // A file that could not be written; the message is "cannot write NAME:
 // REASON", with the system's reason where it gave one.

@@ -12,14 +12,7 @@ namespace {
 
 constexpr std::size_t kSlice = std::size_t{1} << 20;
 
-// The shares a file of `parts` parts has reached, told after each part.
-std::function<void(int64_t)> PartsReport(const WritingReport& report, int64_t parts) {
-    if (!report) return {};
-    return [report, parts](int64_t done) { report(static_cast<double>(done) / parts); };
-}
-
 void WriteRawValues(const Heightmap& map, OutputFile& file, const WritingReport& report) {
-    const auto tell = PartsReport(report, static_cast<int64_t>(map.values.size()));
     std::vector<uint8_t> slice;
     for (std::size_t first = 0; first < map.values.size(); first += kSlice / 2) {
         const std::size_t end = std::min(map.values.size(), first + kSlice / 2);
@@ -29,7 +22,7 @@ void WriteRawValues(const Heightmap& map, OutputFile& file, const WritingReport&
             slice.push_back(static_cast<uint8_t>(map.values[i] >> 8));
         }
         file.Write(slice);
-        if (tell) tell(static_cast<int64_t>(end));
+        if (report) report(static_cast<double>(end) / map.values.size());
     }
 }
 
@@ -39,9 +32,8 @@ void WriteHeightmapPng(const Heightmap& map, OutputFile& file, const WritingRepo
         return std::as_bytes(std::span(&map.values[static_cast<std::size_t>(y) * width],
                                        static_cast<std::size_t>(width)));
     };
-    const auto tell = PartsReport(report, map.size.Height());
     WritePng(file, {.width = width, .height = map.size.Height(), .bitDepth = 16, .palette = {}},
-             valuesRow, tell ? RowsReport(tell) : RowsReport());
+             valuesRow, report);
 }
 
 // The stored rows run from the bottom up, padded to 4 bytes; a PNG row is
@@ -61,13 +53,12 @@ void WriteMapPng(std::span<const uint8_t> image, OutputFile& file, const Writing
             static_cast<std::size_t>(header.bfOffBits + (header.biHeight - 1 - y) * stride);
         return std::as_bytes(image.subspan(at, rowBytes));
     };
-    const auto tell = PartsReport(report, header.biHeight);
     WritePng(file,
              {.width = header.biWidth,
               .height = header.biHeight,
               .bitDepth = header.biBitCount,
               .palette = std::move(palette)},
-             storedRow, tell ? RowsReport(tell) : RowsReport());
+             storedRow, report);
 }
 
 }  // namespace
@@ -94,8 +85,9 @@ void WriteMapImage(std::span<const uint8_t> bmpImage, OutputFile& file,
         return;
     }
     for (std::size_t first = 0; first < bmpImage.size(); first += kSlice) {
-        file.Write(bmpImage.subspan(first, std::min(kSlice, bmpImage.size() - first)));
-        if (report) report(static_cast<double>(first + kSlice) / bmpImage.size());
+        const std::size_t end = std::min(bmpImage.size(), first + kSlice);
+        file.Write(bmpImage.subspan(first, end - first));
+        if (report) report(static_cast<double>(end) / bmpImage.size());
     }
 }
 

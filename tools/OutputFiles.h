@@ -14,9 +14,6 @@ namespace morvik {
 bool IsPngName(const QString& fileName);
 bool IsHeightmapName(const QString& fileName);  // .png, .r16 or .raw
 
-// Told what share of a file is written, 0..1.
-using WritingReport = std::function<void(double share)>;
-
 // Each writes a whole file into `file`, to be committed by the caller, and
 // throws EOutputError when it cannot.
 

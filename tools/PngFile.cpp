@@ -37,7 +37,7 @@ using Encoder = std::unique_ptr<spng_ctx, decltype(&spng_ctx_free)>;
 // smallest files of the fast settings with these filters, smaller than
 // the default level with adaptive filters, in a tenth of the time.
 void WritePng(OutputFile& file, const PngPicture& picture, const PngRow& row,
-              const RowsReport& report) {
+              const WritingReport& report) {
     Stream stream{.file = &file, .error = nullptr};
     const auto check = [&](int result) {
         if (result == 0 || result == SPNG_EOI) return;
@@ -80,7 +80,7 @@ void WritePng(OutputFile& file, const PngPicture& picture, const PngRow& row,
     for (int32_t y = 0; y < picture.height; ++y) {
         const std::span<const std::byte> bytes = row(y);
         check(spng_encode_row(context, bytes.data(), bytes.size()));
-        if (report) report(y + 1);
+        if (report) report(static_cast<double>(y + 1) / picture.height);
     }
 }
 

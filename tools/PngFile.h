@@ -13,8 +13,6 @@ namespace morvik {
 // into bytes from the high bits down), but with 16-bit samples in the
 // machine's own byte order: the encoder puts them in PNG's.
 using PngRow = std::function<std::span<const std::byte>(int32_t y)>;
-// Told how many rows are written so far.
-using RowsReport = std::function<void(int32_t rows)>;
 
 // A picture for a PNG file: grey samples, or indices into a palette of
 // 0x00RRGGBB colours.
@@ -29,6 +27,6 @@ struct PngPicture {
 // compress best with each sample taken from the one to its left, a
 // map's indices from the one above, run-length only. Throws EOutputError.
 void WritePng(OutputFile& file, const PngPicture& picture, const PngRow& row,
-              const RowsReport& report = {});
+              const WritingReport& report = {});
 
 }  // namespace morvik

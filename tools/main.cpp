@@ -55,10 +55,7 @@ ProgressLine Progress(const BatchOptions& options) {
     return ProgressLine(!options.quiet && ProgressLine::StandardErrorIsTerminal());
 }
 
-std::string Writing(const OutputFile& file) {
-    return "writing " + (file.Name() == "-" ? std::string("standard output")
-                                            : file.Name().toLocal8Bit().toStdString());
-}
+std::string Writing(const OutputFile& file) { return "writing " + ShownName(file.Name()); }
 
 // Reduced to at most the asked colours, then written into the file, which
 // stays to be committed.

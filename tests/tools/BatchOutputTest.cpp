@@ -11,32 +11,12 @@
 
 #include "tests/ReducedImage/BmpBuilder.h"
 #include "tests/support/Files.h"
+#include "tests/tools/BatchRun.h"
 #include "tools/OutputFile.h"
 #include "tools/OutputFiles.h"
 
 namespace morvik {
 namespace {
-
-struct BatchRun {
-    int exitCode;
-    QByteArray out;
-    QString err;
-};
-
-// The tool, or with `wrapper` the tool run by another program (setpriv)
-// that takes it as its last arguments.
-BatchRun Batch(const QStringList& arguments, const QStringList& wrapper = {},
-               const QString& tool = MORVIK_BATCH_PATH) {
-    QProcess process;
-    if (wrapper.isEmpty()) {
-        process.start(tool, arguments);
-    } else {
-        process.start(wrapper[0], wrapper.mid(1) + QStringList{tool} + arguments);
-    }
-    EXPECT_TRUE(process.waitForFinished(120000));
-    return BatchRun{process.exitCode(), process.readAllStandardOutput(),
-                    QString::fromUtf8(process.readAllStandardError())};
-}
 
 void WriteText(const QString& name, const QByteArray& text) {
     QFile file(name);

@@ -9,24 +9,11 @@
 
 #include "tests/ReducedImage/BmpBuilder.h"
 #include "tests/support/Files.h"
+#include "tests/tools/BatchRun.h"
 #include "tools/GenerateMap.h"
 
 namespace morvik {
 namespace {
-
-struct BatchRun {
-    int exitCode;
-    QString out;
-    QString err;
-};
-
-BatchRun Batch(const QStringList& arguments) {
-    QProcess process;
-    process.start(MORVIK_BATCH_PATH, arguments);
-    EXPECT_TRUE(process.waitForFinished(60000));
-    return BatchRun{process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                    QString::fromUtf8(process.readAllStandardError())};
-}
 
 void WriteFile(const QString& name, const std::vector<uint8_t>& bytes) {
     QFile file(name);
@@ -49,7 +36,7 @@ TEST_F(BatchTool, SameTickGivesTheSameFileByteForByte) {
     EXPECT_EQ(ReadFile(Path("a.bmp")), ReadFile(Path("b.bmp")));
     EXPECT_TRUE(QFile::exists(Path("a.bmp")));
 
-    const QStringList lines = first.out.split('\n', Qt::SkipEmptyParts);
+    const QStringList lines = first.Text().split('\n', Qt::SkipEmptyParts);
     QStringList keys;
     for (const QString& line : lines) keys << line.section(": ", 0, 0);
     EXPECT_EQ(keys, (QStringList{"tick", "total_iterations", "sea_target", "lowering_passes",
@@ -146,7 +133,7 @@ TEST_F(BatchTool, EveryMapCanBeMadeAgainFromItsPrintedTick) {
     const BatchRun first = Batch({"generate", "-o", Path("first.bmp"), "--width=200"});
     ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
     ASSERT_TRUE(first.out.startsWith("tick: "));
-    const QString tick = first.out.section('\n', 0, 0).section(": ", 1);
+    const QString tick = first.Text().section('\n', 0, 0).section(": ", 1);
     const BatchRun again =
         Batch({"generate", "-o", Path("again.bmp"), "--width", "200", "--tick=" + tick});
     ASSERT_EQ(again.exitCode, 0) << again.err.toStdString();
@@ -177,7 +164,7 @@ TEST_F(BatchTool, TwoBitInputsAreReadAndUndecodableOnesRefused) {
 
 // The value of a report's key; empty when the report has none.
 QString Reported(const BatchRun& run, const QString& key) {
-    for (const QString& line : run.out.split('\n')) {
+    for (const QString& line : run.Text().split('\n')) {
         if (line.startsWith(key + ": ")) return line.section(": ", 1);
     }
     return {};

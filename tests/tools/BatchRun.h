@@ -1,0 +1,36 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+namespace morvik {
+
+// What one run of the batch tool left: its exit status and both streams.
+struct BatchRun {
+    int exitCode;
+    QByteArray out;
+    QString err;
+
+    QString Text() const { return QString::fromUtf8(out); }
+};
+
+// The tool, or with `wrapper` the tool run by another program (setpriv)
+// that takes it as its last arguments.
+inline BatchRun Batch(const QStringList& arguments, const QStringList& wrapper = {},
+                      const QString& tool = MORVIK_BATCH_PATH) {
+    QProcess process;
+    if (wrapper.isEmpty()) {
+        process.start(tool, arguments);
+    } else {
+        process.start(wrapper[0], wrapper.mid(1) + QStringList{tool} + arguments);
+    }
+    EXPECT_TRUE(process.waitForFinished(120000));
+    return BatchRun{process.exitCode(), process.readAllStandardOutput(),
+                    QString::fromUtf8(process.readAllStandardError())};
+}
+
+}  // namespace morvik
