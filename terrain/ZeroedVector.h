@@ -8,11 +8,11 @@
 
 namespace morvik {
 
-// Zeroed memory straight from the system, and its return. Large blocks
-// ask for huge pages where the system has them: a map of 8192 x 8192 takes
-// a gigabyte, whose every small page would otherwise fault on first use.
+// Zeroed memory, and its return. Large blocks ask for huge pages where the
+// system has them: a map of 8192 x 8192 takes a gigabyte, whose every small
+// page would otherwise fault on first use.
 void* AllocateZeroed(std::size_t bytes);
-void FreeZeroed(void* memory, std::size_t bytes);
+void FreeZeroed(void* memory);
 
 // Memory the system hands out already zeroed, and elements that a vector's
 // sizing leaves as they are: a large grid then costs nothing until its
@@ -30,7 +30,7 @@ struct ZeroedAllocator {
         if (count > std::numeric_limits<std::size_t>::max() / sizeof(T)) throw std::bad_alloc();
         return static_cast<T*>(AllocateZeroed(count * sizeof(T)));
     }
-    void deallocate(T* memory, std::size_t count) { FreeZeroed(memory, count * sizeof(T)); }
+    void deallocate(T* memory, std::size_t) { FreeZeroed(memory); }
 
     // A value-initialised element is zero, which the memory already is.
     template <typename U>
