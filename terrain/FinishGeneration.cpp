@@ -80,6 +80,22 @@ int32_t LoweringPasses(const RescaledCounts& cellsAt, MapSize size, int32_t seaT
     return passes;
 }
 
+// The rescale never falls as heights rise, so the sea's heights are the
+// ones up to the last that rescales within the passes.
+int32_t HighestSea(const CellGrid& heights, MapSize size, int32_t seaTarget, int32_t threads) {
+    const HeightExtremes extremes = FindExtremes(heights, size, threads);
+    const int32_t passes =
+        LoweringPasses(CountRescaled(heights, size, extremes, threads), size, seaTarget);
+    const Rescaling rescaled(extremes);
+    int64_t sea = extremes.lowest;  // always within the passes
+    int64_t land = int64_t{extremes.highest} + 1;
+    while (land - sea > 1) {
+        const int64_t middle = sea + (land - sea) / 2;
+        (rescaled(static_cast<int32_t>(middle)) <= passes ? sea : land) = middle;
+    }
+    return static_cast<int32_t>(sea);
+}
+
 // The cells are rescaled and lowered by the number of passes at once, in
 // place of one pass over the map per pass.
 void Terrain::FinishGeneration(MapSize size, const SeaCellsReport& report) {

@@ -1,11 +1,15 @@
 #include "terrain/Terrain.h"
 
+#include "terrain/ErodedLand.h"
+
 namespace morvik {
 
 void Terrain::RunGeneration(MapSize size, int32_t roughness, int32_t seaShare,
-                            const RunReports& reports) {
+                            const RunReports& reports,
+                            const std::optional<ErosionSettings>& erosion) {
     StartGeneration(size, roughness, seaShare, size.Width(), size.Height());
     CompleteIterations(size, reports.iterations);
+    if (erosion) ErodeLand(heightField_.Cells(), size, job_.SeaTarget, *erosion);
     if (reports.beforeFinish) reports.beforeFinish(heightField_.Cells());
     FinishGeneration(size, reports.seaCells);
 }

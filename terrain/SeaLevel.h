@@ -66,4 +66,8 @@ RescaledCounts CountRescaled(const CellGrid& heights, MapSize size, HeightExtrem
 int32_t LoweringPasses(const RescaledCounts& cellsAt, MapSize size, int32_t seaTarget,
                        const SeaCellsReport& report = {});
 
+// The highest height the finish of these heights makes sea, for a run with
+// this sea target: every cell at or below it, and none above.
+int32_t HighestSea(const CellGrid& heights, MapSize size, int32_t seaTarget, int32_t threads = 1);
+
 }  // namespace morvik

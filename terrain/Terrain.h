@@ -9,6 +9,7 @@
 #include "terrain/CellGrid.h"
 #include "terrain/Circle.h"
 #include "terrain/ColourTable.h"
+#include "terrain/Erosion.h"
 #include "terrain/GenerationJob.h"
 #include "terrain/HeightField.h"
 #include "terrain/MapSize.h"
@@ -79,9 +80,10 @@ class Terrain {
     void CompleteIterations(MapSize size, const IterationsReport& report = {});
 
     // A whole run on the map, which is its own input size: start, every
-    // iteration, and the finish.
+    // iteration, the erosion if asked for (ErodeLand), and the finish.
     void RunGeneration(MapSize size, int32_t roughness, int32_t seaShare,
-                       const RunReports& reports = {});
+                       const RunReports& reports = {},
+                       const std::optional<ErosionSettings>& erosion = std::nullopt);
 
     // Rescales the corner to 0..100, then lowers it pass by pass until the sea
     // target is met, reporting after every pass.

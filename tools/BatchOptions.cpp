@@ -13,13 +13,27 @@ QString Range(int64_t lowest, int64_t highest) {
     return QString("%1..%2").arg(lowest).arg(highest);
 }
 
+// --erode with its AMOUNT after "=", which the parser then reads as any
+// option's value: the next argument if it is a number, else the default.
+QStringList WithErosionAmounts(QStringList arguments) {
+    for (qsizetype at = 1; at < arguments.size(); ++at) {
+        if (arguments[at] == "--") break;
+        if (arguments[at] != "--erode") continue;
+        bool isNumber = false;
+        if (at + 1 < arguments.size()) arguments[at + 1].toLongLong(&isNumber);
+        arguments[at] +=
+            "=" + (isNumber ? arguments.takeAt(at + 1) : QString::number(kDefaultErosion));
+    }
+    return arguments;
+}
+
 }  // namespace
 
 std::string BatchUsage() {
     return QStringLiteral(
                "usage: morvik-batch generate [-o FILE] [--heightmap FILE] "
                "[--width N] [--height N]\n"
-               "                             [--roughness N] [--sea N] [--tick N]\n"
+               "                             [--roughness N] [--sea N] [--tick N] [--erode [N]]\n"
                "                             [--view colour|coastline] [--colors N] [--quiet]\n"
                "       morvik-batch reduce INPUT OUTPUT [--colors N] [--quiet]\n"
                "       morvik-batch --help | --version\n"
@@ -38,6 +52,11 @@ std::string BatchUsage() {
                "          without it the clock is read once and printed, so that the same\n"
                "          --tick makes the same file again. Below 3 times the map's longer\n"
                "          side the circles crowd toward a corner (a warning says so).\n"
+               "          --erode %12 storms of rain (%13) wear the land before the sea is set:\n"
+               "                           valleys cut where water gathers, sediment fills\n"
+               "                           the lowlands, and every land cell drains to the\n"
+               "                           sea or the edge. More storms cut deeper; the time\n"
+               "                           grows with them and with the map's cells.\n"
                "reduce    reduces a BMP file of up to %9 x %9 to at most --colors\n"
                "          colours, and saves it as -o does.\n"
                "--colors  %10 (%11).\n"
@@ -57,6 +76,8 @@ std::string BatchUsage() {
         .arg(MapSize::kLargestSide)
         .arg(Range(kFewestRequested, kMostRequested))
         .arg(kMostRequested)
+        .arg(Range(kLeastErosion, kMostErosion))
+        .arg(kDefaultErosion)
         .toStdString();
 }
 
@@ -70,6 +91,7 @@ struct Options {
     QCommandLineOption roughness{"roughness", "", "N"};
     QCommandLineOption sea{"sea", "", "N"};
     QCommandLineOption tick{"tick", "", "N"};
+    QCommandLineOption erode{"erode", "", "AMOUNT"};
     QCommandLineOption view{"view", "", "NAME"};
     QCommandLineOption colours{"colors", "", "N"};
     QCommandLineOption quiet{{"q", "quiet"}};
@@ -120,6 +142,10 @@ void ReadGenerateOptions(const QCommandLineParser& parser, const Options& o,
         options.seaShare = Number(parser, o.sea, kLeastSeaShare, kMostSeaShare);
     }
     if (parser.isSet(o.tick)) options.tick = Number(parser, o.tick, 0, UINT32_MAX);
+    if (parser.isSet(o.erode)) {
+        options.erosion =
+            static_cast<int32_t>(Number(parser, o.erode, kLeastErosion, kMostErosion));
+    }
     if (parser.isSet(o.view)) {
         const QString view = parser.value(o.view);
         if (view != "colour" && view != "coastline") {
@@ -135,9 +161,10 @@ void ReadGenerateOptions(const QCommandLineParser& parser, const Options& o,
 BatchOptions ParseBatchOptions(const QStringList& arguments) {
     const Options o;
     QCommandLineParser parser;
-    parser.addOptions({o.output, o.heightmap, o.width, o.height, o.roughness, o.sea, o.tick, o.view,
-                       o.colours, o.quiet, o.help, o.version});
-    if (!parser.parse(arguments)) throw EUsageError(parser.errorText().toStdString());
+    parser.addOptions({o.output, o.heightmap, o.width, o.height, o.roughness, o.sea, o.tick,
+                       o.erode, o.view, o.colours, o.quiet, o.help, o.version});
+    if (!parser.parse(WithErosionAmounts(arguments)))
+        throw EUsageError(parser.errorText().toStdString());
 
     BatchOptions options;
     const QStringList plain = parser.positionalArguments();
@@ -164,7 +191,7 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
         options.command = BatchOptions::Command::kReduce;
         if (plain.size() != 3) throw EUsageError("reduce needs INPUT and OUTPUT");
         for (const QCommandLineOption* only : {&o.output, &o.heightmap, &o.width, &o.height,
-                                               &o.roughness, &o.sea, &o.tick, &o.view}) {
+                                               &o.roughness, &o.sea, &o.tick, &o.erode, &o.view}) {
             if (parser.isSet(*only)) {
                 throw EUsageError("reduce takes no --" + only->names().constLast().toStdString());
             }

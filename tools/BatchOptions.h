@@ -8,6 +8,7 @@
 #include <string>
 
 #include "components/ReducedImage/ColourReduction.h"
+#include "terrain/Erosion.h"
 #include "terrain/GenerationJob.h"
 #include "terrain/MapSize.h"
 
@@ -33,14 +34,21 @@ struct BatchOptions {
     int32_t roughness = kFirstRoughness;
     int32_t seaShare = kFirstSeaShare;
     std::optional<uint32_t> tick;
+    std::optional<int32_t> erosion;  // generate --erode: storms of rain
     View view = View::kColour;
     int32_t colours = kMostRequested;
     bool quiet = false;  // no progress line
 };
 
+// --erode's AMOUNT when none is given, and its range.
+inline constexpr int32_t kDefaultErosion = kDefaultStorms;
+inline constexpr int32_t kLeastErosion = 1;
+inline constexpr int32_t kMostErosion = 100;
+
 // Reads a whole command line, the program's name first. Options take their
-// value as the next argument or after "=". Throws EUsageError, also for two
-// outputs that lead to the same file.
+// value as the next argument or after "="; --erode takes one only if the
+// next argument is a number. Throws EUsageError, also for two outputs that
+// lead to the same file.
 BatchOptions ParseBatchOptions(const QStringList& arguments);
 
 // The --help text.

@@ -53,7 +53,13 @@ GeneratedMap GenerateMap(const MapRequest& request) {
                 MakeHeightmap(heights, size, terrain->Job().SeaTarget, request.threads));
         };
     }
-    terrain->RunGeneration(size, request.roughness, request.seaShare, reports);
+    std::optional<ErosionSettings> erosion;
+    if (request.erosion) {
+        erosion = ErosionSettings{.storms = *request.erosion,
+                                  .threads = request.threads,
+                                  .progress = request.erosionProgress};
+    }
+    terrain->RunGeneration(size, request.roughness, request.seaShare, reports, erosion);
     map.job = terrain->Job();
 
     map.picture = BlankPicture(size);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "terrain/Heightmap.h"
 #include "terrain/Terrain.h"
@@ -22,6 +23,9 @@ struct MapRequest {
     int32_t threads = 1;  // the maps are the same for any number
     IterationsReport iterations = {};
     HeightmapReport heightmap = {};  // none: no heightmap is made
+    // Storms of rain; none: the land as the circles left it.
+    std::optional<int32_t> erosion = std::nullopt;
+    std::function<void(double share)> erosionProgress = {};
 };
 
 struct GeneratedMap {

@@ -153,9 +153,11 @@ int Generate(const BatchOptions& options) {
                     run->Show("circles",
                               static_cast<double>(job.IterationsDone) / job.TotalIterations);
                 } else {
-                    run->Show(heightmapFile ? "heightmap" : "finish");
+                    run->Show(options.erosion ? "erosion" : heightmapFile ? "heightmap" : "finish");
                 }
             },
+        .erosion = options.erosion,
+        .erosionProgress = [&](double share) { run->Show("erosion", share); },
     };
     if (heightmapFile) {
         heightmapWriter.emplace(*heightmapFile, progress);

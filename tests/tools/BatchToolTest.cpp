@@ -10,6 +10,7 @@
 #include "tests/ReducedImage/BmpBuilder.h"
 #include "tests/support/Files.h"
 #include "tests/tools/BatchRun.h"
+#include "tools/BatchOptions.h"
 #include "tools/GenerateMap.h"
 
 namespace morvik {
@@ -96,6 +97,9 @@ TEST_F(BatchTool, BadArgumentsSayWhyInOneLineAndExitWith2) {
         {{"generate", "-o", "x.bmp", "--sea", "10"}, "--sea takes a whole number in 1..9"},
         {{"generate", "-o", "x.bmp", "--tick", "4294967296"}, "--tick takes a whole number"},
         {{"generate", "-o", "x.bmp", "--view", "relief"}, "--view is colour or coastline"},
+        {{"generate", "-o", "x.bmp", "--erode", "0"}, "--erode takes a whole number in 1..100"},
+        {{"generate", "-o", "x.bmp", "--erode=much"}, "--erode takes a whole number in 1..100"},
+        {{"reduce", "a", "b", "--erode"}, "reduce takes no --erode"},
         {{"generate", "-o", "x.bmp", "--colors"}, "--colors"},
         {{"generate", "-o", "x.bmp", "--shade", "3"}, "shade"},
         {{"generate", "-o", ""}, "generate needs -o FILE"},
@@ -202,6 +206,58 @@ TEST_F(BatchTool, HeightmapsAsPngAndRawHoldTheSameValuesAndTheSeaLevel) {
     EXPECT_EQ(seaCells, Reported(png, "sea_cells").toInt()) << "the map's sea is at or below it";
     EXPECT_EQ(lowest, 0);
     EXPECT_EQ(highest, 65535);
+}
+
+// The heightmap as written: every land cell away from the edge has a lower
+// neighbour, and the map's sea is what lies at or below the sea level.
+TEST_F(BatchTool, AnErodedHeightmapDrainsToTheSeaOfItsMap) {
+    const int width = 140, height = 110;
+    const QStringList map{"--width",     QString::number(width),
+                          "--height",    QString::number(height),
+                          "--tick",      "987654321",
+                          "--roughness", "4",
+                          "--sea",       "3"};
+    const BatchRun eroded =
+        Batch(QStringList{"generate", "--erode", "--heightmap", Path("e.r16")} + map);
+    ASSERT_EQ(eroded.exitCode, 0) << eroded.err.toStdString();
+    const QByteArray bytes = ReadFile(Path("e.r16"));
+    ASSERT_EQ(bytes.size(), width * height * 2);
+    const auto value = [&](int x, int y) {
+        const qsizetype at = 2 * (qsizetype{y} * width + x);
+        return static_cast<uint16_t>(static_cast<uint8_t>(bytes[at]) |
+                                     static_cast<uint8_t>(bytes[at + 1]) << 8);
+    };
+    const int seaLevel = Reported(eroded, "heightmap_sea_level").toInt();
+    int seaCells = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (value(x, y) <= seaLevel) {
+                ++seaCells;
+                continue;
+            }
+            if (x == 0 || y == 0 || x == width - 1 || y == height - 1) continue;
+            bool lower = false;
+            for (int nx = x - 1; nx <= x + 1; ++nx) {
+                for (int ny = y - 1; ny <= y + 1; ++ny) lower |= value(nx, ny) < value(x, y);
+            }
+            ASSERT_TRUE(lower) << "water stands at (" << x << ", " << y << ")";
+        }
+    }
+    EXPECT_EQ(seaCells, Reported(eroded, "sea_cells").toInt());
+
+    // The amount comes as the next argument only if it is a number, and the
+    // default is a number of its own.
+    const BatchRun plain = Batch(QStringList{"generate", "--heightmap", Path("p.r16")} + map);
+    const BatchRun byDefault =
+        Batch(QStringList{"generate", "--erode", QString::number(kDefaultErosion), "--heightmap",
+                          Path("d.r16")} +
+              map);
+    const BatchRun two =
+        Batch(QStringList{"generate", "--erode=2", "--heightmap", Path("2.r16")} + map);
+    for (const BatchRun* run : {&plain, &byDefault, &two}) ASSERT_EQ(run->exitCode, 0);
+    EXPECT_EQ(ReadFile(Path("d.r16")), bytes);
+    EXPECT_NE(ReadFile(Path("2.r16")), bytes);
+    EXPECT_NE(ReadFile(Path("p.r16")), bytes);
 }
 
 TEST_F(BatchTool, APngMapHoldsThePaletteAndPixelsOfTheBmpMap) {

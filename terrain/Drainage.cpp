@@ -1,0 +1,90 @@
+#include "terrain/Drainage.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+#include "terrain/ERangeError.h"
+
+namespace morvik {
+
+namespace {
+
+constexpr int32_t kLevels = 65536;
+constexpr int32_t kNone = -1;
+
+// Cells waiting, by height, each height's in the order they came: the flood
+// takes the lowest first, and whatever it adds lies higher still, so each
+// height's list is whole by the time the flood comes to it.
+class CellsByHeight {
+  public:
+    explicit CellsByHeight(int32_t cells) : next_(static_cast<std::size_t>(cells), kNone) {
+        first_.fill(kNone);
+        last_.fill(kNone);
+    }
+
+    void Add(int32_t cell, int32_t height) {
+        if (last_[height] == kNone) {
+            first_[height] = cell;
+        } else {
+            next_[last_[height]] = cell;
+        }
+        last_[height] = cell;
+    }
+
+    int32_t First(int32_t height) const { return first_[height]; }
+    int32_t After(int32_t cell) const { return next_[cell]; }
+
+  private:
+    std::vector<int32_t> next_;
+    std::array<int32_t, kLevels> first_;
+    std::array<int32_t, kLevels> last_;
+};
+
+}  // namespace
+
+// A priority flood from the sea and the edge inward: each cell it reaches
+// is lifted, where it must be, to one above the cell it was reached from.
+void DrainToSea(CellGrid& heights, MapSize size, int32_t seaTop) {
+    const int32_t width = size.Width();
+    const int32_t rows = size.Height();
+    for (int32_t x = 0; x < width; ++x) {
+        const int32_t* column = heights.Column(x);
+        if (std::any_of(column, column + rows,
+                        [](int32_t height) { return height < 0 || height > kDrainableTop; })) {
+            throw ERangeError("a height to drain is beyond 0.." + std::to_string(kDrainableTop));
+        }
+    }
+    const auto cellOf = [rows](int32_t x, int32_t y) { return x * rows + y; };
+    const auto waiting = std::make_unique<CellsByHeight>(size.Cells());
+    std::vector<uint8_t> reached(static_cast<std::size_t>(size.Cells()), 0);
+    for (int32_t x = 0; x < width; ++x) {
+        for (int32_t y = 0; y < rows; ++y) {
+            const int32_t height = heights.At(x, y);
+            if (height <= seaTop || x == 0 || y == 0 || x == width - 1 || y == rows - 1) {
+                reached[cellOf(x, y)] = 1;
+                waiting->Add(cellOf(x, y), height);
+            }
+        }
+    }
+    for (int32_t level = 0; level < kLevels; ++level) {
+        for (int32_t cell = waiting->First(level); cell != kNone; cell = waiting->After(cell)) {
+            const int32_t x = cell / rows;
+            const int32_t y = cell % rows;
+            for (int32_t nx = std::max(x - 1, 0); nx <= std::min(x + 1, width - 1); ++nx) {
+                for (int32_t ny = std::max(y - 1, 0); ny <= std::min(y + 1, rows - 1); ++ny) {
+                    const int32_t neighbour = cellOf(nx, ny);
+                    if (reached[neighbour] != 0) continue;
+                    reached[neighbour] = 1;
+                    int32_t& height = heights.At(nx, ny);
+                    height = std::max(height, level + 1);
+                    waiting->Add(neighbour, height);
+                }
+            }
+        }
+    }
+}
+
+}  // namespace morvik
