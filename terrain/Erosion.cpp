@@ -134,8 +134,8 @@ class RunOff {
     static constexpr std::array<std::array<int32_t, 2>, 9> kSteps{
         {{0, 0}, {-1, -1}, {-1, 0}, {-1, 1}, {0, -1}, {0, 1}, {1, -1}, {1, 0}, {1, 1}}};
     static constexpr float kDiagonal = 1.41421356F;
-    static constexpr std::array<float, 9> kDistances{
-        0, kDiagonal, 1, kDiagonal, 1, 1, kDiagonal, 1, kDiagonal};
+    static constexpr std::array<float, 9> kDistances{0, kDiagonal, 1, kDiagonal, 1,
+                                                     1, kDiagonal, 1, kDiagonal};
 
     void OrderTrees();
 
