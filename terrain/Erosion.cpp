@@ -66,6 +66,17 @@ void CreepPasses(LandSurface& land, int32_t passes, int32_t threads,
     }
 }
 
+// Up to half a level, the same for a cell on every run: it breaks the ties
+// between the filled ground's neighbours, whose water would otherwise run
+// in straight lines, yet leaves every lifted cell above the cell it drains
+// to.
+float Jitter(std::size_t cell) {
+    uint64_t z = cell * 0x9E3779B97F4A7C15ULL;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+    return static_cast<float>((z ^ (z >> 31)) >> 40) * 0x1.0p-25F;
+}
+
 // Lifts every hollow the creep left to where water can leave it, with the
 // drainage's gentle slope across the filled ground, so that the storms'
 // water runs all the way to the sea or the edge.
@@ -86,7 +97,8 @@ double FillHollows(LandSurface& land, float seaLevel, int32_t threads) {
     for (std::size_t cell = 0; cell < land.heights.size(); ++cell) {
         const int32_t level = levels.Column(0)[cell];
         if (level > whole.levels[cell]) {
-            const auto lifted = static_cast<float>(whole.bottom + level * whole.step);
+            const auto lifted =
+                static_cast<float>(whole.bottom + (level + Jitter(cell)) * whole.step);
             added += lifted - land.heights[cell];
             land.heights[cell] = lifted;
         }
