@@ -66,15 +66,12 @@ void CreepPasses(LandSurface& land, int32_t passes, int32_t threads,
     }
 }
 
-// Up to half a level, the same for a cell on every run: it breaks the ties
-// between the filled ground's neighbours, whose water would otherwise run
-// in straight lines, yet leaves every lifted cell above the cell it drains
-// to.
-float Jitter(std::size_t cell) {
-    uint64_t z = cell * 0x9E3779B97F4A7C15ULL;
+// A number in 0..1 for each key, the same on every run.
+float Fixed(uint64_t key) {
+    uint64_t z = (key + 1) * 0x9E3779B97F4A7C15ULL;
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-    return static_cast<float>((z ^ (z >> 31)) >> 40) * 0x1.0p-25F;
+    return static_cast<float>((z ^ (z >> 31)) >> 40) * 0x1.0p-24F;
 }
 
 // Lifts every hollow the creep left to where water can leave it, with the
@@ -97,8 +94,11 @@ double FillHollows(LandSurface& land, float seaLevel, int32_t threads) {
     for (std::size_t cell = 0; cell < land.heights.size(); ++cell) {
         const int32_t level = levels.Column(0)[cell];
         if (level > whole.levels[cell]) {
+            // Up to half a level more breaks the ties between filled
+            // neighbours, whose water would otherwise run in straight lines,
+            // and leaves every lifted cell above the cell it drains to.
             const auto lifted =
-                static_cast<float>(whole.bottom + (level + Jitter(cell)) * whole.step);
+                static_cast<float>(whole.bottom + (level + Fixed(cell) / 2) * whole.step);
             added += lifted - land.heights[cell];
             land.heights[cell] = lifted;
         }
@@ -121,8 +121,12 @@ class RunOff {
     }
 
     // Water runs down the steepest drop of its eight neighbours, and stays
-    // in the sea, off the edge, or in a hollow it cannot leave.
-    void Find(const LandSurface& land, float seaLevel, int32_t threads);
+    // in the sea, off the edge, or in a hollow it cannot leave. A diagonal
+    // drop counts as if 1 to 2 cells away, at random for each cell and
+    // storm: on smooth slopes water then keeps to the slope's own direction
+    // on average, where the steepest of eight fixed ways would send it down
+    // parallel straight lines.
+    void Find(const LandSurface& land, float seaLevel, int32_t storm, int32_t threads);
 
     bool Runs(int32_t cell) const { return ways_[cell] != kStays; }
     // The lowest of the neighbours whose water comes to a cell away from the
@@ -158,7 +162,7 @@ class RunOff {
     std::vector<int32_t> waiting_;  // the river trees' cells still to order
 };
 
-void RunOff::Find(const LandSurface& land, float seaLevel, int32_t threads) {
+void RunOff::Find(const LandSurface& land, float seaLevel, int32_t storm, int32_t threads) {
     const int32_t width = size_.Width();
     const int32_t rows = size_.Height();
     ForEachBand(width, threads, [&](int32_t, int32_t first, int32_t end) {
@@ -168,10 +172,12 @@ void RunOff::Find(const LandSurface& land, float seaLevel, int32_t threads) {
                 const float here = land.heights[cell];
                 uint8_t way = kStays;
                 if (x > 0 && y > 0 && x + 1 < width && y + 1 < rows && here >= seaLevel) {
+                    const float diagonal = 2 - Fixed(uint64_t{static_cast<uint32_t>(storm)} << 32 |
+                                                     static_cast<uint32_t>(cell));
                     float steepest = 0;
                     for (uint8_t candidate = 1; candidate <= 8; ++candidate) {
-                        const float drop =
-                            (here - land.heights[cell + steps_[candidate]]) / kDistances[candidate];
+                        const float drop = (here - land.heights[cell + steps_[candidate]]) /
+                                           (kDistances[candidate] == 1 ? 1 : diagonal);
                         if (drop > steepest) {
                             steepest = drop;
                             way = candidate;
@@ -262,10 +268,10 @@ void Ends::Leave(int32_t cell, float sediment) {
 
 // One storm over the whole map; returns the sediment carried away, off the
 // edge or out to sea.
-double Storm(LandSurface& land, float seaLevel, RunOff& runOff, int32_t threads) {
+double Storm(LandSurface& land, float seaLevel, int32_t storm, RunOff& runOff, int32_t threads) {
     const MapSize size = land.size;
     float* heights = land.heights.data();
-    runOff.Find(land, seaLevel, threads);
+    runOff.Find(land, seaLevel, storm, threads);
     const std::vector<int32_t>& order = runOff.Order();
 
     // A cell of rain on every cell, gathered downhill.
@@ -329,7 +335,7 @@ ErosionTally Erode(LandSurface& land, const ErosionSettings& settings) {
     {
         RunOff runOff(land.size);
         for (int32_t storm = 0; storm < settings.storms; ++storm) {
-            tally.carriedAway += Storm(land, settings.seaLevel, runOff, settings.threads);
+            tally.carriedAway += Storm(land, settings.seaLevel, storm, runOff, settings.threads);
             progress(kCreepShare + stormShare * (storm + 1) / settings.storms);
         }
     }
