@@ -2,6 +2,7 @@
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "platform/ApplicationErrors.h"
+#include "platform/WindowSystem.h"
 
 namespace {
 
@@ -14,6 +15,7 @@ morvik::Terrain terrain(systemTicks, morvik::kLargestProgramMap);
 
 int main(int argc, char** argv) {
     using namespace morvik;
+    PreferXWayland();  // in a Wayland session, XWayland where it is there
     TApplication application(argc, argv);
     SetUpApplication();
 

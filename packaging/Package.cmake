@@ -43,7 +43,7 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${MORVIK_HOME_PAGE}")
 # and Qt's translations (the save dialog's texts) are welcome, not needed.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6svg6, qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6svg6, qt6-translations-l10n, qt6-wayland")
 
 # Stripped programs and 0755 folders whatever the umask.
 set(CPACK_STRIP_FILES ON)
