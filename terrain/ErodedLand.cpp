@@ -26,14 +26,6 @@ LandSurface SurfaceOf(const CellGrid& heights, MapSize size, int32_t lowest, int
     return land;
 }
 
-void Write(const ZeroedVector<uint16_t>& whole, CellGrid& heights, MapSize size) {
-    for (int32_t x = 0; x < size.Width(); ++x) {
-        int32_t* column = heights.Column(x);
-        const uint16_t* from = &whole[static_cast<std::size_t>(x) * size.Height()];
-        std::copy(from, from + size.Height(), column);
-    }
-}
-
 }  // namespace
 
 void ErodeLand(CellGrid& heights, MapSize size, int32_t seaTarget, ErosionSettings settings) {
@@ -49,14 +41,14 @@ void ErodeLand(CellGrid& heights, MapSize size, int32_t seaTarget, ErosionSettin
     // Lifting land can lift the highest height, and so move the finish's sea
     // down; then the drainage starts again from the worn land with the lower
     // sea, until the sea it drained to is the finish's own.
-    Write(worn, heights, size);
+    WriteLevels(worn, heights, size);
     int32_t seaTop = HighestSea(heights, size, seaTarget, settings.threads);
     for (;;) {
         DrainToSea(heights, size, seaTop);
         const int32_t sea = HighestSea(heights, size, seaTarget, settings.threads);
         if (sea >= seaTop) return;
         seaTop = sea;
-        Write(worn, heights, size);
+        WriteLevels(worn, heights, size);
     }
 }
 

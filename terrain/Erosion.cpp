@@ -82,7 +82,7 @@ double FillHollows(LandSurface& land, float seaLevel, int32_t threads) {
     const MapSize size = land.size;
     const WholeLevels whole = WholeLevelsOf(land, kDrainableTop, threads);
     CellGrid levels(size);
-    std::copy(whole.levels.begin(), whole.levels.end(), levels.Column(0));
+    WriteLevels(whole.levels, levels, size);
     // Only levels wholly below the sea's are the flood's sea: a land cell
     // taken for sea would be left a hollow.
     const int32_t seaTop =

@@ -35,4 +35,11 @@ WholeLevels WholeLevelsOf(const LandSurface& land, uint16_t top, int32_t threads
     return whole;
 }
 
+void WriteLevels(const ZeroedVector<uint16_t>& levels, CellGrid& cells, MapSize size) {
+    for (int32_t x = 0; x < size.Width(); ++x) {
+        const uint16_t* column = &levels[static_cast<std::size_t>(x) * size.Height()];
+        std::copy(column, column + size.Height(), cells.Column(x));
+    }
+}
+
 }  // namespace morvik

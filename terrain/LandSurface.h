@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "terrain/CellGrid.h"
 #include "terrain/MapSize.h"
 #include "terrain/ZeroedVector.h"
 
@@ -32,5 +33,9 @@ struct WholeLevels {
     double step;                    // and of one level
 };
 WholeLevels WholeLevelsOf(const LandSurface& land, uint16_t top, int32_t threads);
+
+// Levels kept cell by cell as a surface of this size keeps them, into the
+// corner of a grid.
+void WriteLevels(const ZeroedVector<uint16_t>& levels, CellGrid& cells, MapSize size);
 
 }  // namespace morvik
