@@ -92,12 +92,12 @@ TEST_F(RealLimiter, TheWindowManagerStopsAtTheLimitsAndTheFormComesBack) {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const QPoint title(form.frameGeometry().center().x(),
                        (form.frameGeometry().top() + form.geometry().top()) / 2);
-    Xdo({"mousemove", QString::number(title.x()), QString::number(title.y())});
-    Xdo({"mousedown", "1"});
+    XdoInput({"mousemove", QString::number(title.x()), QString::number(title.y())});
+    XdoInput({"mousedown", "1"});
     for (int x = title.x(); x <= screen.right() - 5; x += 40) {
-        Xdo({"mousemove", QString::number(x), QString::number(title.y())});
+        XdoInput({"mousemove", QString::number(x), QString::number(title.y())});
     }
-    Xdo({"mouseup", "1"});
+    XdoInput({"mouseup", "1"});
     EXPECT_TRUE(QTest::qWaitFor([&] { return screen.contains(form.frameGeometry()); }, 3000))
         << "dragged off the screen, it comes back; its left edge is at "
         << form.frameGeometry().x();

@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -33,13 +34,13 @@ std::optional<QString> FindWindow(const QString& caption) {
 // keyboard (a click into another window, a new dialog) do the tests wait,
 // until the window that the next keys are for has it.
 void ClickAt(QPoint at) {
-    Xdo({"mousemove", QString::number(at.x()), QString::number(at.y())});
-    Xdo({"click", "1"});
+    XdoInput({"mousemove", QString::number(at.x()), QString::number(at.y())});
+    XdoInput({"click", "1"});
 }
 
-void Keys(const QStringList& keys) { Xdo(QStringList{"key", "--delay", "30"} + keys); }
+void Keys(const QStringList& keys) { XdoInput(QStringList{"key", "--delay", "30"} + keys); }
 
-void Type(const QString& text) { Xdo({"type", "--delay", "30", text}); }
+void Type(const QString& text) { XdoInput({"type", "--delay", "30", text}); }
 
 QString ActiveWindow() { return Xdo({"getactivewindow"}); }
 
@@ -57,6 +58,7 @@ class RealWindows : public testing::TestWithParam<const char*> {
         ASSERT_TRUE(windowManager->Ready()) << GetParam() << " did not start";
         QElapsedTimer starting;
         starting.start();
+        morvik.setProcessEnvironment(windowManager->Session());
         morvik.start(MORVIK_PATH, {});
         ASSERT_TRUE(QTest::qWaitFor(
             [&] { return FindWindow("Morvik") && FindWindow("マップビュー"); }, 10000));
@@ -97,12 +99,18 @@ class RealWindows : public testing::TestWithParam<const char*> {
             },
             5000));
     }
-    // The map view's client area below its menu bar shows sea and land, not black.
+    // The map view's client area below its menu bar shows sea and land, not
+    // black, and the same a moment later: not a window that is fading in.
     bool MapShown(int menuHeight) const {
         const QRect view = ClientRect(mapView).adjusted(0, menuHeight, 0, 0);
-        const QImage shown = Screen().copy(view);
-        return shown.pixelColor(10, 10) != Qt::black &&
-               shown.pixelColor(view.width() - 10, view.height() - 10) != Qt::black;
+        const auto corners = [&] {
+            const QImage shown = Screen().copy(view);
+            return std::array{shown.pixel(10, 10),
+                              shown.pixel(view.width() - 10, view.height() - 10)};
+        };
+        const auto before = corners();
+        QTest::qWait(50);
+        return before == corners() && before[0] != qRgb(0, 0, 0) && before[1] != qRgb(0, 0, 0);
     }
     // Replaces the text of a numeral edit at a client point and decides it.
     void Enter(QPoint edit, int value) {
@@ -215,7 +223,8 @@ TEST_P(RealWindows, RunsAndSavesAMap) {
     EXPECT_EQ(header.bfSize, bytes.size());
 }
 
-INSTANTIATE_TEST_SUITE_P(WindowManagers, RealWindows, testing::Values("openbox", "metacity"),
+INSTANTIATE_TEST_SUITE_P(WindowManagers, RealWindows,
+                         testing::Values("openbox", "metacity", "mutter"),
                          [](const testing::TestParamInfo<const char*>& info) {
                              return std::string(info.param);
                          });
