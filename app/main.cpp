@@ -22,11 +22,16 @@ int main(int argc, char** argv) {
     // The map view places itself beside the control window, so the control
     // window comes first, and the window manager places it before the map
     // view is made. No input meanwhile: the control window cannot act
-    // without its map view.
+    // without its map view. Where the compositor places both, the control
+    // window comes last, to keep the keyboard.
     TForm1 form1(terrain);
-    form1.show();
-    form1.WaitUntilFramed();
+    const bool compositorPlaces = CompositorPlacesWindows();
+    if (!compositorPlaces) {
+        form1.show();
+        form1.WaitUntilFramed();
+    }
     TForm2 form2(form1);
     form1.SetMapView(&form2);
+    if (compositorPlaces) form1.show();
     return QApplication::exec();
 }

@@ -1,5 +1,6 @@
 #include "platform/WindowSystem.h"
 
+#include <QGuiApplication>
 #include <cstdlib>
 #include <cstring>
 
@@ -28,6 +29,10 @@ void PreferXWayland() {
             PreferredPlatforms([](const char* name) { return std::getenv(name); })) {
         setenv("QT_QPA_PLATFORM", platforms->c_str(), 1);
     }
+}
+
+bool CompositorPlacesWindows() {
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
 }  // namespace morvik

@@ -20,4 +20,8 @@ std::optional<std::string> PreferredPlatforms(const Environment& environment);
 // the application object exists.
 void PreferXWayland();
 
+// Whether the compositor, not the program, places the windows (Wayland):
+// there the window shown last takes the keyboard.
+bool CompositorPlacesWindows();
+
 }  // namespace morvik

@@ -14,6 +14,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
+#include <memory>
 
 namespace morvik {
 
@@ -82,53 +83,12 @@ inline bool WindowManagerRunning() {
     return RunX("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id");
 }
 
-// A window manager for as long as it lives, ready once it has claimed the
-// screen. "mutter" is GNOME's compositor nested in the test's X server, as
-// big as its screen, in a session of its own: the program's windows are on
-// its XWayland, and it takes input through its window on the screen.
-class WindowManager {
+// GNOME's compositor nested in the test's X server, as big as its screen,
+// in a session of its own, with XWayland or without; ready once its
+// displays are up. It takes input through its window on the screen.
+class NestedMutter {
   public:
-    explicit WindowManager(const QString& program) : nested_(program == "mutter") {
-        if (nested_) {
-            StartMutter();
-        } else {
-            process_.start(program, {});
-            ready_ = process_.waitForStarted() && QTest::qWaitFor(WindowManagerRunning, 10000);
-        }
-    }
-    ~WindowManager() {
-        if (nested_) {
-            if (!command_.isEmpty()) RunX("kill", {command_});  // and with it, mutter
-            if (!process_.waitForFinished(10000)) process_.kill();
-            ProgramX() = {};
-        } else {
-            process_.kill();
-        }
-        process_.waitForFinished();
-        // The next one claims a screen without this one's leftovers.
-        RunX("xprop", {"-root", "-remove", "_NET_SUPPORTING_WM_CHECK"});
-    }
-    bool Ready() const { return ready_; }
-
-    // What a program started in this session finds: under mutter, both
-    // displays and no platform chosen, as in a GNOME session.
-    QProcessEnvironment Session() const {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        if (nested_) {
-            environment.insert("DISPLAY", ProgramX().name);
-            environment.insert("XAUTHORITY", ProgramX().authority);
-            environment.insert("WAYLAND_DISPLAY", kWaylandSocket);
-            environment.insert("XDG_RUNTIME_DIR", runtime_.path());
-            environment.insert("XDG_SESSION_TYPE", "wayland");
-            environment.remove("QT_QPA_PLATFORM");
-        }
-        return environment;
-    }
-
-  private:
-    // Mutter runs a command once its displays are up and quits when it ends:
-    // this one tells its process and the displays, and sleeps until killed.
-    void StartMutter() {
+    explicit NestedMutter(bool withXWayland) {
         QFile::setPermissions(runtime_.path(),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         const QSize screen = QGuiApplication::primaryScreen()->size();
@@ -137,25 +97,98 @@ class WindowManager {
         environment.insert("MUTTER_DEBUG_DUMMY_MODE_SPECS",
                            QString("%1x%2").arg(screen.width()).arg(screen.height()));
         process_.setProcessEnvironment(environment);
-        process_.setProcessChannelMode(QProcess::SeparateChannels);
-        process_.start("dbus-run-session",
-                       {"--", "mutter", "--nested", "--wayland-display=" + kWaylandSocket, "--",
-                        "sh", "-c", R"(echo "$$ $DISPLAY $XAUTHORITY"; exec sleep infinity)"});
+        process_.setStandardErrorFile(QProcess::nullDevice());
+        // Mutter runs a command once its displays are up and quits when it
+        // ends: this one tells its process and the X display, and sleeps.
+        QStringList arguments{"--", "mutter", "--nested", "--wayland-display=" + kSocket};
+        if (!withXWayland) arguments << "--no-x11";
+        arguments << "--"
+                  << "sh"
+                  << "-c"
+                  << R"(echo "$$ ${DISPLAY:--} $XAUTHORITY"; exec sleep infinity)";
+        process_.start("dbus-run-session", arguments);
         if (!process_.waitForStarted() ||
             !QTest::qWaitFor([this] { return process_.canReadLine(); }, 20000)) {
             return;
         }
-        const QStringList displays = QString::fromUtf8(process_.readLine()).trimmed().split(' ');
-        if (displays.size() != 3) return;
-        command_ = displays[0];
-        ProgramX() = {displays[1], displays[2]};
-        ready_ = QTest::qWaitFor(WindowManagerRunning, 10000);
+        const QStringList said = QString::fromUtf8(process_.readLine()).trimmed().split(' ');
+        if (said.size() != 3 && !(said.size() == 2 && !withXWayland)) return;
+        command_ = said[0];
+        if (withXWayland) xWayland_ = {said[1], said[2]};
+        ready_ = !withXWayland ||
+                 QTest::qWaitFor(
+                     [this] {
+                         return RunX("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}, xWayland_)
+                             .contains("window id");
+                     },
+                     10000);
+    }
+    ~NestedMutter() {
+        if (!command_.isEmpty()) RunX("kill", {command_});  // and with it, mutter
+        if (!process_.waitForFinished(10000)) process_.kill();
+        process_.waitForFinished();
+    }
+    bool Ready() const { return ready_; }
+    const ProgramDisplay& XWayland() const { return xWayland_; }
+
+    // What a program started in this session finds, as in a GNOME session:
+    // both displays, or Wayland alone, and no platform chosen.
+    QProcessEnvironment Session() const {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("DISPLAY");
+        environment.remove("XAUTHORITY");
+        if (!xWayland_.name.isEmpty()) {
+            environment.insert("DISPLAY", xWayland_.name);
+            environment.insert("XAUTHORITY", xWayland_.authority);
+        }
+        environment.insert("WAYLAND_DISPLAY", kSocket);
+        environment.insert("XDG_RUNTIME_DIR", runtime_.path());
+        environment.insert("XDG_SESSION_TYPE", "wayland");
+        environment.remove("QT_QPA_PLATFORM");
+        return environment;
     }
 
-    static inline const QString kWaylandSocket = "morvik-test";
-    bool nested_;
-    QString command_;
+  private:
+    static inline const QString kSocket = "morvik-test";
     QTemporaryDir runtime_;
+    QProcess process_;
+    QString command_;
+    ProgramDisplay xWayland_;
+    bool ready_ = false;
+};
+
+// A window manager for as long as it lives, ready once it has claimed the
+// screen. "mutter" is a nested mutter: the program's windows are on its
+// XWayland.
+class WindowManager {
+  public:
+    explicit WindowManager(const QString& program) {
+        if (program == "mutter") {
+            mutter_ = std::make_unique<NestedMutter>(true);
+            ProgramX() = mutter_->XWayland();
+            ready_ = mutter_->Ready();
+        } else {
+            process_.start(program, {});
+            ready_ = process_.waitForStarted() && QTest::qWaitFor(WindowManagerRunning, 10000);
+        }
+    }
+    ~WindowManager() {
+        mutter_.reset();
+        ProgramX() = {};
+        process_.kill();
+        process_.waitForFinished();
+        // The next one claims a screen without this one's leftovers.
+        RunX("xprop", {"-root", "-remove", "_NET_SUPPORTING_WM_CHECK"});
+    }
+    bool Ready() const { return ready_; }
+
+    // What a program started under this window manager finds.
+    QProcessEnvironment Session() const {
+        return mutter_ ? mutter_->Session() : QProcessEnvironment::systemEnvironment();
+    }
+
+  private:
+    std::unique_ptr<NestedMutter> mutter_;
     QProcess process_;
     bool ready_ = false;
 };
