@@ -17,8 +17,8 @@
 #include <optional>
 #include <string>
 
-#include "components/ReducedImage/BmpImage.h"
 #include "tests/support/RealX.h"
+#include "tests/support/SavedBitmap.h"
 
 namespace morvik {
 namespace {
@@ -210,17 +210,12 @@ TEST_P(RealWindows, RunsAndSavesAMap) {
     Keys({"Return"});
     ASSERT_TRUE(QTest::qWaitFor([&] { return QFile(saved).size() > 0; }, 5000));
 
-    QFile file(saved);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
-    const std::span<const uint8_t> image(reinterpret_cast<const uint8_t*>(bytes.constData()),
-                                         static_cast<std::size_t>(bytes.size()));
-    ASSERT_TRUE(IsValidBmpImage(image));
-    const BmpHeader header = ReadBmpHeader(image);
-    EXPECT_EQ(header.biBitCount, 8);
-    EXPECT_EQ(header.biWidth, 200);
-    EXPECT_EQ(header.biHeight, 150);
-    EXPECT_EQ(header.bfSize, bytes.size());
+    const std::optional<SavedBitmap> bitmap = ReadSavedBitmap(saved);
+    ASSERT_TRUE(bitmap);
+    EXPECT_EQ(bitmap->header.biBitCount, 8);
+    EXPECT_EQ(bitmap->header.biWidth, 200);
+    EXPECT_EQ(bitmap->header.biHeight, 150);
+    EXPECT_EQ(bitmap->header.bfSize, bitmap->fileSize);
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowManagers, RealWindows,

@@ -19,8 +19,8 @@
 #include <cstdlib>
 #include <set>
 
-#include "components/ReducedImage/BmpImage.h"
 #include "tests/support/RealX.h"
+#include "tests/support/SavedBitmap.h"
 
 namespace morvik {
 namespace {
@@ -227,16 +227,11 @@ TEST(NativeWayland, UnderMutterAMapIsMadeSavedAndTheProgramCloses) {
     QGuiApplication::primaryScreen()->grabWindow(0).save(
         QDir(MORVIK_BUILD_DIR).filePath("morvik-screenshot-mutter-native.png"));
 
-    QFile file(saved);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
-    const std::span<const uint8_t> image(reinterpret_cast<const uint8_t*>(bytes.constData()),
-                                         static_cast<std::size_t>(bytes.size()));
-    ASSERT_TRUE(IsValidBmpImage(image));
-    const BmpHeader header = ReadBmpHeader(image);
-    EXPECT_EQ(header.biWidth, 160);
-    EXPECT_EQ(header.biHeight, 120);
-    const std::set<uint8_t> indices(image.begin() + header.bfOffBits, image.end());
+    const std::optional<SavedBitmap> bitmap = ReadSavedBitmap(saved);
+    ASSERT_TRUE(bitmap);
+    EXPECT_EQ(bitmap->header.biWidth, 160);
+    EXPECT_EQ(bitmap->header.biHeight, 120);
+    const std::set<uint8_t> indices(bitmap->pixels.begin(), bitmap->pixels.end());
     EXPECT_GT(indices.size(), 1u) << "a map, not the empty view";
 
     // Back to the control window, whose close ends the program.
