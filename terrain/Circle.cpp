@@ -33,15 +33,55 @@ Circle CircleFromNumbers(MapSize size, int32_t d1, int32_t d2, int32_t d3, int32
     };
 }
 
+namespace {
+
 // A cell (x, y) with d = |x - centreX| and u = |y - centreY| is inside when
 // u^2 < radius^2 - d^2 and on the circle when u^2 equals it: only columns
-// with d^2 <= radius^2 - reach^2 have cells there on the map.
-ColumnSpan CircleColumns(MapSize size, const Circle& circle) {
+// with d^2 <= radius^2 - reach^2 have cells there on the map. -1 for none.
+int32_t HalfWidth(MapSize size, const Circle& circle) {
     const int32_t reach = Reach(size, circle);
-    if (reach > std::abs(circle.radius)) return {0, -1};
-    const int32_t halfWidth = FloorSqrt(circle.radius * circle.radius - reach * reach);
+    if (reach > std::abs(circle.radius)) return -1;
+    return FloorSqrt(circle.radius * circle.radius - reach * reach);
+}
+
+// n modulo a positive m, in 0..m - 1.
+int32_t Around(int32_t n, int32_t m) { return (n % m + m) % m; }
+
+}  // namespace
+
+ColumnSpan CircleColumns(MapSize size, const Circle& circle) {
+    const int32_t halfWidth = HalfWidth(size, circle);
+    if (halfWidth < 0) return {0, -1};
     const int32_t centreX = -circle.offX;
     return {std::max(0, centreX - halfWidth), std::min(size.Width() - 1, centreX + halfWidth)};
+}
+
+std::array<CirclePart, 2> CircleParts(MapSize size, const Circle& circle, Wrap wrap) {
+    const int32_t width = size.Width();
+    const int32_t height = size.Height();
+    Circle centred = circle;
+    if (WrapsRows(wrap)) centred.offY = -Around(-circle.offY, height);
+    if (!WrapsColumns(wrap)) return {{{centred, CircleColumns(size, centred)}, {centred, {0, -1}}}};
+
+    // The columns within the half width the short way round, at most the
+    // width of them: first..last counted from the centre's column on the
+    // map, and those beyond an edge from its copy across the other.
+    centred.offX = -Around(-circle.offX, width);
+    const int32_t centreX = -centred.offX;
+    const int32_t halfWidth = std::min(HalfWidth(size, centred), width / 2);
+    if (halfWidth < 0) return {{{centred, {0, -1}}, {centred, {0, -1}}}};
+    const int32_t first = centreX - halfWidth;
+    const int32_t last = first + std::min(2 * halfWidth, width - 1);
+    Circle copy = centred;
+    ColumnSpan across{0, -1};
+    if (first < 0) {
+        copy.offX -= width;  // the centre's copy beyond the right edge
+        across = {first + width, width - 1};
+    } else if (last >= width) {
+        copy.offX += width;
+        across = {0, last - width};
+    }
+    return {{{centred, {std::max(first, 0), std::min(last, width - 1)}}, {copy, across}}};
 }
 
 namespace {
@@ -49,7 +89,7 @@ namespace {
 // Records the circle's part that is not the same for every cell in the
 // columns of `span`, through either recorder.
 template <typename Changes>
-void RecordCircle(Changes changes, MapSize size, const Circle& circle, ColumnSpan span) {
+void RecordCircle(Changes changes, MapSize size, const Circle& circle, ColumnSpan span, Wrap wrap) {
     const int32_t radiusSquared = circle.radius * circle.radius;
     const int32_t centreX = -circle.offX;
     const int32_t centreY = -circle.offY;
@@ -57,9 +97,23 @@ void RecordCircle(Changes changes, MapSize size, const Circle& circle, ColumnSpa
     const int32_t reach = Reach(size, circle);
 
     // Adds delta to rows centreY - u..centreY + u of column x, as far as
-    // they lie on the map. Only for u >= reach: shorter runs miss it.
+    // they lie on the map, or where the rows wrap, round it, at most once
+    // each. Only for u >= reach: shorter runs miss the map.
     const auto addRows = [&](int32_t x, int32_t u, int32_t delta) {
-        changes.AddToRows(x, std::max(0, centreY - u), std::min(height - 1, centreY + u), delta);
+        if (!WrapsRows(wrap)) {
+            changes.AddToRows(x, std::max(0, centreY - u), std::min(height - 1, centreY + u),
+                              delta);
+            return;
+        }
+        if (2 * u + 1 >= height) {
+            changes.AddToRows(x, 0, height - 1, delta);
+            return;
+        }
+        const int32_t top = centreY - u;  // above -height, as the bottom is below 2 * height
+        const int32_t bottom = centreY + u;
+        changes.AddToRows(x, std::max(top, 0), std::min(bottom, height - 1), delta);
+        if (top < 0) changes.AddToRows(x, top + height, height - 1, delta);
+        if (bottom >= height) changes.AddToRows(x, 0, bottom - height, delta);
     };
 
     // Both columns at distance d share their rows, so walk d outwards from
@@ -98,15 +152,18 @@ void RecordCircle(Changes changes, MapSize size, const Circle& circle, ColumnSpa
 // and the cells on the circle by sign.
 // The columns are walked both sides of the centre at once, through a
 // recorder that finds any column's strip.
-void ApplyCircle(HeightField& field, MapSize size, const Circle& circle) {
+void ApplyCircle(HeightField& field, MapSize size, const Circle& circle, Wrap wrap) {
     field.DeferAddToAll(size, -circle.sign);
-    const ColumnSpan span = CircleColumns(size, circle);
-    if (span.first <= span.last) RecordCircle(field.AllStrips(), size, circle, span);
+    for (const CirclePart& part : CircleParts(size, circle, wrap)) {
+        if (part.span.first <= part.span.last) {
+            RecordCircle(field.AllStrips(), size, part.circle, part.span, wrap);
+        }
+    }
 }
 
-void ApplyCircleToStrip(HeightField::StripChanges strip, MapSize size, const Circle& circle,
-                        ColumnSpan span) {
-    RecordCircle(strip, size, circle, span);
+void ApplyCircleToStrip(HeightField::StripChanges strip, MapSize size, const Circle& part,
+                        ColumnSpan span, Wrap wrap) {
+    RecordCircle(strip, size, part, span, wrap);
 }
 
 }  // namespace morvik

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "terrain/HeightField.h"
 #include "terrain/MapSize.h"
+#include "terrain/Wrap.h"
 
 namespace morvik {
 
@@ -30,15 +32,28 @@ struct ColumnSpan {
 // -sign: those that reach into the inside or onto the circle.
 ColumnSpan CircleColumns(MapSize size, const Circle& circle);
 
-// Applies the circle to the map's corner of the field, in time proportional to
-// the width: the inside of the circle is one run of rows per column, and the
-// cells on it are at most two more.
-void ApplyCircle(HeightField& field, MapSize size, const Circle& circle);
+// The circle's columns on a map that may wrap, each measured from the
+// centre: on a wrapped map those across the edge from the centre's column
+// are measured from a copy of it one map width away, the short way round, so
+// the columns that cross the edge split in two parts. Where the rows wrap,
+// the centre's row is taken onto the map. Parts with an empty span are
+// none.
+struct CirclePart {
+    Circle circle;
+    ColumnSpan span;
+};
+std::array<CirclePart, 2> CircleParts(MapSize size, const Circle& circle, Wrap wrap);
 
-// The circle's part that is not the same for every cell, in the columns of
-// `span` (which lie within both the strip and CircleColumns) only. The
-// rest, -sign for every cell, is the caller's, through DeferAddToAll.
-void ApplyCircleToStrip(HeightField::StripChanges strip, MapSize size, const Circle& circle,
-                        ColumnSpan span);
+// Applies the circle to the map's corner of the field, in time proportional to
+// the width: the inside of the circle is one run of rows per column (two
+// where the rows wrap), and the cells on it are at most two more.
+void ApplyCircle(HeightField& field, MapSize size, const Circle& circle, Wrap wrap = Wrap::kNone);
+
+// One part's share of the circle that is not the same for every cell, in the
+// columns of `span` (which lie within both the strip and the part's span)
+// only. The rest, -sign for every cell, is the caller's, through
+// DeferAddToAll.
+void ApplyCircleToStrip(HeightField::StripChanges strip, MapSize size, const Circle& part,
+                        ColumnSpan span, Wrap wrap);
 
 }  // namespace morvik

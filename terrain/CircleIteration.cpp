@@ -18,7 +18,7 @@ Circle Terrain::TakeCircle(MapSize size) {
 }
 
 void Terrain::CircleIteration(MapSize size) {
-    ApplyCircle(heightField_, size, TakeCircle(size));
+    ApplyCircle(heightField_, size, TakeCircle(size), wrap_);
     ++job_.IterationsDone;
 }
 
@@ -37,27 +37,30 @@ void Terrain::CompleteIterations(MapSize size, const IterationsReport& report) {
     while (job_.IterationsDone < job_.TotalIterations) {
         const int32_t count = std::min(kBatch, job_.TotalIterations - job_.IterationsDone);
         if (threads_ == 1) {
-            for (int32_t i = 0; i < count; ++i) ApplyCircle(heightField_, size, TakeCircle(size));
+            for (int32_t i = 0; i < count; ++i) {
+                ApplyCircle(heightField_, size, TakeCircle(size), wrap_);
+            }
         } else {
             for (auto& band : bands) band.clear();
             int32_t forAll = 0;
             for (int32_t i = 0; i < count; ++i) {
                 const Circle circle = TakeCircle(size);
                 forAll -= circle.sign;
-                const ColumnSpan span = CircleColumns(size, circle);
-                for (int32_t band = span.first / kBandWidth;
-                     span.first <= span.last && band <= span.last / kBandWidth; ++band) {
-                    bands[static_cast<std::size_t>(band)].push_back(
-                        {circle,
-                         {std::max(span.first, band * kBandWidth),
-                          std::min(span.last, (band + 1) * kBandWidth - 1)}});
+                for (const auto& [part, span] : CircleParts(size, circle, wrap_)) {
+                    for (int32_t band = span.first / kBandWidth;
+                         span.first <= span.last && band <= span.last / kBandWidth; ++band) {
+                        bands[static_cast<std::size_t>(band)].push_back(
+                            {part,
+                             {std::max(span.first, band * kBandWidth),
+                              std::min(span.last, (band + 1) * kBandWidth - 1)}});
+                    }
                 }
             }
             heightField_.DeferAddToAll(size, forAll);
             ForEachBand(size.Width(), threads_, [&](int32_t band, int32_t, int32_t) {
                 const HeightField::StripChanges strip = heightField_.Strip(band);
                 for (const Reaching& reaching : bands[static_cast<std::size_t>(band)]) {
-                    ApplyCircleToStrip(strip, size, reaching.circle, reaching.span);
+                    ApplyCircleToStrip(strip, size, reaching.circle, reaching.span, wrap_);
                 }
             });
         }

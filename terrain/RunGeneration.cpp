@@ -6,8 +6,8 @@ namespace morvik {
 
 void Terrain::RunGeneration(MapSize size, int32_t roughness, int32_t seaShare,
                             const RunReports& reports,
-                            const std::optional<ErosionSettings>& erosion) {
-    StartGeneration(size, roughness, seaShare, size.Width(), size.Height());
+                            const std::optional<ErosionSettings>& erosion, Wrap wrap) {
+    StartGeneration(size, roughness, seaShare, size.Width(), size.Height(), wrap);
     CompleteIterations(size, reports.iterations);
     if (erosion) ErodeLand(heightField_.Cells(), size, job_.SeaTarget, *erosion);
     if (reports.beforeFinish) reports.beforeFinish(heightField_.Cells());

@@ -19,7 +19,7 @@ void RequireWithin(const char* what, int32_t value, int32_t lowest, int32_t high
 }  // namespace
 
 void Terrain::StartGeneration(MapSize size, int32_t roughness, int32_t seaShare, int32_t inputW,
-                              int32_t inputH) {
+                              int32_t inputH, Wrap wrap) {
     RequireWithin("roughness", roughness, kLeastRoughness, kMostRoughness);
     RequireWithin("sea share", seaShare, kLeastSeaShare, kMostSeaShare);
     RequireWithin("input width", inputW, 1, MapSize::kLargestSide);
@@ -33,6 +33,7 @@ void Terrain::StartGeneration(MapSize size, int32_t roughness, int32_t seaShare,
     job_.TotalIterations = roughness * ((inputW * inputH) / 50) + roughness * 400;
     job_.SeaTarget = seaShare * 100;
     job_.IterationsDone = 0;
+    wrap_ = wrap;
 }
 
 }  // namespace morvik

@@ -16,6 +16,7 @@
 #include "terrain/PixelView.h"
 #include "terrain/RandomSource.h"
 #include "terrain/TickSource.h"
+#include "terrain/Wrap.h"
 
 namespace morvik {
 
@@ -66,11 +67,12 @@ class Terrain {
         : ticks_(ticks), threads_(threads), heightField_(capacity, threads) {}
 
     // Zeroes the map's corner and sets up a run of
-    // roughness * ((inputW * inputH) / 50) + roughness * 400 iterations.
+    // roughness * ((inputW * inputH) / 50) + roughness * 400 iterations, on
+    // a map whose edges meet as `wrap` says until the next run.
     // Throws ERangeError unless roughness is 1..5, seaShare 1..9 and the
     // inputs 1..MapSize::kLargestSide.
     void StartGeneration(MapSize size, int32_t roughness, int32_t seaShare, int32_t inputW,
-                         int32_t inputH);
+                         int32_t inputH, Wrap wrap = Wrap::kNone);
 
     // Four tick-bounded random numbers, one circle, one more iteration done.
     void CircleIteration(MapSize size);
@@ -83,7 +85,8 @@ class Terrain {
     // iteration, the erosion if asked for (ErodeLand), and the finish.
     void RunGeneration(MapSize size, int32_t roughness, int32_t seaShare,
                        const RunReports& reports = {},
-                       const std::optional<ErosionSettings>& erosion = std::nullopt);
+                       const std::optional<ErosionSettings>& erosion = std::nullopt,
+                       Wrap wrap = Wrap::kNone);
 
     // Rescales the corner to 0..100, then lowers it pass by pass until the sea
     // target is met, reporting after every pass.
@@ -102,6 +105,7 @@ class Terrain {
     void RenderCoastline(const PixelView& map);
 
     const GenerationJob& Job() const { return job_; }
+    Wrap Wrapping() const { return wrap_; }
     const RandomSource& Random() const { return random_; }
     const ColourTable& Colours() const { return colourTable_; }
     // The heights with every change so far folded in. Read at once: the
@@ -125,6 +129,7 @@ class Terrain {
     HeightField heightField_;
     std::optional<CellGrid> scratchField_;  // the coastline view's copy of the heights
     GenerationJob job_;
+    Wrap wrap_ = Wrap::kNone;
     ColourTable colourTable_;
 };
 

@@ -125,6 +125,54 @@ TEST(ApplyCircle, AgreesWithTheCellByCellLoopAtTheEdges) {
     }
 }
 
+// Round a wrapped edge: every centre and radius on maps of odd and even
+// sides, where the column and the row half way round are one each.
+TEST(ApplyCircle, AgreesWithTheCellByCellLoopRoundTheWrap) {
+    for (const Wrap wrap : {Wrap::kX, Wrap::kXY}) {
+        for (const MapSize size : {MapSize(7, 5), MapSize(6, 4), MapSize(1, 2), MapSize(2, 1)}) {
+            auto fast = std::make_unique<HeightField>(kLargestProgramMap, 1);
+            auto oracle = std::make_unique<CellGrid>(kLargestProgramMap);
+            const int32_t w = size.Width(), h = size.Height();
+            for (int32_t radius = -(w + h); radius <= w + h; ++radius) {
+                for (int32_t offX = -4 * w + 1; offX < 2 * w; ++offX) {
+                    for (int32_t offY = -4 * h + 1; offY < 2 * h; ++offY) {
+                        const Circle circle{.sign = radius % 2 ? 1 : -1,
+                                            .radius = radius,
+                                            .offX = offX,
+                                            .offY = offY};
+                        ApplyCircle(*fast, size, circle, wrap);
+                        ApplyCircleCellByCell(*oracle, size, circle, wrap);
+                        ASSERT_TRUE(SameCorner(fast->Cells(), *oracle, size))
+                            << (wrap == Wrap::kX ? "x" : "xy") << " " << w << "x" << h << " radius "
+                            << radius << " offset " << offX << ", " << offY;
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(ApplyCircle, AgreesWithTheCellByCellLoopRoundTheWrapOnRandomMaps) {
+    std::mt19937 engine(20261209);
+    std::uniform_int_distribution<int32_t> side(1, 90);
+    for (int i = 0; i < 40; ++i) {
+        const MapSize size(side(engine), side(engine));
+        const Wrap wrap = i % 2 ? Wrap::kX : Wrap::kXY;
+        auto fast = std::make_unique<HeightField>(kLargestProgramMap, 1);
+        auto oracle = std::make_unique<CellGrid>(kLargestProgramMap);
+        for (int j = 0; j < 40; ++j) {
+            const auto take = [&] { return static_cast<int32_t>(engine()); };
+            const int32_t d1 = take(), d2 = take(), d3 = take(), d4 = take();
+            const Circle circle = CircleFromNumbers(size, d1, d2, d3, d4);
+            ApplyCircle(*fast, size, circle, wrap);
+            ApplyCircleCellByCell(*oracle, size, circle, wrap);
+        }
+        ASSERT_TRUE(SameCorner(fast->Cells(), *oracle, size))
+            << size.Width() << "x" << size.Height();
+        EXPECT_TRUE(UntouchedOutside(fast->Cells(), size));
+    }
+}
+
 // The same few circles over and over, as a run whose clock stands nearly
 // still takes them: the differences at their edges pile up, in both
 // directions, far past the +-127 a byte holds, between reads.
@@ -187,29 +235,32 @@ TEST(CircleIteration, MatchesTheCellByCellLoopAcrossReads) {
 // heightmap and the finished map too.
 TEST(CompleteIterations, AnyNumberOfThreadsGivesTheOneByOneHeights) {
     const MapSize size(700, 130);  // six bands, the last one short
-    SeededTickSource ticks(21);
-    auto oneByOne = std::make_unique<Terrain>(ticks, size);
-    oneByOne->StartGeneration(size, 5, 4, size.Width(), size.Height());
-    while (oneByOne->Job().IterationsDone < oneByOne->Job().TotalIterations) {
-        oneByOne->CircleIteration(size);
-    }
-    const CellGrid expected = oneByOne->Heights();
-    const Heightmap expectedMap = MakeHeightmap(expected, size, 400);
-    oneByOne->FinishGeneration(size, {});
+    for (const Wrap wrap : {Wrap::kNone, Wrap::kX, Wrap::kXY}) {
+        SCOPED_TRACE(testing::Message() << "wrap " << static_cast<int>(wrap));
+        SeededTickSource ticks(21);
+        auto oneByOne = std::make_unique<Terrain>(ticks, size);
+        oneByOne->StartGeneration(size, 5, 4, size.Width(), size.Height(), wrap);
+        while (oneByOne->Job().IterationsDone < oneByOne->Job().TotalIterations) {
+            oneByOne->CircleIteration(size);
+        }
+        const CellGrid expected = oneByOne->Heights();
+        const Heightmap expectedMap = MakeHeightmap(expected, size, 400);
+        oneByOne->FinishGeneration(size, {});
 
-    for (const int32_t threads : {1, 2, 3}) {
-        SCOPED_TRACE(testing::Message() << threads << " threads");
-        SeededTickSource replay(21);
-        auto batched = std::make_unique<Terrain>(replay, size, threads);
-        batched->StartGeneration(size, 5, 4, size.Width(), size.Height());
-        batched->CompleteIterations(size);
-        EXPECT_EQ(batched->Job().IterationsDone, oneByOne->Job().TotalIterations);
-        ASSERT_TRUE(SameCorner(batched->Heights(), expected, size));
-        const Heightmap map = MakeHeightmap(batched->Heights(), size, 400, threads);
-        EXPECT_EQ(map.values, expectedMap.values);
-        EXPECT_EQ(map.seaLevel, expectedMap.seaLevel);
-        batched->FinishGeneration(size, {});
-        ASSERT_TRUE(SameCorner(batched->Heights(), oneByOne->Heights(), size));
+        for (const int32_t threads : {1, 2, 3}) {
+            SCOPED_TRACE(testing::Message() << threads << " threads");
+            SeededTickSource replay(21);
+            auto batched = std::make_unique<Terrain>(replay, size, threads);
+            batched->StartGeneration(size, 5, 4, size.Width(), size.Height(), wrap);
+            batched->CompleteIterations(size);
+            EXPECT_EQ(batched->Job().IterationsDone, oneByOne->Job().TotalIterations);
+            ASSERT_TRUE(SameCorner(batched->Heights(), expected, size));
+            const Heightmap map = MakeHeightmap(batched->Heights(), size, 400, threads);
+            EXPECT_EQ(map.values, expectedMap.values);
+            EXPECT_EQ(map.seaLevel, expectedMap.seaLevel);
+            batched->FinishGeneration(size, {});
+            ASSERT_TRUE(SameCorner(batched->Heights(), oneByOne->Heights(), size));
+        }
     }
 }
 
