@@ -15,15 +15,24 @@ void Terrain::RenderCoastline(const PixelView& map) {
 
     // The flags are computed from the copy straight into the pixels, so the
     // heights are never overwritten and need no restoring. A neighbour beyond
-    // the edge is the cell itself: the border does not count as sea.
+    // the edge is the cell itself: the border does not count as sea. Across
+    // a wrapped edge it is the cell at the other edge.
     const auto land = [&scratch](int32_t x, int32_t y) { return scratch.At(x, y) >= 1; };
+    const auto before = [](int32_t i, int32_t side, bool wraps) {
+        return i > 0 ? i - 1 : (wraps ? side - 1 : 0);
+    };
+    const auto after = [](int32_t i, int32_t side, bool wraps) {
+        return i < side - 1 ? i + 1 : (wraps ? 0 : side - 1);
+    };
+    const bool wrapsColumns = WrapsColumns(wrap_);
+    const bool wrapsRows = WrapsRows(wrap_);
     for (int32_t y = 0; y < height; ++y) {
-        const int32_t above = std::max(y - 1, 0);
-        const int32_t below = std::min(y + 1, height - 1);
+        const int32_t above = before(y, height, wrapsRows);
+        const int32_t below = after(y, height, wrapsRows);
         uint32_t* row = map.Row(y);
         for (int32_t x = 0; x < width; ++x) {
-            const int32_t left = std::max(x - 1, 0);
-            const int32_t right = std::min(x + 1, width - 1);
+            const int32_t left = before(x, width, wrapsColumns);
+            const int32_t right = after(x, width, wrapsColumns);
             const bool coast = land(x, y) && (!land(x, above) || !land(left, y) ||
                                               !land(right, y) || !land(x, below));
             row[x] = map.Pixel(coast ? 0x000000 : 0xFFFFFF);

@@ -63,6 +63,19 @@ TEST_F(Coastline, SingleRowsAndColumnsStayInside) {
     EXPECT_EQ(Coast({"#"}), (Picture{" "}));
 }
 
+TEST_F(Coastline, NeighboursAcrossAWrappedEdgeCount) {
+    const Picture map{"####.", "#####", "#####"};
+    const auto coastWrapping = [&](Wrap wrap) {
+        terrain->StartGeneration(MapSize(5, 3), 1, 1, 5, 3, wrap);
+        return Coast(map);
+    };
+    EXPECT_EQ(coastWrapping(Wrap::kNone), (Picture{"   X ", "    X", "     "}));
+    EXPECT_EQ(coastWrapping(Wrap::kX), (Picture{"X  X ", "    X", "     "}));
+    EXPECT_EQ(coastWrapping(Wrap::kXY), (Picture{"X  X ", "    X", "    X"}));
+    terrain->StartGeneration(MapSize(1, 2), 1, 1, 1, 2, Wrap::kXY);
+    EXPECT_EQ(Coast({"#", "."}), (Picture{"X", " "})) << "a single column is its own neighbour";
+}
+
 TEST_F(Coastline, LeavesTheHeightsAsTheyWereAndKeepsACopy) {
     const Picture map{"..#3#..", ".#####.", "..#9...", "......."};
     const MapSize size = Load(map);
