@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "terrain/ERangeError.h"
+#include "terrain/Neighbours.h"
 
 namespace morvik {
 
@@ -47,7 +48,7 @@ class CellsByHeight {
 
 // A priority flood from the sea and the edge inward: each cell it reaches
 // is lifted, where it must be, to one above the cell it was reached from.
-void DrainToSea(CellGrid& heights, MapSize size, int32_t seaTop) {
+void DrainToSea(CellGrid& heights, MapSize size, int32_t seaTop, Wrap wrap) {
     const int32_t width = size.Width();
     const int32_t rows = size.Height();
     for (int32_t x = 0; x < width; ++x) {
@@ -57,15 +58,15 @@ void DrainToSea(CellGrid& heights, MapSize size, int32_t seaTop) {
             throw ERangeError("a height to drain is beyond 0.." + std::to_string(kDrainableTop));
         }
     }
-    const auto cellOf = [rows](int32_t x, int32_t y) { return x * rows + y; };
+    const Neighbours neighbours(size, wrap);
     const auto waiting = std::make_unique<CellsByHeight>(size.Cells());
     std::vector<uint8_t> reached(static_cast<std::size_t>(size.Cells()), 0);
     for (int32_t x = 0; x < width; ++x) {
         for (int32_t y = 0; y < rows; ++y) {
             const int32_t height = heights.At(x, y);
-            if (height <= seaTop || x == 0 || y == 0 || x == width - 1 || y == rows - 1) {
-                reached[cellOf(x, y)] = 1;
-                waiting->Add(cellOf(x, y), height);
+            if (height <= seaTop || neighbours.OnEdge(x, y)) {
+                reached[x * rows + y] = 1;
+                waiting->Add(x * rows + y, height);
             }
         }
     }
@@ -73,12 +74,12 @@ void DrainToSea(CellGrid& heights, MapSize size, int32_t seaTop) {
         for (int32_t cell = waiting->First(level); cell != kNone; cell = waiting->After(cell)) {
             const int32_t x = cell / rows;
             const int32_t y = cell % rows;
-            for (int32_t nx = std::max(x - 1, 0); nx <= std::min(x + 1, width - 1); ++nx) {
-                for (int32_t ny = std::max(y - 1, 0); ny <= std::min(y + 1, rows - 1); ++ny) {
-                    const int32_t neighbour = cellOf(nx, ny);
-                    if (reached[neighbour] != 0) continue;
+            for (int32_t dx = -1; dx <= 1; ++dx) {
+                for (int32_t dy = -1; dy <= 1; ++dy) {
+                    const int32_t neighbour = neighbours.At(x, y, dx, dy);
+                    if (neighbour < 0 || reached[neighbour] != 0) continue;
                     reached[neighbour] = 1;
-                    int32_t& height = heights.At(nx, ny);
+                    int32_t& height = heights.At(neighbour / rows, neighbour % rows);
                     height = std::max(height, level + 1);
                     waiting->Add(neighbour, height);
                 }

@@ -4,6 +4,7 @@
 
 #include "terrain/CellGrid.h"
 #include "terrain/MapSize.h"
+#include "terrain/Wrap.h"
 
 namespace morvik {
 
@@ -17,8 +18,10 @@ inline constexpr int32_t kDrainableTop = 65535 - MapSize::kLargestSide / 2;
 // every land cell a way strictly downhill leads to the sea or the edge. No
 // cell is lowered, sea cells and edge cells stay as they are, and no cell
 // ends higher than the highest height by more than its distance, in cells,
-// from the nearest of them. Throws ERangeError, changing nothing, unless the
-// heights lie within 0..kDrainableTop.
-void DrainToSea(CellGrid& heights, MapSize size, int32_t seaTop);
+// from the nearest of them. A wrapped edge is no edge: water crosses it, and
+// on a map that wraps both ways the sea is the only way out.
+// Throws ERangeError, changing nothing, unless the heights lie within
+// 0..kDrainableTop.
+void DrainToSea(CellGrid& heights, MapSize size, int32_t seaTop, Wrap wrap = Wrap::kNone);
 
 }  // namespace morvik

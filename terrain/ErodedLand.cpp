@@ -44,7 +44,7 @@ void ErodeLand(CellGrid& heights, MapSize size, int32_t seaTarget, ErosionSettin
     WriteLevels(worn, heights, size);
     int32_t seaTop = HighestSea(heights, size, seaTarget, settings.threads);
     for (;;) {
-        DrainToSea(heights, size, seaTop);
+        DrainToSea(heights, size, seaTop, settings.wrap);
         const int32_t sea = HighestSea(heights, size, seaTarget, settings.threads);
         if (sea >= seaTop) return;
         seaTop = sea;

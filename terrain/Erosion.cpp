@@ -9,6 +9,7 @@
 
 #include "terrain/CellGrid.h"
 #include "terrain/Drainage.h"
+#include "terrain/Neighbours.h"
 #include "terrain/ParallelFor.h"
 
 namespace morvik {
@@ -36,31 +37,36 @@ constexpr double kAfterShare = 0.05;
 // Moves a share of every height difference between neighbours, of the eight,
 // from the higher cell to the lower, all pairs at once: `from` is left as it
 // was and `to` takes the result.
-void Creep(const LandSurface& from, LandSurface& to, int32_t threads) {
+void Creep(const LandSurface& from, LandSurface& to, Wrap wrap, int32_t threads) {
     const int32_t width = from.size.Width();
     const int32_t height = from.size.Height();
+    // Beyond an edge the nearest column or row stands in; across a wrapped
+    // one, the other edge's.
+    const int32_t lastX = WrapsColumns(wrap) ? 0 : width - 1;
+    const int32_t firstX = WrapsColumns(wrap) ? width - 1 : 0;
+    const int32_t lastY = WrapsRows(wrap) ? 0 : height - 1;
+    const int32_t firstY = WrapsRows(wrap) ? height - 1 : 0;
     ForEachBand(width, threads, [&](int32_t, int32_t first, int32_t end) {
         for (int32_t x = first; x < end; ++x) {
-            const float* left = from.Column(std::max(x - 1, 0));
+            const float* left = from.Column(x > 0 ? x - 1 : firstX);
             const float* here = from.Column(x);
-            const float* right = from.Column(std::min(x + 1, width - 1));
+            const float* right = from.Column(x + 1 < width ? x + 1 : lastX);
             float* out = to.Column(x);
-            // Beyond the edge the nearest column or row stands in.
             const auto across = [&](int32_t y) { return left[y] + here[y] + right[y]; };
             for (int32_t y = 0; y < height; ++y) {
-                const float above = y > 0 ? across(y - 1) : across(y);
-                const float beneath = y + 1 < height ? across(y + 1) : across(y);
+                const float above = across(y > 0 ? y - 1 : firstY);
+                const float beneath = across(y + 1 < height ? y + 1 : lastY);
                 out[y] = here[y] + (above + across(y) + beneath - 9 * here[y]) * (kCreep / 2);
             }
         }
     });
 }
 
-void CreepPasses(LandSurface& land, int32_t passes, int32_t threads,
+void CreepPasses(LandSurface& land, int32_t passes, Wrap wrap, int32_t threads,
                  const std::function<void(double)>& progress) {
     LandSurface other(land.size);
     for (int32_t pass = 0; pass < passes; ++pass) {
-        Creep(land, other, threads);
+        Creep(land, other, wrap, threads);
         std::swap(land.heights, other.heights);
         progress(static_cast<double>(pass + 1) / passes);
     }
@@ -78,7 +84,7 @@ float Fixed(uint64_t key) {
 // drainage's gentle slope across the filled ground, so that the storms'
 // water runs all the way to the sea or the edge.
 // Returns how much ground that added.
-double FillHollows(LandSurface& land, float seaLevel, int32_t threads) {
+double FillHollows(LandSurface& land, float seaLevel, Wrap wrap, int32_t threads) {
     const MapSize size = land.size;
     const WholeLevels whole = WholeLevelsOf(land, kDrainableTop, threads);
     CellGrid levels(size);
@@ -89,7 +95,7 @@ double FillHollows(LandSurface& land, float seaLevel, int32_t threads) {
         whole.step > 0
             ? static_cast<int32_t>(std::floor((seaLevel - whole.bottom) / whole.step - 0.5)) - 1
             : -1;
-    DrainToSea(levels, size, seaTop);
+    DrainToSea(levels, size, seaTop, wrap);
     double added = 0;
     for (std::size_t cell = 0; cell < land.heights.size(); ++cell) {
         const int32_t level = levels.Column(0)[cell];
@@ -111,14 +117,11 @@ double FillHollows(LandSurface& land, float seaLevel, int32_t threads) {
 // the mouth up, so that cells near in the order lie near on the map.
 class RunOff {
   public:
-    explicit RunOff(MapSize size)
+    RunOff(MapSize size, Wrap wrap)
         : size_(size),
+          neighbours_(size, wrap),
           ways_(static_cast<std::size_t>(size.Cells())),
-          order_(static_cast<std::size_t>(size.Cells())) {
-        for (std::size_t way = 1; way < kSteps.size(); ++way) {
-            steps_[way] = kSteps[way][0] * size.Height() + kSteps[way][1];
-        }
-    }
+          order_(static_cast<std::size_t>(size.Cells())) {}
 
     // Water runs down the steepest drop of its eight neighbours, and stays
     // in the sea, off the edge, or in a hollow it cannot leave. A diagonal
@@ -134,12 +137,12 @@ class RunOff {
     float LowestAbove(int32_t cell, const float* heights) const {
         float lowest = std::numeric_limits<float>::max();
         for (uint8_t way = 1; way <= 8; ++way) {
-            const int32_t neighbour = cell + steps_[way];
+            const int32_t neighbour = Step(cell, way);
             if (ways_[neighbour] == 9 - way) lowest = std::min(lowest, heights[neighbour]);
         }
         return lowest;
     }
-    int32_t Below(int32_t cell) const { return cell + steps_[ways_[cell]]; }
+    int32_t Below(int32_t cell) const { return Step(cell, ways_[cell]); }
     float Distance(int32_t cell) const { return kDistances[ways_[cell]]; }
     const std::vector<int32_t>& Order() const { return order_; }
 
@@ -154,9 +157,12 @@ class RunOff {
                                                      1, kDiagonal, 1, kDiagonal};
 
     void OrderTrees();
+    int32_t Step(int32_t cell, uint8_t way) const {
+        return neighbours_.Of(cell, kSteps[way][0], kSteps[way][1]);
+    }
 
     MapSize size_;
-    std::array<int32_t, 9> steps_{};
+    Neighbours neighbours_;
     std::vector<uint8_t> ways_;
     std::vector<int32_t> order_;
     std::vector<int32_t> waiting_;  // the river trees' cells still to order
@@ -171,12 +177,14 @@ void RunOff::Find(const LandSurface& land, float seaLevel, int32_t storm, int32_
                 const int32_t cell = x * rows + y;
                 const float here = land.heights[cell];
                 uint8_t way = kStays;
-                if (x > 0 && y > 0 && x + 1 < width && y + 1 < rows && here >= seaLevel) {
+                if (!neighbours_.OnEdge(x, y) && here >= seaLevel) {
                     const float diagonal = 2 - Fixed(uint64_t{static_cast<uint32_t>(storm)} << 32 |
                                                      static_cast<uint32_t>(cell));
                     float steepest = 0;
                     for (uint8_t candidate = 1; candidate <= 8; ++candidate) {
-                        const float drop = (here - land.heights[cell + steps_[candidate]]) /
+                        const int32_t neighbour =
+                            neighbours_.At(x, y, kSteps[candidate][0], kSteps[candidate][1]);
+                        const float drop = (here - land.heights[neighbour]) /
                                            (kDistances[candidate] == 1 ? 1 : diagonal);
                         if (drop > steepest) {
                             steepest = drop;
@@ -194,7 +202,6 @@ void RunOff::Find(const LandSurface& land, float seaLevel, int32_t storm, int32_
 // Depth first from each cell whose water stays, through the cells whose
 // water comes to it.
 void RunOff::OrderTrees() {
-    const int32_t width = size_.Width();
     const int32_t rows = size_.Height();
     std::size_t placed = 0;
     for (int32_t root = 0; root < size_.Cells(); ++root) {
@@ -207,11 +214,8 @@ void RunOff::OrderTrees() {
             const int32_t x = cell / rows;
             const int32_t y = cell % rows;
             for (uint8_t way = 1; way <= 8; ++way) {
-                const int32_t nx = x + kSteps[way][0];
-                const int32_t ny = y + kSteps[way][1];
-                if (nx < 0 || ny < 0 || nx >= width || ny >= rows) continue;
-                const int32_t neighbour = cell + steps_[way];
-                if (ways_[neighbour] == 9 - way) waiting_.push_back(neighbour);
+                const int32_t neighbour = neighbours_.At(x, y, kSteps[way][0], kSteps[way][1]);
+                if (neighbour >= 0 && ways_[neighbour] == 9 - way) waiting_.push_back(neighbour);
             }
         }
     }
@@ -224,13 +228,15 @@ void RunOff::OrderTrees() {
 // left on that.
 class Ends {
   public:
-    Ends(LandSurface& land, float seaLevel) : land_(land), seaLevel_(seaLevel) {}
+    Ends(LandSurface& land, float seaLevel, Wrap wrap)
+        : land_(land), neighbours_(land.size, wrap), seaLevel_(seaLevel) {}
 
     void Leave(int32_t cell, float sediment);
     double CarriedAway() const { return carriedAway_; }
 
   private:
     LandSurface& land_;
+    Neighbours neighbours_;
     float seaLevel_;
     double carriedAway_ = 0;
 };
@@ -246,14 +252,14 @@ void Ends::Leave(int32_t cell, float sediment) {
         carriedAway_ += sediment - settled;
         return;
     }
-    if (x == 0 || y == 0 || x == land_.size.Width() - 1 || y == rows - 1) {
+    if (neighbours_.OnEdge(x, y)) {
         carriedAway_ += sediment;
         return;
     }
     int32_t lowest = cell;
-    for (int32_t nx = x - 1; nx <= x + 1; ++nx) {
-        for (int32_t ny = y - 1; ny <= y + 1; ++ny) {
-            const int32_t neighbour = nx * rows + ny;
+    for (int32_t dx = -1; dx <= 1; ++dx) {
+        for (int32_t dy = -1; dy <= 1; ++dy) {
+            const int32_t neighbour = neighbours_.At(x, y, dx, dy);
             if (neighbour != cell &&
                 (lowest == cell || land_.heights[neighbour] < land_.heights[lowest])) {
                 lowest = neighbour;
@@ -268,7 +274,8 @@ void Ends::Leave(int32_t cell, float sediment) {
 
 // One storm over the whole map; returns the sediment carried away, off the
 // edge or out to sea.
-double Storm(LandSurface& land, float seaLevel, int32_t storm, RunOff& runOff, int32_t threads) {
+double Storm(LandSurface& land, float seaLevel, Wrap wrap, int32_t storm, RunOff& runOff,
+             int32_t threads) {
     const MapSize size = land.size;
     float* heights = land.heights.data();
     runOff.Find(land, seaLevel, storm, threads);
@@ -296,7 +303,7 @@ double Storm(LandSurface& land, float seaLevel, int32_t storm, RunOff& runOff, i
         sediment[cell] = cut;
     }
 
-    Ends ends(land, seaLevel);
+    Ends ends(land, seaLevel, wrap);
     for (auto at = order.rbegin(); at != order.rend(); ++at) {
         const int32_t cell = *at;
         float carried = sediment[cell];
@@ -328,18 +335,21 @@ ErosionTally Erode(LandSurface& land, const ErosionSettings& settings) {
     const auto progress = [&](double share) {
         if (settings.progress) settings.progress(share);
     };
-    CreepPasses(land, kCreepPasses, settings.threads,
+    const Wrap wrap = settings.wrap;
+    CreepPasses(land, kCreepPasses, wrap, settings.threads,
                 [&](double share) { progress(kCreepShare * share); });
-    ErosionTally tally{.hollowsFilled = FillHollows(land, settings.seaLevel, settings.threads)};
+    ErosionTally tally{.hollowsFilled =
+                           FillHollows(land, settings.seaLevel, wrap, settings.threads)};
     const double stormShare = 1 - kCreepShare - kAfterShare;
     {
-        RunOff runOff(land.size);
+        RunOff runOff(land.size, wrap);
         for (int32_t storm = 0; storm < settings.storms; ++storm) {
-            tally.carriedAway += Storm(land, settings.seaLevel, storm, runOff, settings.threads);
+            tally.carriedAway +=
+                Storm(land, settings.seaLevel, wrap, storm, runOff, settings.threads);
             progress(kCreepShare + stormShare * (storm + 1) / settings.storms);
         }
     }
-    CreepPasses(land, kAfterPasses, settings.threads,
+    CreepPasses(land, kAfterPasses, wrap, settings.threads,
                 [&](double share) { progress(1 - kAfterShare + kAfterShare * share); });
     return tally;
 }

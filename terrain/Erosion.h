@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "terrain/LandSurface.h"
+#include "terrain/Wrap.h"
 
 namespace morvik {
 
@@ -15,6 +16,7 @@ struct ErosionSettings {
     // Water that reaches the sea drops its load there and goes no further.
     float seaLevel = 0;
     int32_t threads = 1;
+    Wrap wrap = Wrap::kNone;                          // water and ground cross a wrapped edge
     std::function<void(double share)> progress = {};  // the share done so far
 };
 

@@ -9,7 +9,11 @@ void Terrain::RunGeneration(MapSize size, int32_t roughness, int32_t seaShare,
                             const std::optional<ErosionSettings>& erosion, Wrap wrap) {
     StartGeneration(size, roughness, seaShare, size.Width(), size.Height(), wrap);
     CompleteIterations(size, reports.iterations);
-    if (erosion) ErodeLand(heightField_.Cells(), size, job_.SeaTarget, *erosion);
+    if (erosion) {
+        ErosionSettings settings = *erosion;
+        settings.wrap = wrap;
+        ErodeLand(heightField_.Cells(), size, job_.SeaTarget, settings);
+    }
     if (reports.beforeFinish) reports.beforeFinish(heightField_.Cells());
     FinishGeneration(size, reports.seaCells);
 }

@@ -34,7 +34,8 @@ std::string BatchUsage() {
                "usage: morvik-batch generate [-o FILE] [--heightmap FILE] "
                "[--width N] [--height N]\n"
                "                             [--roughness N] [--sea N] [--tick N] [--erode [N]]\n"
-               "                             [--view colour|coastline] [--colors N] [--quiet]\n"
+               "                             [--wrap x|xy] [--view colour|coastline]\n"
+               "                             [--colors N] [--quiet]\n"
                "       morvik-batch reduce INPUT OUTPUT [--colors N] [--quiet]\n"
                "       morvik-batch --help | --version\n"
                "\n"
@@ -58,6 +59,11 @@ std::string BatchUsage() {
                "                           land cell drains to the sea or the edge. More\n"
                "                           storms cut deeper; the time grows with them and\n"
                "                           with the map's cells.\n"
+               "          --wrap x|xy      a world that wraps: east to west (x), or both\n"
+               "                           ways (xy). Copies of the map side by side (and,\n"
+               "                           with xy, one above the other) meet without a\n"
+               "                           seam, and the coastline and the rivers cross\n"
+               "                           the edge.\n"
                "reduce    reduces a BMP file of up to %9 x %9 to at most --colors\n"
                "          colours, and saves it as -o does.\n"
                "--colors  %10 (%11).\n"
@@ -93,6 +99,7 @@ struct Options {
     QCommandLineOption sea{"sea", "", "N"};
     QCommandLineOption tick{"tick", "", "N"};
     QCommandLineOption erode{"erode", "", "AMOUNT"};
+    QCommandLineOption wrap{"wrap", "", "AXES"};
     QCommandLineOption view{"view", "", "NAME"};
     QCommandLineOption colours{"colors", "", "N"};
     QCommandLineOption quiet{{"q", "quiet"}};
@@ -147,6 +154,13 @@ void ReadGenerateOptions(const QCommandLineParser& parser, const Options& o,
         options.erosion =
             static_cast<int32_t>(Number(parser, o.erode, kLeastErosion, kMostErosion));
     }
+    if (parser.isSet(o.wrap)) {
+        const QString wrap = parser.value(o.wrap);
+        if (wrap != "x" && wrap != "xy") {
+            throw EUsageError("--wrap is x or xy, not '" + wrap.toStdString() + "'");
+        }
+        options.wrap = wrap == "x" ? Wrap::kX : Wrap::kXY;
+    }
     if (parser.isSet(o.view)) {
         const QString view = parser.value(o.view);
         if (view != "colour" && view != "coastline") {
@@ -163,7 +177,7 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
     const Options o;
     QCommandLineParser parser;
     parser.addOptions({o.output, o.heightmap, o.width, o.height, o.roughness, o.sea, o.tick,
-                       o.erode, o.view, o.colours, o.quiet, o.help, o.version});
+                       o.erode, o.wrap, o.view, o.colours, o.quiet, o.help, o.version});
     if (!parser.parse(WithErosionAmounts(arguments)))
         throw EUsageError(parser.errorText().toStdString());
 
@@ -191,8 +205,9 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
     } else if (plain[0] == "reduce") {
         options.command = BatchOptions::Command::kReduce;
         if (plain.size() != 3) throw EUsageError("reduce needs INPUT and OUTPUT");
-        for (const QCommandLineOption* only : {&o.output, &o.heightmap, &o.width, &o.height,
-                                               &o.roughness, &o.sea, &o.tick, &o.erode, &o.view}) {
+        for (const QCommandLineOption* only :
+             {&o.output, &o.heightmap, &o.width, &o.height, &o.roughness, &o.sea, &o.tick, &o.erode,
+              &o.wrap, &o.view}) {
             if (parser.isSet(*only)) {
                 throw EUsageError("reduce takes no --" + only->names().constLast().toStdString());
             }

@@ -11,6 +11,7 @@
 #include "terrain/Erosion.h"
 #include "terrain/GenerationJob.h"
 #include "terrain/MapSize.h"
+#include "terrain/Wrap.h"
 
 namespace morvik {
 
@@ -35,6 +36,7 @@ struct BatchOptions {
     int32_t seaShare = kFirstSeaShare;
     std::optional<uint32_t> tick;
     std::optional<int32_t> erosion;  // generate --erode: storms of rain
+    Wrap wrap = Wrap::kNone;         // generate --wrap
     View view = View::kColour;
     int32_t colours = kMostRequested;
     bool quiet = false;  // no progress line

@@ -59,7 +59,8 @@ GeneratedMap GenerateMap(const MapRequest& request) {
                                   .threads = request.threads,
                                   .progress = request.erosionProgress};
     }
-    terrain->RunGeneration(size, request.roughness, request.seaShare, reports, erosion);
+    terrain->RunGeneration(size, request.roughness, request.seaShare, reports, erosion,
+                           request.wrap);
     map.job = terrain->Job();
 
     map.picture = BlankPicture(size);

@@ -26,6 +26,7 @@ struct MapRequest {
     // Storms of rain; none: the land as the circles left it.
     std::optional<int32_t> erosion = std::nullopt;
     std::function<void(double share)> erosionProgress = {};
+    Wrap wrap = Wrap::kNone;
 };
 
 struct GeneratedMap {

@@ -158,6 +158,7 @@ int Generate(const BatchOptions& options) {
             },
         .erosion = options.erosion,
         .erosionProgress = [&](double share) { run->Show("erosion", share); },
+        .wrap = options.wrap,
     };
     if (heightmapFile) {
         heightmapWriter.emplace(*heightmapFile, progress);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <memory>
 #include <numeric>
@@ -18,22 +19,29 @@
 namespace morvik {
 namespace {
 
-// Whether every cell above seaTop, away from the edge, has a strictly lower
-// neighbour of its eight; names the first that has none.
-testing::AssertionResult EveryLandCellDrains(const CellGrid& heights, MapSize size,
-                                             int32_t seaTop) {
-    for (int32_t x = 1; x + 1 < size.Width(); ++x) {
-        for (int32_t y = 1; y + 1 < size.Height(); ++y) {
+// Whether every cell above seaTop, away from an edge that does not wrap, has
+// a strictly lower neighbour of its eight (across a wrapped edge, at the
+// other edge); names the first that has none.
+testing::AssertionResult EveryLandCellDrains(const CellGrid& heights, MapSize size, int32_t seaTop,
+                                             Wrap wrap = Wrap::kNone) {
+    const int32_t width = size.Width();
+    const int32_t rows = size.Height();
+    const int32_t inX = WrapsColumns(wrap) ? 0 : 1;
+    const int32_t inY = WrapsRows(wrap) ? 0 : 1;
+    for (int32_t x = inX; x + inX < width; ++x) {
+        for (int32_t y = inY; y + inY < rows; ++y) {
             const int32_t height = heights.At(x, y);
             if (height <= seaTop) continue;
             bool lower = false;
-            for (int32_t nx = x - 1; nx <= x + 1; ++nx) {
-                for (int32_t ny = y - 1; ny <= y + 1; ++ny) lower |= heights.At(nx, ny) < height;
+            for (int32_t dx = -1; dx <= 1; ++dx) {
+                for (int32_t dy = -1; dy <= 1; ++dy) {
+                    lower |= heights.At((x + dx + width) % width, (y + dy + rows) % rows) < height;
+                }
             }
             if (!lower) {
                 return testing::AssertionFailure()
-                       << "land at (" << x << ", " << y << ") of " << size.Width() << " x "
-                       << size.Height() << " has no way down from " << height;
+                       << "land at (" << x << ", " << y << ") of " << width << " x " << rows
+                       << " has no way down from " << height;
             }
         }
     }
@@ -41,10 +49,11 @@ testing::AssertionResult EveryLandCellDrains(const CellGrid& heights, MapSize si
 }
 
 // A whole run's heights before its finish.
-CellGrid RunHeights(MapSize size, int32_t roughness, int32_t seaShare, uint32_t tick) {
+CellGrid RunHeights(MapSize size, int32_t roughness, int32_t seaShare, uint32_t tick,
+                    Wrap wrap = Wrap::kNone) {
     FixedTickSource ticks(tick);
     auto terrain = std::make_unique<Terrain>(ticks, size);
-    terrain->StartGeneration(size, roughness, seaShare, size.Width(), size.Height());
+    terrain->StartGeneration(size, roughness, seaShare, size.Width(), size.Height(), wrap);
     terrain->CompleteIterations(size);
     CellGrid heights(size);
     for (int32_t x = 0; x < size.Width(); ++x) {
@@ -66,11 +75,16 @@ TEST(DrainToSea, LiftsEveryLandCellOntoAWayDownAndNothingElse) {
                 heights.At(x, y) = static_cast<int32_t>(random() % (trial % 2 ? 4 : levels));
             }
         }
-        const auto seaTop = static_cast<int32_t>(random() % 3) - 1;
+        const Wrap wrap = std::array{Wrap::kNone, Wrap::kX, Wrap::kXY}[trial % 3];
+        auto seaTop = static_cast<int32_t>(random() % 3) - 1;
+        // A map with neither edge nor sea has nowhere for its water to go.
+        if (WrapsRows(wrap))
+            seaTop = std::max(
+                seaTop, *std::min_element(heights.Column(0), heights.Column(0) + size.Cells()));
         CellGrid before = heights;
-        DrainToSea(heights, size, seaTop);
+        DrainToSea(heights, size, seaTop, wrap);
 
-        ASSERT_TRUE(EveryLandCellDrains(heights, size, seaTop));
+        ASSERT_TRUE(EveryLandCellDrains(heights, size, seaTop, wrap));
         int32_t highest = 0;
         for (int32_t x = 0; x < size.Width(); ++x) {
             for (int32_t y = 0; y < size.Height(); ++y)
@@ -78,13 +92,17 @@ TEST(DrainToSea, LiftsEveryLandCellOntoAWayDownAndNothingElse) {
         }
         for (int32_t x = 0; x < size.Width(); ++x) {
             for (int32_t y = 0; y < size.Height(); ++y) {
-                const int32_t edgeDistance =
-                    std::min({x, y, size.Width() - 1 - x, size.Height() - 1 - y});
-                if (before.At(x, y) <= seaTop || edgeDistance == 0) {
+                const int32_t fromSide = std::min(x, size.Width() - 1 - x);
+                const int32_t fromTop = std::min(y, size.Height() - 1 - y);
+                const bool onEdge =
+                    (!WrapsColumns(wrap) && fromSide == 0) || (!WrapsRows(wrap) && fromTop == 0);
+                if (before.At(x, y) <= seaTop || onEdge) {
                     ASSERT_EQ(heights.At(x, y), before.At(x, y)) << "(" << x << ", " << y << ")";
                 }
                 ASSERT_GE(heights.At(x, y), before.At(x, y));
-                ASSERT_LE(heights.At(x, y), highest + edgeDistance);
+                if (wrap == Wrap::kNone) {
+                    ASSERT_LE(heights.At(x, y), highest + std::min(fromSide, fromTop));
+                }
             }
         }
     }
@@ -111,11 +129,12 @@ TEST(ErodeLand, DrainsEveryCellTheFinishMakesLand) {
         const MapSize size(1 + static_cast<int32_t>(random() % 90),
                            1 + static_cast<int32_t>(random() % 70));
         const auto seaShare = static_cast<int32_t>(1 + random() % 9);
+        const Wrap wrap = std::array{Wrap::kNone, Wrap::kX, Wrap::kXY}[trial % 3];
         CellGrid heights = RunHeights(size, static_cast<int32_t>(1 + random() % 5), seaShare,
-                                      static_cast<uint32_t>(random()));
-        ErodeLand(heights, size, seaShare * 100, {.storms = 1 + trial % 3});
+                                      static_cast<uint32_t>(random()), wrap);
+        ErodeLand(heights, size, seaShare * 100, {.storms = 1 + trial % 3, .wrap = wrap});
         const int32_t seaTop = HighestSea(heights, size, seaShare * 100);
-        ASSERT_TRUE(EveryLandCellDrains(heights, size, seaTop)) << "trial " << trial;
+        ASSERT_TRUE(EveryLandCellDrains(heights, size, seaTop, wrap)) << "trial " << trial;
         for (int32_t x = 0; x < size.Width(); ++x) {
             for (int32_t y = 0; y < size.Height(); ++y) {
                 ASSERT_GE(heights.At(x, y), 0);
@@ -127,13 +146,15 @@ TEST(ErodeLand, DrainsEveryCellTheFinishMakesLand) {
 
 TEST(ErodeLand, IsTheSameForAnyNumberOfThreads) {
     const MapSize size(300, 211);
-    const CellGrid circles = RunHeights(size, 3, 4, 123456789);
-    CellGrid one = circles;
-    ErodeLand(one, size, 400, {.storms = 3, .threads = 1});
-    for (const int32_t threads : {2, 5}) {
-        CellGrid many = circles;
-        ErodeLand(many, size, 400, {.storms = 3, .threads = threads});
-        EXPECT_TRUE(SameCorner(many, one, size)) << threads << " threads";
+    for (const Wrap wrap : {Wrap::kNone, Wrap::kXY}) {
+        const CellGrid circles = RunHeights(size, 3, 4, 123456789, wrap);
+        CellGrid one = circles;
+        ErodeLand(one, size, 400, {.storms = 3, .threads = 1, .wrap = wrap});
+        for (const int32_t threads : {2, 5}) {
+            CellGrid many = circles;
+            ErodeLand(many, size, 400, {.storms = 3, .threads = threads, .wrap = wrap});
+            EXPECT_TRUE(SameCorner(many, one, size)) << threads << " threads";
+        }
     }
 }
 

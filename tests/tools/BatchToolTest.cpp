@@ -4,6 +4,7 @@
 #include <QImageReader>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cstdlib>
 #include <utility>
 #include <vector>
 
@@ -258,6 +259,70 @@ TEST_F(BatchTool, AnErodedHeightmapDrainsToTheSeaOfItsMap) {
     EXPECT_EQ(ReadFile(Path("d.r16")), bytes);
     EXPECT_NE(ReadFile(Path("2.r16")), bytes);
     EXPECT_NE(ReadFile(Path("p.r16")), bytes);
+}
+
+// The mean height step across the seam of two copies of a heightmap laid
+// side by side (or one above the other), against the mean step between
+// neighbouring columns (rows) inside it.
+struct Seams {
+    double acrossColumns;
+    double acrossRows;
+};
+Seams SeamsOf(const QByteArray& r16, int width, int height) {
+    const auto value = [&](int x, int y) {
+        const qsizetype at = 2 * (qsizetype{y} * width + x);
+        return static_cast<uint8_t>(r16[at]) | static_cast<uint8_t>(r16[at + 1]) << 8;
+    };
+    double inside[2] = {0, 0};
+    double seam[2] = {0, 0};
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const int right = value((x + 1) % width, y) - value(x, y);
+            const int below = value(x, (y + 1) % height) - value(x, y);
+            (x + 1 < width ? inside : seam)[0] += std::abs(right);
+            (y + 1 < height ? inside : seam)[1] += std::abs(below);
+        }
+    }
+    return {seam[0] / height / (inside[0] / (height * (width - 1.0))),
+            seam[1] / width / (inside[1] / (width * (height - 1.0)))};
+}
+
+TEST_F(BatchTool, AWrappedMapMeetsItselfAcrossTheEdge) {
+    const int width = 257, height = 193;
+    const QStringList map{"generate",
+                          "--width",
+                          QString::number(width),
+                          "--height",
+                          QString::number(height),
+                          "--roughness",
+                          "2",
+                          "--tick",
+                          "99999"};
+    const auto seams = [&](const QStringList& more) {
+        const BatchRun run = Batch(map + more + QStringList{"--heightmap", Path("w.r16")});
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const QByteArray bytes = ReadFile(Path("w.r16"));
+        EXPECT_EQ(bytes.size(), width * height * 2);
+        return SeamsOf(bytes, width, height);
+    };
+    const Seams plain = seams({});
+    EXPECT_GT(plain.acrossColumns, 5);
+    EXPECT_GT(plain.acrossRows, 5);
+    const Seams cylinder = seams({"--wrap", "x"});
+    EXPECT_NEAR(cylinder.acrossColumns, 1, 0.2);
+    EXPECT_GT(cylinder.acrossRows, 5);
+    const Seams torus = seams({"--wrap", "xy"});
+    EXPECT_NEAR(torus.acrossColumns, 1, 0.2);
+    EXPECT_NEAR(torus.acrossRows, 1, 0.2);
+    // Eroded, the rivers cross the edge too: one column pair is no smoother
+    // or rougher than the land's own spread of them allows.
+    const Seams eroded = seams({"--wrap", "xy", "--erode", "3"});
+    EXPECT_NEAR(eroded.acrossColumns, 1, 0.5);
+    EXPECT_NEAR(eroded.acrossRows, 1, 0.5);
+
+    const BatchRun wrong = Batch(map + QStringList{"--wrap", "y", "-o", Path("w.bmp")});
+    EXPECT_EQ(wrong.exitCode, 2);
+    EXPECT_TRUE(wrong.err.contains("--wrap is x or xy, not 'y'")) << wrong.err.toStdString();
 }
 
 TEST_F(BatchTool, APngMapHoldsThePaletteAndPixelsOfTheBmpMap) {
