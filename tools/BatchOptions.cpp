@@ -34,8 +34,8 @@ std::string BatchUsage() {
                "usage: morvik-batch generate [-o FILE] [--heightmap FILE] "
                "[--width N] [--height N]\n"
                "                             [--roughness N] [--sea N] [--tick N] [--erode [N]]\n"
-               "                             [--wrap x|xy] [--view colour|coastline]\n"
-               "                             [--colors N] [--quiet]\n"
+               "                             [--wrap x|xy] [--tiles NxM]\n"
+               "                             [--view colour|coastline] [--colors N] [--quiet]\n"
                "       morvik-batch reduce INPUT OUTPUT [--colors N] [--quiet]\n"
                "       morvik-batch --help | --version\n"
                "\n"
@@ -64,6 +64,12 @@ std::string BatchUsage() {
                "                           with xy, one above the other) meet without a\n"
                "                           seam, and the coastline and the rivers cross\n"
                "                           the edge.\n"
+               "          --tiles NxM      every file as N x M tiles (N across, M down,\n"
+               "                           %14 each), BASE_x{i}_y{j}.EXT for BASE.EXT, from\n"
+               "                           x0_y0 at the top left; each shares its last\n"
+               "                           column with the next tile across and its last\n"
+               "                           row with the next down, so width - 1 must\n"
+               "                           divide by N and height - 1 by M.\n"
                "reduce    reduces a BMP file of up to %9 x %9 to at most --colors\n"
                "          colours, and saves it as -o does.\n"
                "--colors  %10 (%11).\n"
@@ -85,6 +91,7 @@ std::string BatchUsage() {
         .arg(kMostRequested)
         .arg(Range(kLeastErosion, kMostErosion))
         .arg(kDefaultErosion)
+        .arg(Range(1, kMostTiles))
         .toStdString();
 }
 
@@ -100,6 +107,7 @@ struct Options {
     QCommandLineOption tick{"tick", "", "N"};
     QCommandLineOption erode{"erode", "", "AMOUNT"};
     QCommandLineOption wrap{"wrap", "", "AXES"};
+    QCommandLineOption tiles{"tiles", "", "NxM"};
     QCommandLineOption view{"view", "", "NAME"};
     QCommandLineOption colours{"colors", "", "N"};
     QCommandLineOption quiet{{"q", "quiet"}};
@@ -118,6 +126,40 @@ int64_t Number(const QCommandLineParser& parser, const QCommandLineOption& optio
                           std::to_string(highest) + why + ", not '" + text.toStdString() + "'");
     }
     return value;
+}
+
+// "--tiles NxM" for a map of the options' size, written to files.
+TileGrid ReadTiles(const QString& text, const BatchOptions& options) {
+    const QStringList counts = text.split('x');
+    bool across = false;
+    bool down = false;
+    const TileGrid grid{counts.size() == 2 ? counts[0].toInt(&across) : 0,
+                        counts.size() == 2 ? counts[1].toInt(&down) : 0};
+    if (!across || !down || grid.across < 1 || grid.down < 1 || grid.across > kMostTiles ||
+        grid.down > kMostTiles) {
+        throw EUsageError("--tiles takes NxM, each in " + Range(1, kMostTiles).toStdString() +
+                          ", not '" + text.toStdString() + "'");
+    }
+    if (options.output == "-" || options.heightmap == "-") {
+        throw EUsageError("--tiles writes files, not standard output (-)");
+    }
+    const MapSize size(options.width, options.height);
+    if (SplitsEvenly(size, grid)) return grid;
+    std::string why = "--tiles " + text.toStdString() + " needs width - 1 to divide by " +
+                      std::to_string(grid.across) + " and height - 1 by " +
+                      std::to_string(grid.down);
+    const auto nearest = [&](const char* side, int32_t value, int32_t parts) {
+        if ((value - 1) % parts == 0) return;
+        const NearestSides sides = NearestSplittingSides(value, parts);
+        why += std::string("; ") + side + " " + std::to_string(value) + " does not, ";
+        if (sides.below > 0) why += std::to_string(sides.below);
+        if (sides.below > 0 && sides.above <= MapSize::kLargestSide) why += " or ";
+        if (sides.above <= MapSize::kLargestSide) why += std::to_string(sides.above);
+        why += " would";
+    };
+    nearest("width", options.width, grid.across);
+    nearest("height", options.height, grid.down);
+    throw EUsageError(why);
 }
 
 void ReadGenerateOptions(const QCommandLineParser& parser, const Options& o,
@@ -161,6 +203,7 @@ void ReadGenerateOptions(const QCommandLineParser& parser, const Options& o,
         }
         options.wrap = wrap == "x" ? Wrap::kX : Wrap::kXY;
     }
+    if (parser.isSet(o.tiles)) options.tiles = ReadTiles(parser.value(o.tiles), options);
     if (parser.isSet(o.view)) {
         const QString view = parser.value(o.view);
         if (view != "colour" && view != "coastline") {
@@ -177,7 +220,7 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
     const Options o;
     QCommandLineParser parser;
     parser.addOptions({o.output, o.heightmap, o.width, o.height, o.roughness, o.sea, o.tick,
-                       o.erode, o.wrap, o.view, o.colours, o.quiet, o.help, o.version});
+                       o.erode, o.wrap, o.tiles, o.view, o.colours, o.quiet, o.help, o.version});
     if (!parser.parse(WithErosionAmounts(arguments)))
         throw EUsageError(parser.errorText().toStdString());
 

@@ -12,6 +12,7 @@
 #include "terrain/GenerationJob.h"
 #include "terrain/MapSize.h"
 #include "terrain/Wrap.h"
+#include "tools/Tiles.h"
 
 namespace morvik {
 
@@ -37,6 +38,7 @@ struct BatchOptions {
     std::optional<uint32_t> tick;
     std::optional<int32_t> erosion;  // generate --erode: storms of rain
     Wrap wrap = Wrap::kNone;         // generate --wrap
+    std::optional<TileGrid> tiles;   // generate --tiles: every file in tiles
     View view = View::kColour;
     int32_t colours = kMostRequested;
     bool quiet = false;  // no progress line
@@ -46,6 +48,9 @@ struct BatchOptions {
 inline constexpr int32_t kDefaultErosion = kDefaultStorms;
 inline constexpr int32_t kLeastErosion = 1;
 inline constexpr int32_t kMostErosion = 100;
+
+// The most tiles --tiles cuts a side into.
+inline constexpr int32_t kMostTiles = 256;
 
 // Reads a whole command line, the program's name first. Options take their
 // value as the next argument or after "="; --erode takes one only if the

@@ -4,11 +4,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <memory>
 #include <new>
 #include <optional>
 #include <thread>
 #include <vector>
 
+#include "components/ReducedImage/BmpCrop.h"
 #include "components/ReducedImage/BmpImage.h"
 #include "components/ReducedImage/ColourReduction.h"
 #include "components/ReducedImage/ReducedImageStore.h"
@@ -19,6 +21,7 @@
 #include "tools/OutputFile.h"
 #include "tools/OutputFiles.h"
 #include "tools/ProgressLine.h"
+#include "tools/Tiles.h"
 
 namespace morvik {
 namespace {
@@ -40,11 +43,14 @@ class Report {
     void Value(const char* key, long long value) const {
         std::fprintf(to_, "%s: %lld\n", key, value);
     }
-    void Reduction(const morvik::Reduction& reduction, const QString& output) const {
+    void Reduction(const morvik::Reduction& reduction, const std::vector<QString>& files) const {
         Value("source_colors", reduction.sourceColours);
         Value("color_count", reduction.colourCount);
         Value("levels", reduction.levels);
-        std::fprintf(to_, "output: %s\n", output.toLocal8Bit().constData());
+        for (const QString& file : files) Name("output", file);
+    }
+    void Name(const char* key, const QString& file) const {
+        std::fprintf(to_, "%s: %s\n", key, file.toLocal8Bit().constData());
     }
 
   private:
@@ -57,14 +63,64 @@ ProgressLine Progress(const BatchOptions& options) {
 
 std::string Writing(const OutputFile& file) { return "writing " + ShownName(file.Name()); }
 
-// Reduced to at most the asked colours, then written into the file, which
-// stays to be committed.
-Reduction ReduceAndWrite(std::span<const uint8_t> picture, int32_t colours, OutputFile& file,
+// One output of a run: its file, or with --tiles the files of its tiles,
+// each opened at once and to be committed by the caller.
+class Output {
+  public:
+    Output(const QString& name, MapSize size, const std::optional<TileGrid>& grid)
+        : size_(size), tiles_(grid ? TilesOf(size, *grid) : std::vector<Tile>{{0, 0, 0, 0, size}}) {
+        for (const Tile& tile : tiles_) {
+            files_.push_back(std::make_unique<OutputFile>(grid ? TileName(name, tile) : name));
+        }
+    }
+
+    // Writes each tile's part of the whole, as `part` cuts it from `whole`,
+    // into its file; the whole itself where a tile is the whole map.
+    template <typename Whole, typename Cut, typename Write>
+    void WriteTiles(const Whole& whole, const Cut& part, const Write& write) {
+        for (std::size_t i = 0; i < tiles_.size(); ++i) {
+            if (tiles_[i].size == size_) {
+                write(whole, *files_[i]);
+            } else {
+                write(part(whole, tiles_[i]), *files_[i]);
+            }
+        }
+    }
+
+    std::vector<OutputFile*> Files() const {
+        std::vector<OutputFile*> files;
+        for (const auto& file : files_) files.push_back(file.get());
+        return files;
+    }
+    std::vector<QString> Names() const {
+        std::vector<QString> names;
+        for (const auto& file : files_) names.push_back(file->Name());
+        return names;
+    }
+
+  private:
+    MapSize size_;
+    std::vector<Tile> tiles_;
+    std::vector<std::unique_ptr<OutputFile>> files_;
+};
+
+// The reduced image's pixels within a tile.
+std::vector<uint8_t> MapTile(std::span<const uint8_t> image, const Tile& tile) {
+    return CropBmpImage(image, {tile.left, tile.top, tile.size.Width(), tile.size.Height()});
+}
+
+// Reduced to at most the asked colours, then written into the output's
+// files, which stay to be committed.
+Reduction ReduceAndWrite(std::span<const uint8_t> picture, int32_t colours, Output& output,
                          ProgressLine& progress) {
     ProgressLine::Task task = progress.Start("reduction");
     Reduction reduction = ReduceImage(picture, colours);
-    task.Show(Writing(file));
-    WriteMapImage(reduction.image, file, [&](double share) { task.Show(Writing(file), share); });
+    output.WriteTiles(std::span<const uint8_t>(reduction.image), MapTile,
+                      [&](std::span<const uint8_t> image, OutputFile& file) {
+                          task.Show(Writing(file));
+                          WriteMapImage(image, file,
+                                        [&](double share) { task.Show(Writing(file), share); });
+                      });
     return reduction;
 }
 
@@ -83,16 +139,20 @@ void WarnOfASmallTick(uint32_t tick, MapSize size) {
 // while the map is finished and reduced. An error waits for Join.
 class HeightmapWriter {
   public:
-    HeightmapWriter(OutputFile& file, ProgressLine& progress) : file_(file), progress_(progress) {}
+    HeightmapWriter(Output& output, ProgressLine& progress)
+        : output_(output), progress_(progress) {}
 
     void Start(Heightmap&& heightmap) {
         seaLevel_ = heightmap.seaLevel;
         thread_ = std::jthread([this, heightmap = std::move(heightmap)] {
-            ProgressLine::Task task = progress_.Start(Writing(file_));
+            ProgressLine::Task task = progress_.Start("heightmap");
             try {
-                WriteHeightmap(heightmap, file_,
-                               [&](double share) { task.Show(Writing(file_), share); });
-                file_.Finish();
+                output_.WriteTiles(heightmap, TileOf, [&](const Heightmap& map, OutputFile& file) {
+                    task.Show(Writing(file));
+                    WriteHeightmap(map, file,
+                                   [&](double share) { task.Show(Writing(file), share); });
+                    file.Finish();
+                });
             } catch (...) {
                 error_ = std::current_exception();
             }
@@ -108,7 +168,7 @@ class HeightmapWriter {
     uint16_t SeaLevel() const { return seaLevel_; }
 
   private:
-    OutputFile& file_;
+    Output& output_;
     ProgressLine& progress_;
     uint16_t seaLevel_ = 0;
     std::exception_ptr error_;
@@ -132,10 +192,10 @@ int Generate(const BatchOptions& options) {
     const MapSize size(options.width, options.height);
     const uint32_t tick = options.tick.value_or(SystemTickSource().Ticks());
     WarnOfASmallTick(tick, size);
-    std::optional<OutputFile> heightmapFile;
-    std::optional<OutputFile> mapFile;
-    if (!options.heightmap.isEmpty()) heightmapFile.emplace(options.heightmap);
-    if (!options.output.isEmpty()) mapFile.emplace(options.output);
+    std::optional<Output> heightmapFile;
+    std::optional<Output> mapFile;
+    if (!options.heightmap.isEmpty()) heightmapFile.emplace(options.heightmap, size, options.tiles);
+    if (!options.output.isEmpty()) mapFile.emplace(options.output, size, options.tiles);
 
     ProgressLine progress = Progress(options);
     std::optional<HeightmapWriter> heightmapWriter;
@@ -177,16 +237,22 @@ int Generate(const BatchOptions& options) {
     if (heightmapWriter) heightmapWriter->Join();
 
     std::vector<OutputFile*> files;
-    for (std::optional<OutputFile>* file : {&heightmapFile, &mapFile}) {
-        if (*file) files.push_back(&**file);
+    for (const std::optional<Output>* output : {&heightmapFile, &mapFile}) {
+        if (!*output) continue;
+        for (OutputFile* file : (*output)->Files()) files.push_back(file);
     }
     CommitTogether(files);
     progress.Clear();
 
     const Report report(options);
     PrintReport(report, tick, map);
-    if (heightmapWriter) report.Value("heightmap_sea_level", heightmapWriter->SeaLevel());
-    if (reduction) report.Reduction(*reduction, options.output);
+    if (heightmapWriter) {
+        report.Value("heightmap_sea_level", heightmapWriter->SeaLevel());
+        if (options.tiles) {
+            for (const QString& tile : heightmapFile->Names()) report.Name("heightmap", tile);
+        }
+    }
+    if (reduction) report.Reduction(*reduction, mapFile->Names());
     return 0;
 }
 
@@ -219,13 +285,12 @@ int Reduce(const BatchOptions& options) {
         return Fail(options.input + " has " + QString::number(bits) +
                     "-bit pixels, which this program cannot decode");
     }
-    OutputFile output(options.output);
+    Output output(options.output, MapSize(1, 1), std::nullopt);
     ProgressLine progress = Progress(options);
     const Reduction reduction = ReduceAndWrite(store.Bytes(), options.colours, output, progress);
-    output.Finish();
-    output.Commit();
+    CommitTogether(output.Files());
     progress.Clear();
-    Report(options).Reduction(reduction, options.output);
+    Report(options).Reduction(reduction, output.Names());
     return 0;
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QImageReader>
 #include <QProcess>
@@ -8,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "components/ReducedImage/BmpCrop.h"
 #include "tests/ReducedImage/BmpBuilder.h"
 #include "tests/support/Files.h"
 #include "tests/tools/BatchRun.h"
@@ -323,6 +325,65 @@ TEST_F(BatchTool, AWrappedMapMeetsItselfAcrossTheEdge) {
     const BatchRun wrong = Batch(map + QStringList{"--wrap", "y", "-o", Path("w.bmp")});
     EXPECT_EQ(wrong.exitCode, 2);
     EXPECT_TRUE(wrong.err.contains("--wrap is x or xy, not 'y'")) << wrong.err.toStdString();
+}
+
+// Tiles as engines take them: named by place, each sharing its last column
+// and row with the next, and together exactly the map in one file.
+TEST_F(BatchTool, TilesShareTheirEdgesAndTogetherAreTheMap) {
+    const int width = 13, height = 10, across = 3, down = 3;  // tiles of 5 x 4
+    const QStringList map{"generate",
+                          "--width",
+                          QString::number(width),
+                          "--height",
+                          QString::number(height),
+                          "--tick",
+                          "4242",
+                          "--colors",
+                          "16"};
+    const BatchRun whole =
+        Batch(map + QStringList{"-o", Path("m.bmp"), "--heightmap", Path("h.r16")});
+    ASSERT_EQ(whole.exitCode, 0) << whole.err.toStdString();
+    const BatchRun tiled = Batch(
+        map + QStringList{"-o", Path("m.bmp"), "--heightmap", Path("h.r16"), "--tiles", "3x3"});
+    ASSERT_EQ(tiled.exitCode, 0) << tiled.err.toStdString();
+
+    const QByteArray heights = ReadFile(Path("h.r16"));
+    const QByteArray picture = ReadFile(Path("m.bmp"));
+    const std::span<const uint8_t> image(reinterpret_cast<const uint8_t*>(picture.constData()),
+                                         static_cast<std::size_t>(picture.size()));
+    for (int j = 0; j < down; ++j) {
+        for (int i = 0; i < across; ++i) {
+            const QString place = QString("_x%1_y%2").arg(i).arg(j);
+            EXPECT_TRUE(tiled.Text().contains("heightmap: " + Path("h") + place + ".r16\n"));
+            EXPECT_TRUE(tiled.Text().contains("output: " + Path("m") + place + ".bmp\n"));
+            const QByteArray tile = ReadFile(Path("h") + place + ".r16");
+            ASSERT_EQ(tile.size(), 5 * 4 * 2);
+            for (int y = 0; y < 4; ++y) {
+                const qsizetype from = 2 * ((qsizetype{j} * 3 + y) * width + i * 4);
+                EXPECT_EQ(tile.mid(2 * 5 * y, 2 * 5), heights.mid(from, 2 * 5))
+                    << "row " << y << " of tile " << place.toStdString();
+            }
+            const std::vector<uint8_t> expected = CropBmpImage(image, {i * 4, j * 3, 5, 4});
+            const QByteArray mapTile = ReadFile(Path("m") + place + ".bmp");
+            EXPECT_EQ(mapTile, QByteArray(reinterpret_cast<const char*>(expected.data()),
+                                          static_cast<qsizetype>(expected.size())));
+        }
+    }
+    EXPECT_EQ(ReadFile(Path("h.r16")), heights) << "the whole map's files stay as they were";
+
+    // One tile that cannot be written, and no tile is.
+    ASSERT_TRUE(QDir(directory.path()).mkdir("n_x2_y1.png"));
+    const BatchRun blocked =
+        Batch(map + QStringList{"--heightmap", Path("n.png"), "--tiles", "3x3"});
+    EXPECT_EQ(blocked.exitCode, 1);
+    EXPECT_TRUE(blocked.err.contains("n_x2_y1.png")) << blocked.err.toStdString();
+    EXPECT_FALSE(QFile::exists(Path("n_x0_y0.png")));
+
+    const BatchRun uneven = Batch(map + QStringList{"-o", Path("u.bmp"), "--tiles", "5x3"});
+    EXPECT_EQ(uneven.exitCode, 2);
+    EXPECT_TRUE(uneven.err.contains("width 13 does not, 11 or 16 would"))
+        << uneven.err.toStdString();
+    EXPECT_FALSE(QFile::exists(Path("u_x0_y0.bmp")));
 }
 
 TEST_F(BatchTool, APngMapHoldsThePaletteAndPixelsOfTheBmpMap) {

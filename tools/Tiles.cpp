@@ -1,0 +1,49 @@
+#include "tools/Tiles.h"
+
+#include <algorithm>
+
+namespace morvik {
+
+bool SplitsEvenly(MapSize size, TileGrid grid) {
+    return (size.Width() - 1) % grid.across == 0 && (size.Height() - 1) % grid.down == 0;
+}
+
+NearestSides NearestSplittingSides(int32_t side, int32_t parts) {
+    const int32_t below = (side - 1) / parts * parts + 1;
+    return {below > 1 ? below : 0, below + parts};
+}
+
+std::vector<Tile> TilesOf(MapSize size, TileGrid grid) {
+    const int32_t width = (size.Width() - 1) / grid.across + 1;
+    const int32_t height = (size.Height() - 1) / grid.down + 1;
+    std::vector<Tile> tiles;
+    for (int32_t row = 0; row < grid.down; ++row) {
+        for (int32_t column = 0; column < grid.across; ++column) {
+            tiles.push_back(
+                {column, row, column * (width - 1), row * (height - 1), MapSize(width, height)});
+        }
+    }
+    return tiles;
+}
+
+QString TileName(const QString& fileName, const Tile& tile) {
+    const qsizetype slash = fileName.lastIndexOf('/');
+    qsizetype dot = fileName.lastIndexOf('.');
+    if (dot <= slash + 1) dot = fileName.size();  // no ending, or a hidden file's leading dot
+    return fileName.left(dot) + QString("_x%1_y%2").arg(tile.column).arg(tile.row) +
+           fileName.mid(dot);
+}
+
+Heightmap TileOf(const Heightmap& map, const Tile& tile) {
+    Heightmap piece{tile.size, ZeroedVector<uint16_t>(static_cast<std::size_t>(tile.size.Cells())),
+                    map.seaLevel};
+    for (int32_t y = 0; y < tile.size.Height(); ++y) {
+        const uint16_t* from =
+            &map.values[static_cast<std::size_t>(tile.top + y) * map.size.Width() + tile.left];
+        std::copy_n(from, tile.size.Width(),
+                    &piece.values[static_cast<std::size_t>(y) * tile.size.Width()]);
+    }
+    return piece;
+}
+
+}  // namespace morvik

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+#include "terrain/Heightmap.h"
+#include "terrain/MapSize.h"
+
+namespace morvik {
+
+// A map cut into `across` x `down` tiles that share their edges, as terrain
+// engines import them: each tile but the last of a row ends with the column
+// that the next begins with, and the same down a column of tiles.
+struct TileGrid {
+    int32_t across = 1;
+    int32_t down = 1;
+};
+
+struct Tile {
+    int32_t column;  // i, counted across from 0
+    int32_t row;     // j, counted down from 0
+    int32_t left;
+    int32_t top;
+    MapSize size;
+};
+
+// Whether the sides split into equal tiles: (width - 1) into `across`
+// parts and (height - 1) into `down`.
+bool SplitsEvenly(MapSize size, TileGrid grid);
+
+// The sides nearest to `side`, below and above, that split into `parts`
+// (the lower is none, 0, below 2 parts' worth).
+struct NearestSides {
+    int32_t below;
+    int32_t above;
+};
+NearestSides NearestSplittingSides(int32_t side, int32_t parts);
+
+// Row of tiles by row, each from left to right; for a map that splits evenly.
+std::vector<Tile> TilesOf(MapSize size, TileGrid grid);
+
+// BASE_x{column}_y{row}.EXT for a file named BASE.EXT (the ending is the
+// last dot's, within the file's own name).
+QString TileName(const QString& fileName, const Tile& tile);
+
+// The heightmap's values within the tile, and its sea level.
+Heightmap TileOf(const Heightmap& map, const Tile& tile);
+
+}  // namespace morvik
