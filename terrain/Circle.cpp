@@ -88,8 +88,8 @@ namespace {
 
 // Records the circle's part that is not the same for every cell in the
 // columns of `span`, through either recorder.
-template <typename Changes>
-void RecordCircle(Changes changes, MapSize size, const Circle& circle, ColumnSpan span, Wrap wrap) {
+template <bool kWrapsRows, typename Changes>
+void RecordCircle(Changes changes, MapSize size, const Circle& circle, ColumnSpan span) {
     const int32_t radiusSquared = circle.radius * circle.radius;
     const int32_t centreX = -circle.offX;
     const int32_t centreY = -circle.offY;
@@ -100,20 +100,18 @@ void RecordCircle(Changes changes, MapSize size, const Circle& circle, ColumnSpa
     // they lie on the map, or where the rows wrap, round it, at most once
     // each. Only for u >= reach: shorter runs miss the map.
     const auto addRows = [&](int32_t x, int32_t u, int32_t delta) {
-        if (!WrapsRows(wrap)) {
+        if constexpr (!kWrapsRows) {
             changes.AddToRows(x, std::max(0, centreY - u), std::min(height - 1, centreY + u),
                               delta);
-            return;
-        }
-        if (2 * u + 1 >= height) {
+        } else if (2 * u + 1 >= height) {
             changes.AddToRows(x, 0, height - 1, delta);
-            return;
+        } else {
+            const int32_t top = centreY - u;  // above -height, as the bottom is below 2 * height
+            const int32_t bottom = centreY + u;
+            changes.AddToRows(x, std::max(top, 0), std::min(bottom, height - 1), delta);
+            if (top < 0) changes.AddToRows(x, top + height, height - 1, delta);
+            if (bottom >= height) changes.AddToRows(x, 0, bottom - height, delta);
         }
-        const int32_t top = centreY - u;  // above -height, as the bottom is below 2 * height
-        const int32_t bottom = centreY + u;
-        changes.AddToRows(x, std::max(top, 0), std::min(bottom, height - 1), delta);
-        if (top < 0) changes.AddToRows(x, top + height, height - 1, delta);
-        if (bottom >= height) changes.AddToRows(x, 0, bottom - height, delta);
     };
 
     // Both columns at distance d share their rows, so walk d outwards from
@@ -146,6 +144,16 @@ void RecordCircle(Changes changes, MapSize size, const Circle& circle, ColumnSpa
     }
 }
 
+// Each recorder's rows wrap or not for the whole circle, decided once.
+template <typename Changes>
+void RecordCircleOnMap(Changes changes, MapSize size, const Circle& circle, ColumnSpan span,
+                       Wrap wrap) {
+    if (WrapsRows(wrap)) {
+        RecordCircle<true>(changes, size, circle, span);
+    } else {
+        RecordCircle<false>(changes, size, circle, span);
+    }
+}
 }  // namespace
 
 // Every cell moves by -sign; relative to that, the inside moves by 2 * sign
@@ -156,14 +164,14 @@ void ApplyCircle(HeightField& field, MapSize size, const Circle& circle, Wrap wr
     field.DeferAddToAll(size, -circle.sign);
     for (const CirclePart& part : CircleParts(size, circle, wrap)) {
         if (part.span.first <= part.span.last) {
-            RecordCircle(field.AllStrips(), size, part.circle, part.span, wrap);
+            RecordCircleOnMap(field.AllStrips(), size, part.circle, part.span, wrap);
         }
     }
 }
 
 void ApplyCircleToStrip(HeightField::StripChanges strip, MapSize size, const Circle& part,
                         ColumnSpan span, Wrap wrap) {
-    RecordCircle(strip, size, part, span, wrap);
+    RecordCircleOnMap(strip, size, part, span, wrap);
 }
 
 }  // namespace morvik
