@@ -14,16 +14,18 @@ endforeach()
 
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
+# In tiles, so that every key comes up; a tile's key once for all its tiles.
 execute_process(COMMAND "${BATCH}" generate --width 9 --height 7 --tick 5 -o map.bmp
-                        --heightmap map.r16
+                        --heightmap map.r16 --tiles 2x2
                 WORKING_DIRECTORY "${WORK}" OUTPUT_VARIABLE generated RESULT_VARIABLE status)
-execute_process(COMMAND "${BATCH}" reduce map.bmp reduced.bmp
+execute_process(COMMAND "${BATCH}" reduce map_x0_y0.bmp reduced.bmp
                 WORKING_DIRECTORY "${WORK}" OUTPUT_VARIABLE reduced RESULT_VARIABLE reduceStatus)
 if(NOT status EQUAL 0 OR NOT reduceStatus EQUAL 0)
     message(FATAL_ERROR "the tool failed: generate ${status}, reduce ${reduceStatus}")
 endif()
 string(REGEX MATCHALL "(^|\n)[a-z_]+:" printed "${generated}")
 string(REGEX REPLACE "[\n:]" "" printed "${printed}")
+list(REMOVE_DUPLICATES printed)
 string(REGEX MATCHALL "(^|\n)[a-z_]+:" reducePrinted "${reduced}")
 string(REGEX REPLACE "[\n:]" "" reducePrinted "${reducePrinted}")
 foreach(key IN LISTS reducePrinted)
