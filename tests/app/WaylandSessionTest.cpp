@@ -16,8 +16,10 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <cstdlib>
 #include <set>
+#include <string>
 
 #include "tests/support/RealX.h"
 #include "tests/support/SavedBitmap.h"
@@ -81,10 +83,13 @@ class WaylandLog {
     }
     // The title of the window with the keyboard; empty for none.
     QString KeyboardOn() const { return titles_.value(keyboard_); }
+    // What was printed besides the log, line by line.
+    const QByteArray& Rest() const { return rest_; }
     bool Titled(const QString& title) const { return titles_.key(title, -1) != -1; }
 
   private:
     void Read(const QString& line) {
+        if (!line.startsWith('[')) rest_ += line.toUtf8() + '\n';
         static const QRegularExpression xdgSurface(
             R"(get_xdg_surface\(new id xdg_surface@(\d+), wl_surface@(\d+)\))");
         static const QRegularExpression toplevel(
@@ -108,6 +113,7 @@ class WaylandLog {
     }
 
     QByteArray unread_;
+    QByteArray rest_;
     QHash<int, int> surfaceOfXdg_;
     QHash<int, int> surfaceOfToplevel_;
     QHash<int, QString> titles_;  // by surface
@@ -137,6 +143,19 @@ class Program {
     bool EndedNormally() const {
         return process_.state() == QProcess::NotRunning &&
                process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;
+    }
+    // How it ended, with what it said last that was not its Wayland log.
+    std::string Ending() {
+        const QList<QByteArray> lines = Log().Rest().split('\n');
+        QStringList said;
+        for (const QByteArray& line : lines.mid(std::max<qsizetype>(0, lines.size() - 20))) {
+            said << QString::fromUtf8(line);
+        }
+        return QString("state %1, exit code %2; it said:\n%3")
+            .arg(process_.state())
+            .arg(process_.exitCode())
+            .arg(said.join('\n'))
+            .toStdString();
     }
 
   private:
@@ -239,7 +258,7 @@ TEST(NativeWayland, UnderMutterAMapIsMadeSavedAndTheProgramCloses) {
     Keys({"alt+Tab"});
     ASSERT_TRUE(QTest::qWaitFor([&] { return program.KeyboardOn() == "Morvik"; }, 5000));
     Keys({"alt+F4"});
-    EXPECT_TRUE(QTest::qWaitFor([&] { return program.EndedNormally(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return program.EndedNormally(); }, 5000)) << program.Ending();
 }
 
 }  // namespace
