@@ -41,20 +41,21 @@ Heightmap MakeHeightmap(const CellGrid& heights, MapSize size, int32_t seaTarget
     const auto slotOf = [&](int32_t height) {
         return static_cast<std::size_t>(int64_t{height} - extremes.lowest);
     };
-    std::vector<int32_t> table(slots, 0);
+    std::vector<std::atomic<uint8_t>> occurs(slots);
     ForEachBand(size.Width(), threads, [&](int32_t, int32_t first, int32_t end) {
         for (int32_t x = first; x < end; ++x) {
             const int32_t* column = heights.Column(x);
             for (int32_t y = 0; y < size.Height(); ++y) {
-                std::atomic_ref(table[slotOf(column[y])]).store(1, std::memory_order_relaxed);
+                occurs[slotOf(column[y])].store(1, std::memory_order_relaxed);
             }
         }
     });
     const Rescaling rescaled(extremes);
+    std::vector<int32_t> table(slots, 0);
     int64_t ranks = 0;
     int64_t seaTop = 0;
     for (std::size_t slot = 0; slot < slots; ++slot) {
-        if (table[slot] == 0) continue;
+        if (occurs[slot].load(std::memory_order_relaxed) == 0) continue;
         const auto height = static_cast<int32_t>(extremes.lowest + static_cast<int64_t>(slot));
         if (rescaled(height) <= passes) seaTop = ranks;
         table[slot] = static_cast<int32_t>(ranks++);

@@ -22,16 +22,37 @@ int32_t MachineThreads() {
     return static_cast<int32_t>(std::max(1U, std::thread::hardware_concurrency()));
 }
 
+namespace {
+
+// Threads joined when they go, however their scope ends, as std::jthread
+// would be: the browser build's standard library has none.
+class JoinedThreads {
+  public:
+    JoinedThreads() = default;
+    JoinedThreads(const JoinedThreads&) = delete;
+    JoinedThreads& operator=(const JoinedThreads&) = delete;
+    ~JoinedThreads() {
+        for (std::thread& thread : threads_) thread.join();
+    }
+    template <typename Work>
+    void Start(const Work& work) {
+        threads_.emplace_back(work);
+    }
+
+  private:
+    std::vector<std::thread> threads_;
+};
+
+}  // namespace
+
 void ParallelFor(int32_t count, int32_t threads, const std::function<void(int32_t)>& body) {
     std::atomic<int32_t> next{0};
     const auto work = [&] {
         for (int32_t i = next++; i < count; i = next++) body(i);
     };
     {
-        std::vector<std::jthread> helpers;
-        for (int32_t helper = 1; helper < std::min(threads, count); ++helper) {
-            helpers.emplace_back(work);
-        }
+        JoinedThreads helpers;
+        for (int32_t helper = 1; helper < std::min(threads, count); ++helper) helpers.Start(work);
         work();
     }  // the helpers are joined here
 }
