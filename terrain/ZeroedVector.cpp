@@ -9,12 +9,6 @@
 
 namespace morvik {
 
-namespace {
-
-constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
-
-}  // namespace
-
 // From calloc, so that the allocator's own bookkeeping (which serves later
 // large blocks from memory given back) stays as it would be; the whole huge
 // pages inside a large block are then asked for by advice alone.
@@ -22,6 +16,7 @@ void* AllocateZeroed(std::size_t bytes) {
     void* memory = std::calloc(bytes == 0 ? 1 : bytes, 1);
     if (memory == nullptr) throw std::bad_alloc();
 #ifdef __linux__
+    constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
     const auto start = reinterpret_cast<std::uintptr_t>(memory);
     const std::uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
     const std::uintptr_t end = (start + bytes) & ~(kHugePage - 1);

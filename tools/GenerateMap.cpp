@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 #include "components/ReducedImage/BmpImage.h"
 
@@ -62,12 +63,18 @@ GeneratedMap GenerateMap(const MapRequest& request) {
     terrain->RunGeneration(size, request.roughness, request.seaShare, reports, erosion,
                            request.wrap);
     map.job = terrain->Job();
-
-    map.picture = BlankPicture(size);
-    const PixelView pixels = PicturePixels(map.picture, size);
-    map.extremes = terrain->RenderMap(pixels);
-    if (request.coastline) terrain->RenderCoastline(pixels);
+    MapPicture picture = DrawMapPicture(*terrain, size, request.coastline);
+    map.picture = std::move(picture.image);
+    map.extremes = picture.extremes;
     return map;
+}
+
+MapPicture DrawMapPicture(Terrain& terrain, MapSize size, bool coastline) {
+    MapPicture picture{BlankPicture(size), {}};
+    const PixelView pixels = PicturePixels(picture.image, size);
+    picture.extremes = terrain.RenderMap(pixels);
+    if (coastline) terrain.RenderCoastline(pixels);
+    return picture;
 }
 
 int64_t SmallestFullTick(MapSize size) {

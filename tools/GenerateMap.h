@@ -42,6 +42,15 @@ struct GeneratedMap {
 // heightmap of its heights before the finish if asked for.
 GeneratedMap GenerateMap(const MapRequest& request);
 
+// The generator's finished map as the map view shows it, in the colour or
+// the coastline view, as a 32-bit BMP file image; and the extremes the
+// colours met. The colour table must be built.
+struct MapPicture {
+    ZeroedVector<uint8_t> image;
+    HeightExtremes extremes;
+};
+MapPicture DrawMapPicture(Terrain& terrain, MapSize size, bool coastline);
+
 // The tick below which the circles a run takes cannot take all their places
 // and sizes on a map of this size: every number taken is below the tick,
 // and the centres need numbers up to three times the longer side.
