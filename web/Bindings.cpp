@@ -39,7 +39,16 @@ EMSCRIPTEN_BINDINGS(morvik) {
         .field("roughness", &WebSettings::roughness)
         .field("seaShare", &WebSettings::seaShare)
         .field("tick", &WebSettings::tick);
-    emscripten::function("refusalOf", &RefusalOf);
+    emscripten::value_object<WebLimits>("WebLimits")
+        .field("leastWidth", &WebLimits::leastWidth)
+        .field("mostWidth", &WebLimits::mostWidth)
+        .field("leastHeight", &WebLimits::leastHeight)
+        .field("mostHeight", &WebLimits::mostHeight)
+        .field("leastRoughness", &WebLimits::leastRoughness)
+        .field("mostRoughness", &WebLimits::mostRoughness)
+        .field("leastSeaShare", &WebLimits::leastSeaShare)
+        .field("mostSeaShare", &WebLimits::mostSeaShare);
+    emscripten::function("limits", &Limits);
     emscripten::class_<WebMap>("WebMap")
         .constructor<const WebSettings&>()
         .function("totalIterations", &WebMap::TotalIterations)

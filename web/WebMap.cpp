@@ -7,31 +7,33 @@
 
 namespace morvik {
 
+WebLimits Limits() {
+    return {kSmallestProgramMap.Width(),
+            kLargestProgramMap.Width(),
+            kSmallestProgramMap.Height(),
+            kLargestProgramMap.Height(),
+            kLeastRoughness,
+            kMostRoughness,
+            kLeastSeaShare,
+            kMostSeaShare};
+}
+
 namespace {
 
-std::string Outside(const char* what, int64_t value, int64_t lowest, int64_t highest) {
-    if (value >= lowest && value <= highest) return {};
-    return std::string("The ") + what + " must be " + std::to_string(lowest) + " to " +
-           std::to_string(highest) + ", not " + std::to_string(value) + ".";
+bool Within(int32_t value, int32_t lowest, int32_t highest) {
+    return value >= lowest && value <= highest;
 }
 
 }  // namespace
 
-std::string RefusalOf(const WebSettings& settings) {
-    for (std::string refusal :
-         {Outside("width", settings.width, 1, kLargestProgramMap.Width()),
-          Outside("height", settings.height, 1, kLargestProgramMap.Height()),
-          Outside("roughness", settings.roughness, kLeastRoughness, kMostRoughness),
-          Outside("sea share", settings.seaShare, kLeastSeaShare, kMostSeaShare)}) {
-        if (!refusal.empty()) return refusal;
-    }
-    return {};
-}
-
 WebMap::WebMap(const WebSettings& settings)
     : size_(std::max(settings.width, 1), std::max(settings.height, 1)), ticks_(settings.tick) {
-    if (const std::string refusal = RefusalOf(settings); !refusal.empty()) {
-        throw ERangeError(refusal);
+    const WebLimits limits = Limits();
+    if (!Within(settings.width, limits.leastWidth, limits.mostWidth) ||
+        !Within(settings.height, limits.leastHeight, limits.mostHeight) ||
+        !Within(settings.roughness, limits.leastRoughness, limits.mostRoughness) ||
+        !Within(settings.seaShare, limits.leastSeaShare, limits.mostSeaShare)) {
+        throw ERangeError("map settings beyond the program's limits");
     }
     terrain_ = std::make_unique<Terrain>(ticks_, size_);
     terrain_->BuildColourTable();

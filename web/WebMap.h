@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <string>
 #include <vector>
 
 #include "terrain/Heightmap.h"
@@ -23,9 +22,15 @@ struct WebSettings {
     uint32_t tick;
 };
 
-// Why the program would not make such a map, in one sentence; empty when it
-// would. The page shows it as it stands.
-std::string RefusalOf(const WebSettings& settings);
+// The settings the program takes, each lowest to highest, as the page's
+// inputs offer them and its messages name them.
+struct WebLimits {
+    int32_t leastWidth, mostWidth;
+    int32_t leastHeight, mostHeight;
+    int32_t leastRoughness, mostRoughness;
+    int32_t leastSeaShare, mostSeaShare;
+};
+WebLimits Limits();
 
 // One map for the page, made in steps, so that the page's worker can show
 // its progress and stop between any two: the circles a batch at a time, then
@@ -33,7 +38,7 @@ std::string RefusalOf(const WebSettings& settings);
 // batch tool with the same settings and tick.
 class WebMap {
   public:
-    // Throws ERangeError, with RefusalOf's sentence, for settings it refuses.
+    // Throws ERangeError for settings beyond the limits.
     explicit WebMap(const WebSettings& settings);
 
     int32_t TotalIterations() const { return terrain_->Job().TotalIterations; }

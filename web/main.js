@@ -1,0 +1,213 @@
+// The page: the control window's settings, a run in a worker, the map on a
+// canvas at one pixel a cell, its two views, and its files. The settings and
+// the tick of the last map are in the address, so that a link makes it again.
+import { heightmapPng } from './HeightmapPng.js';
+
+const japanese = (navigator.languages[0] || navigator.language || '').startsWith('ja');
+
+// The program's own words; in English with them beside.
+const kWords = {
+    width: ['横幅', 'Width'], height: ['縦幅', 'Height'],
+    roughness: ['粗さ', 'Roughness'], coarse: ['粗', 'coarse'], fine: ['細', 'fine'],
+    sea: ['海の割合', 'Sea'], seaEnd: ['海', 'sea'], landEnd: ['陸', 'land'],
+    tick: ['ティック（空欄で毎回新しい地図）', 'Tick (empty: a new map each time)'],
+    madeTick: ['この地図のティック', "This map's tick"],
+    create: ['作成', 'Create'], abort: ['中断', 'Abort'],
+    coastline: ['海岸線のみ', 'Coastline only'], normal: ['通常表示', 'Normal view'],
+    saveBmp: ['BMP を保存', 'Save BMP'], savePng: ['PNG を保存', 'Save PNG'],
+    saveHeightmap: ['高さマップ (16 ビット PNG)', 'Heightmap (16-bit PNG)'],
+};
+function say(key) {
+    const [ja, en] = kWords[key];
+    return japanese ? ja : `${en}<small lang="ja">${ja}</small>`;
+}
+
+const kFields = {
+    width: { name: ['横幅', 'The width'], param: 'w' },
+    height: { name: ['縦幅', 'The height'], param: 'h' },
+    roughness: { name: ['粗さ', 'The roughness'], param: 'r' },
+    sea: { name: ['海の割合', 'The sea share'], param: 's' },
+};
+const kMostTick = 4294967295;
+
+const $ = (id) => document.getElementById(id);
+const inputs = { width: $('width'), height: $('height'), roughness: $('roughness'), sea: $('sea') };
+let limits = null;
+let worker = null;
+let running = false;
+let coastline = false;
+let made = null;  // the settings of the map shown
+let started = false;  // whether a run has been asked for
+
+function outOfRange(field, text, lowest, highest) {
+    const [ja, en] = kFields[field].name;
+    return japanese ? `${ja}は ${lowest} から ${highest} までの整数です（「${text}」は使えません）。`
+        : `${en} must be a whole number from ${lowest} to ${highest}, not "${text}".`;
+}
+
+// The settings as typed, or the first one out of range, said in words.
+function readSettings() {
+    const ranges = {
+        width: [limits.leastWidth, limits.mostWidth], height: [limits.leastHeight, limits.mostHeight],
+        roughness: [limits.leastRoughness, limits.mostRoughness],
+        sea: [limits.leastSeaShare, limits.mostSeaShare],
+    };
+    const values = {};
+    for (const [field, [lowest, highest]] of Object.entries(ranges)) {
+        const text = inputs[field].value.trim();
+        const value = Number(text);
+        if (!/^\d+$/.test(text) || value < lowest || value > highest) {
+            return { refusal: outOfRange(field, text, lowest, highest) };
+        }
+        values[field] = value;
+    }
+    const tickText = $('tick').value.trim();
+    let tick = Number(tickText);
+    if (tickText === '') {
+        // A fresh clock well above three times the longer side, as the
+        // program's is after a minute of uptime.
+        tick = 60000 + crypto.getRandomValues(new Uint32Array(1))[0] % (kMostTick - 60000);
+    } else if (!/^\d+$/.test(tickText) || tick > kMostTick) {
+        return {
+            refusal: japanese ? `ティックは 0 から ${kMostTick} までの整数です（「${tickText}」は使えません）。`
+                : `The tick must be a whole number from 0 to ${kMostTick}, not "${tickText}".`,
+        };
+    }
+    return {
+        settings: { width: values.width, height: values.height, roughness: values.roughness,
+            seaShare: values.sea, tick },
+    };
+}
+
+function showSettings() {
+    $('roughnessShown').textContent = inputs.roughness.value;
+    const sea = Number(inputs.sea.value) * 10;
+    $('seaShown').textContent = japanese ? `海 ${sea}%・陸 ${100 - sea}%` : `${sea}% sea, ${100 - sea}% land`;
+}
+
+function setButton() {
+    $('create').innerHTML = say(running ? 'abort' : 'create');
+    $('coastline').innerHTML = say(coastline ? 'normal' : 'coastline');
+    $('coastline').disabled = running || !made;
+}
+
+// The files of the view shown, or with the heightmap too, all of the map's.
+function clearFiles(ids = ['saveBmp', 'savePng', 'saveHeightmap']) {
+    for (const id of ids) {
+        const link = $(id);
+        if (link.href) URL.revokeObjectURL(link.href);
+        link.removeAttribute('href');
+    }
+}
+
+function offer(id, blob, ending) {
+    const link = $(id);
+    if (link.href) URL.revokeObjectURL(link.href);
+    const { width, height, tick } = made;
+    link.download = `morvik-${width}x${height}-${tick}${coastline && id !== 'saveHeightmap' ? '-coastline' : ''}${ending}`;
+    link.href = URL.createObjectURL(blob);
+}
+
+function startWorker() {
+    worker = new Worker(new URL('./worker.js', import.meta.url), { type: 'module' });
+    worker.onmessage = ({ data }) => handlers[data.type](data);
+}
+
+const handlers = {
+    ready({ limits: given }) {
+        limits = given;
+        for (const [field, lowest, highest] of [['width', limits.leastWidth, limits.mostWidth],
+            ['height', limits.leastHeight, limits.mostHeight],
+            ['roughness', limits.leastRoughness, limits.mostRoughness],
+            ['sea', limits.leastSeaShare, limits.mostSeaShare]]) {
+            inputs[field].min = lowest;
+            inputs[field].max = highest;
+        }
+        showSettings();
+        // The first map comes with the page; a worker started after 中断
+        // waits for the next 作成.
+        if (!started) start();
+    },
+    progress({ done, total }) {
+        $('progress').value = total > 0 ? done / total : 1;
+    },
+    view({ pixels }) {
+        const { width, height } = made;
+        const canvas = $('map');
+        canvas.width = width;
+        canvas.height = height;
+        canvas.getContext('2d').putImageData(new ImageData(pixels, width, height), 0, 0);
+        if (running) {
+            running = false;
+            $('madeTick').innerHTML = `${say('madeTick')} ${made.tick}`;
+            history.replaceState(null, '', `?w=${made.width}&h=${made.height}&r=${made.roughness}&s=${made.seaShare}&tick=${made.tick}`);
+            worker.postMessage({ type: 'heightmap' });
+            document.body.dataset.state = 'made';
+        }
+        setButton();
+        clearFiles(['saveBmp', 'savePng']);
+        canvas.toBlob((blob) => offer('savePng', blob, '.png'), 'image/png');
+        worker.postMessage({ type: 'bmp', coastline });
+    },
+    bmp({ bytes }) {
+        offer('saveBmp', new Blob([bytes], { type: 'image/bmp' }), '.bmp');
+    },
+    async heightmap({ values }) {
+        offer('saveHeightmap', await heightmapPng(values, made.width, made.height), '-heightmap.png');
+    },
+};
+
+function start() {
+    started = true;
+    const { settings, refusal } = readSettings();
+    $('message').textContent = refusal || '';
+    if (refusal) return;
+    made = settings;
+    running = true;
+    coastline = false;
+    $('progress').value = 0;
+    document.body.dataset.state = 'running';
+    setButton();
+    clearFiles();
+    worker.postMessage({ type: 'run', settings });
+}
+
+// The worker is in the middle of its loop: ending it is what stops at once.
+function abort() {
+    worker.terminate();
+    running = false;
+    made = null;
+    clearFiles();
+    $('progress').value = 0;
+    document.body.dataset.state = 'aborted';
+    setButton();
+    startWorker();
+}
+
+function readAddress() {
+    const params = new URLSearchParams(location.search);
+    const defaults = { width: 160, height: 120, roughness: 1, sea: 5 };
+    for (const [field, { param }] of Object.entries(kFields)) {
+        inputs[field].value = params.get(param) ?? defaults[field];
+    }
+    $('tick').value = params.get('tick') ?? '';
+}
+
+for (const element of document.querySelectorAll('[data-text]')) {
+    element.innerHTML = say(element.dataset.text);
+}
+document.documentElement.lang = japanese ? 'ja' : 'en';
+readAddress();
+setButton();
+$('controls').addEventListener('submit', (event) => {
+    event.preventDefault();
+    if (running) abort();
+    else start();
+});
+for (const field of ['roughness', 'sea']) inputs[field].addEventListener('input', showSettings);
+$('tick').addEventListener('focus', () => $('tick').select());
+$('coastline').addEventListener('click', () => {
+    coastline = !coastline;
+    worker.postMessage({ type: 'view', coastline });
+});
+startWorker();

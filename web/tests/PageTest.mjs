@@ -1,0 +1,158 @@
+// The page in a real Chromium, headless, against the batch tool: the BMP
+// files it offers are byte for byte `morvik-batch generate --tick`'s, in
+// both views; its address makes the same map again; 中断 stops a run at
+// once; a setting out of range is said, not clamped; and it is quick.
+//   node PageTest.mjs SITE_FOLDER BATCH_TOOL CHROMIUM SCREENSHOT
+import { execFileSync } from 'node:child_process';
+import { mkdtempSync, readFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import puppeteer from 'puppeteer-core';
+import { serve } from '../serve.mjs';
+
+const [site, batchTool, chromium, screenshot] = process.argv.slice(2);
+let failures = 0;
+function check(condition, what) {
+    console.log(`${condition ? 'ok  ' : 'FAIL'} ${what}`);
+    if (!condition) failures += 1;
+}
+
+const scratch = mkdtempSync(join(tmpdir(), 'morvik-page-'));
+function batchBmp({ width, height, roughness = 1, sea = 5, tick, coastline = false }) {
+    const file = join(scratch, `${width}x${height}-${roughness}-${sea}-${tick}-${coastline}.bmp`);
+    execFileSync(batchTool, ['generate', '--width', String(width), '--height', String(height),
+        '--roughness', String(roughness), '--sea', String(sea), '--tick', String(tick), '-o', file,
+        '--quiet', ...(coastline ? ['--view', 'coastline'] : [])]);
+    return readFileSync(file);
+}
+
+const { server, address } = await serve(site, 8400);
+const browser = await puppeteer.launch({
+    executablePath: chromium, headless: true,
+    args: ['--no-sandbox', '--disable-gpu', '--disable-dev-shm-usage'],
+});
+
+async function openPage(query = '', language = 'en-GB') {
+    const page = await browser.newPage();
+    await page.evaluateOnNewDocument((given) => {
+        Object.defineProperty(navigator, 'languages', { get: () => [given] });
+    }, language);
+    const opened = Date.now();
+    await page.goto(`${address}${query}`);
+    return { page, opened };
+}
+const made = (page, timeout = 60000) =>
+    page.waitForFunction(() => document.body.dataset.state === 'made', { timeout });
+// A link's file, as a download gives it.
+async function offered(page, id) {
+    await page.waitForFunction((linkId) => document.getElementById(linkId).href !== '', {}, id);
+    const bytes = await page.evaluate(async (linkId) => {
+        const response = await fetch(document.getElementById(linkId).href);
+        return Array.from(new Uint8Array(await response.arrayBuffer()));
+    }, id);
+    return Buffer.from(bytes);
+}
+
+try {
+    // Three maps by their address, each view's BMP against the batch tool.
+    for (const tick of [1000001, 123456789, 4000000000]) {
+        const { page, opened } = await openPage(`?w=160&h=120&r=1&s=5&tick=${tick}`);
+        await made(page);
+        if (tick === 1000001) {
+            const shown = Date.now() - opened;
+            console.log(`first map shown ${shown} ms after the page was asked for`);
+            check(shown < 1000, 'the first 160 x 120 map is shown within 1 s of load');
+        }
+        check((await offered(page, 'saveBmp')).equals(batchBmp({ width: 160, height: 120, tick })),
+            `tick ${tick}: the BMP is the batch tool's, byte for byte`);
+        await page.click('#coastline');
+        await page.waitForFunction(() => document.getElementById('saveBmp').download.includes('coastline'));
+        check((await offered(page, 'saveBmp')).equals(batchBmp({ width: 160, height: 120, tick, coastline: true })),
+            `tick ${tick}: the coastline BMP is the batch tool's, byte for byte`);
+        const png = await offered(page, 'saveHeightmap');
+        check(png.subarray(1, 4).toString() === 'PNG' && png[24] === 16 && png[25] === 0,
+            `tick ${tick}: the heightmap is a 16-bit grayscale PNG`);
+        await page.close();
+    }
+
+    // A map made with a fresh tick is made again by the address it leaves.
+    {
+        const { page } = await openPage('?w=200&h=150&r=3&s=4');
+        await made(page);
+        const first = await offered(page, 'saveBmp');
+        const link = page.url();
+        check(/tick=\d+/.test(link), `the address names the tick: ${link}`);
+        const again = await browser.newPage();
+        await again.goto(link);
+        await made(again);
+        check((await offered(again, 'saveBmp')).equals(first), 'the address makes the same map again');
+        await again.close();
+        await page.close();
+    }
+
+    // The largest, roughest run: frames keep coming, 中断 stops it at once.
+    {
+        const { page } = await openPage('?w=1280&h=1024&r=5&s=5&tick=123456789', 'ja-JP');
+        await page.waitForFunction(() => document.body.dataset.state === 'running');
+        check(await page.$eval('#create', (button) => button.textContent) === '中断',
+            'during a run the button says 中断 (in Japanese)');
+        const timing = await page.evaluate(() => new Promise((resolve) => {
+            let frames = 0;
+            const started = performance.now();
+            const count = () => {
+                frames += 1;
+                if (document.body.dataset.state === 'made') {
+                    resolve({ frames, ms: performance.now() - started });
+                } else {
+                    requestAnimationFrame(count);
+                }
+            };
+            requestAnimationFrame(count);
+        }));
+        console.log(`1280 x 1024 roughness 5 in the browser: ${timing.ms.toFixed(0)} ms, ${timing.frames} frames`);
+        check(timing.frames >= timing.ms / 100, 'the page keeps drawing frames during the run');
+        check((await offered(page, 'saveBmp')).equals(batchBmp({ width: 1280, height: 1024, roughness: 5, tick: 123456789 })),
+            'the largest map is the batch tool\'s, byte for byte');
+
+        await page.click('#create');
+        await page.waitForFunction(() => document.getElementById('progress').value > 0.05);
+        const asked = Date.now();
+        await page.click('#create');
+        await page.waitForFunction(() => document.body.dataset.state === 'aborted');
+        const stopped = Date.now() - asked;
+        const progress = await page.$eval('#progress', (bar) => bar.value);
+        await new Promise((resolve) => setTimeout(resolve, 300));
+        check(stopped < 200 && progress === 0 && await page.$eval('#progress', (bar) => bar.value) === 0,
+            `中断 stops the run at once (${stopped} ms) and nothing more comes`);
+        check(await page.$eval('#create', (button) => button.textContent) === '作成',
+            'after 中断 the button says 作成 again');
+        await page.close();
+    }
+
+    // Out of range: said, and nothing made.
+    {
+        const { page } = await openPage('?w=5000&h=120&r=1&s=5');
+        await page.waitForFunction(() => document.getElementById('message').textContent !== '');
+        const message = await page.$eval('#message', (element) => element.textContent);
+        check(/160/.test(message) && /1280/.test(message) && /5000/.test(message),
+            `a width out of range is said: "${message}"`);
+        check(await page.evaluate(() => document.body.dataset.state) === undefined, 'and no map is made');
+        await page.$eval('#width', (input) => { input.value = '300'; });
+        await page.$eval('#sea', (input) => {
+            input.value = '7';
+            input.dispatchEvent(new Event('input'));
+        });
+        await page.click('#create');
+        await made(page);
+        check(await page.$eval('#message', (element) => element.textContent) === '',
+            'corrected, the map is made and the message goes');
+        await page.setViewport({ width: 900, height: 600 });
+        await page.screenshot({ path: screenshot, fullPage: true });
+        await page.close();
+    }
+} finally {
+    await browser.close();
+    server.close();
+}
+console.log(failures === 0 ? 'all passed' : `${failures} failed`);
+process.exit(failures === 0 ? 0 : 1);
