@@ -128,8 +128,9 @@ const handlers = {
         // waits for the next 作成.
         if (!started) start();
     },
-    progress({ done, total }) {
+    progress({ done, total, ms }) {
         $('progress').value = total > 0 ? done / total : 1;
+        if (ms !== undefined) document.body.dataset.runMs = ms.toFixed(0);  // start to finish
     },
     view({ pixels }) {
         const { width, height } = made;

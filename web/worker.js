@@ -11,6 +11,7 @@ let map = null;
 const kCirclesPerBatch = 4096;
 
 function run(settings) {
+    const started = performance.now();
     if (map) map.delete();
     map = new core.WebMap(settings);
     const total = map.totalIterations();
@@ -18,7 +19,7 @@ function run(settings) {
         postMessage({ type: 'progress', done: map.iterationsDone(), total });
     }
     map.finish();
-    postMessage({ type: 'progress', done: total, total });
+    postMessage({ type: 'progress', done: total, total, ms: performance.now() - started });
     view(false);
 }
 
