@@ -8,6 +8,7 @@ import { execFileSync } from 'node:child_process';
 import { mkdtempSync, readFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
+import { inflateSync } from 'node:zlib';
 import puppeteer from 'puppeteer-core';
 import { serve } from '../serve.mjs';
 
@@ -19,6 +20,39 @@ function check(condition, what) {
 }
 
 const scratch = mkdtempSync(join(tmpdir(), 'morvik-page-'));
+// The batch tool's heightmap values, little-endian as it writes them.
+function batchHeightmap({ width, height, tick }) {
+    const file = join(scratch, `${width}x${height}-${tick}.r16`);
+    execFileSync(batchTool, ['generate', '--width', String(width), '--height', String(height),
+        '--tick', String(tick), '--heightmap', file, '--quiet']);
+    return readFileSync(file);
+}
+
+// A 16-bit grayscale PNG's values, little-endian, for rows that are not
+// filtered, as the page writes them; none for anything else.
+function pngValues(png) {
+    let at = 8;
+    const idat = [];
+    let header = null;
+    while (at < png.length) {
+        const length = png.readUInt32BE(at);
+        const type = png.subarray(at + 4, at + 8).toString();
+        const data = png.subarray(at + 8, at + 8 + length);
+        if (type === 'IHDR') header = data;
+        if (type === 'IDAT') idat.push(data);
+        at += 12 + length;
+    }
+    if (!header || header[8] !== 16 || header[9] !== 0) return null;
+    const width = header.readUInt32BE(0);
+    const rows = inflateSync(Buffer.concat(idat));
+    const values = Buffer.alloc(rows.length - rows.length / (1 + 2 * width));
+    for (let row = 0, out = 0; row < rows.length; row += 1 + 2 * width) {
+        if (rows[row] !== 0) return null;
+        for (let x = 0; x < width; ++x, out += 2) values.writeUInt16LE(rows.readUInt16BE(row + 1 + 2 * x), out);
+    }
+    return values;
+}
+
 function batchBmp({ width, height, roughness = 1, sea = 5, tick, coastline = false }) {
     const file = join(scratch, `${width}x${height}-${roughness}-${sea}-${tick}-${coastline}.bmp`);
     execFileSync(batchTool, ['generate', '--width', String(width), '--height', String(height),
@@ -68,9 +102,9 @@ try {
         await page.waitForFunction(() => document.getElementById('saveBmp').download.includes('coastline'));
         check((await offered(page, 'saveBmp')).equals(batchBmp({ width: 160, height: 120, tick, coastline: true })),
             `tick ${tick}: the coastline BMP is the batch tool's, byte for byte`);
-        const png = await offered(page, 'saveHeightmap');
-        check(png.subarray(1, 4).toString() === 'PNG' && png[24] === 16 && png[25] === 0,
-            `tick ${tick}: the heightmap is a 16-bit grayscale PNG`);
+        const values = pngValues(await offered(page, 'saveHeightmap'));
+        check(values !== null && values.equals(batchHeightmap({ width: 160, height: 120, tick })),
+            `tick ${tick}: the heightmap PNG holds the batch tool's values`);
         await page.close();
     }
 
