@@ -148,6 +148,16 @@ try {
         check(timing.frames > 2, 'the page keeps drawing frames during the run');
         check((await offered(page, 'saveBmp')).equals(batchBmp({ width: 1280, height: 1024, roughness: 5, tick: 123456789 })),
             'the largest map is the batch tool\'s, byte for byte');
+        // The same run four times more, for its time on a quiet moment.
+        const runs = [Number(runMs)];
+        for (let again = 0; again < 4; ++again) {
+            await page.click('#create');
+            await page.waitForFunction(() => document.body.dataset.state === 'running');
+            await made(page);
+            runs.push(Number(await page.evaluate(() => document.body.dataset.runMs)));
+        }
+        runs.sort((a, b) => a - b);
+        console.log(`the run's times in the worker: ${runs.join(', ')} ms (fastest ${runs[0]} ms)`);
 
         await page.click('#create');
         await page.waitForFunction(() => document.getElementById('progress').value > 0.05);
