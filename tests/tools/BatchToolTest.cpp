@@ -263,6 +263,13 @@ TEST_F(BatchTool, AnErodedHeightmapDrainsToTheSeaOfItsMap) {
     EXPECT_NE(ReadFile(Path("p.r16")), bytes);
 }
 
+// A generate command line for a map of this size, and more.
+QStringList Generating(int width, int height, const QStringList& more) {
+    return QStringList{"generate", "--width", QString::number(width), "--height",
+                       QString::number(height)} +
+           more;
+}
+
 // The mean height step across the seam of two copies of a heightmap laid
 // side by side (or one above the other), against the mean step between
 // neighbouring columns (rows) inside it.
@@ -291,15 +298,7 @@ Seams SeamsOf(const QByteArray& r16, int width, int height) {
 
 TEST_F(BatchTool, AWrappedMapMeetsItselfAcrossTheEdge) {
     const int width = 257, height = 193;
-    const QStringList map{"generate",
-                          "--width",
-                          QString::number(width),
-                          "--height",
-                          QString::number(height),
-                          "--roughness",
-                          "2",
-                          "--tick",
-                          "99999"};
+    const QStringList map = Generating(width, height, {"--roughness", "2", "--tick", "99999"});
     const auto seams = [&](const QStringList& more) {
         const BatchRun run = Batch(map + more + QStringList{"--heightmap", Path("w.r16")});
         EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
@@ -331,15 +330,7 @@ TEST_F(BatchTool, AWrappedMapMeetsItselfAcrossTheEdge) {
 // and row with the next, and together exactly the map in one file.
 TEST_F(BatchTool, TilesShareTheirEdgesAndTogetherAreTheMap) {
     const int width = 13, height = 10, across = 3, down = 3;  // tiles of 5 x 4
-    const QStringList map{"generate",
-                          "--width",
-                          QString::number(width),
-                          "--height",
-                          QString::number(height),
-                          "--tick",
-                          "4242",
-                          "--colors",
-                          "16"};
+    const QStringList map = Generating(width, height, {"--tick", "4242", "--colors", "16"});
     const BatchRun whole =
         Batch(map + QStringList{"-o", Path("m.bmp"), "--heightmap", Path("h.r16")});
     ASSERT_EQ(whole.exitCode, 0) << whole.err.toStdString();
