@@ -34,6 +34,7 @@ const $ = (id) => document.getElementById(id);
 const inputs = { width: $('width'), height: $('height'), roughness: $('roughness'), sea: $('sea') };
 let limits = null;
 let worker = null;
+let ready = false;  // whether the worker has loaded the core
 let running = false;
 let coastline = false;
 let made = null;  // the settings of the map shown
@@ -87,6 +88,7 @@ function showSettings() {
 
 function setButton() {
     $('create').innerHTML = say(running ? 'abort' : 'create');
+    $('create').disabled = !ready;
     $('coastline').innerHTML = say(coastline ? 'normal' : 'coastline');
     $('coastline').disabled = running || !made;
 }
@@ -108,7 +110,10 @@ function offer(id, blob, ending) {
     link.href = URL.createObjectURL(blob);
 }
 
+// A message sent before the worker has its handler could be lost, so 作成
+// waits for it.
 function startWorker() {
+    ready = false;
     worker = new Worker(new URL('./worker.js', import.meta.url), { type: 'module' });
     worker.onmessage = ({ data }) => handlers[data.type](data);
 }
@@ -116,6 +121,8 @@ function startWorker() {
 const handlers = {
     ready({ limits: given }) {
         limits = given;
+        ready = true;
+        setButton();
         for (const [field, lowest, highest] of [['width', limits.leastWidth, limits.mostWidth],
             ['height', limits.leastHeight, limits.mostHeight],
             ['roughness', limits.leastRoughness, limits.mostRoughness],
@@ -181,8 +188,8 @@ function abort() {
     clearFiles();
     $('progress').value = 0;
     document.body.dataset.state = 'aborted';
-    setButton();
     startWorker();
+    setButton();
 }
 
 function readAddress() {

@@ -172,6 +172,11 @@ try {
             '中断 stops the run: no progress and no map come after it');
         check(await page.$eval('#create', (button) => button.textContent) === '作成',
             'after 中断 the button says 作成 again');
+        await page.waitForFunction(() => !document.getElementById('create').disabled);
+        await page.click('#create');
+        await made(page);
+        check((await offered(page, 'saveBmp')).equals(batchBmp({ width: 1280, height: 1024, roughness: 5, tick: 123456789 })),
+            'and the next 作成 makes the map again');
         await page.close();
     }
 
