@@ -1,6 +1,7 @@
 #include "tools/BatchOptions.h"
 
 #include <QCommandLineParser>
+#include <QRegularExpression>
 #include <string>
 
 #include "tools/OutputFiles.h"
@@ -130,13 +131,11 @@ int64_t Number(const QCommandLineParser& parser, const QCommandLineOption& optio
 
 // "--tiles NxM" for a map of the options' size, written to files.
 TileGrid ReadTiles(const QString& text, const BatchOptions& options) {
-    const QStringList counts = text.split('x');
-    bool across = false;
-    bool down = false;
-    const TileGrid grid{counts.size() == 2 ? counts[0].toInt(&across) : 0,
-                        counts.size() == 2 ? counts[1].toInt(&down) : 0};
-    if (!across || !down || grid.across < 1 || grid.down < 1 || grid.across > kMostTiles ||
-        grid.down > kMostTiles) {
+    static const QRegularExpression shape("^([0-9]{1,3})x([0-9]{1,3})$");
+    const QRegularExpressionMatch counts = shape.match(text);
+    const TileGrid grid{counts.hasMatch() ? counts.captured(1).toInt() : 0,
+                        counts.hasMatch() ? counts.captured(2).toInt() : 0};
+    if (grid.across < 1 || grid.down < 1 || grid.across > kMostTiles || grid.down > kMostTiles) {
         throw EUsageError("--tiles takes NxM, each in " + Range(1, kMostTiles).toStdString() +
                           ", not '" + text.toStdString() + "'");
     }
@@ -144,12 +143,15 @@ TileGrid ReadTiles(const QString& text, const BatchOptions& options) {
         throw EUsageError("--tiles writes files, not standard output (-)");
     }
     const MapSize size(options.width, options.height);
-    if (SplitsEvenly(size, grid)) return grid;
+    if (SplitsEvenly(size, grid) && (grid.across == 1 || grid.across < options.width) &&
+        (grid.down == 1 || grid.down < options.height)) {
+        return grid;
+    }
     std::string why = "--tiles " + text.toStdString() + " needs width - 1 to divide by " +
                       std::to_string(grid.across) + " and height - 1 by " +
-                      std::to_string(grid.down);
+                      std::to_string(grid.down) + ", into tiles at least 2 cells across";
     const auto nearest = [&](const char* side, int32_t value, int32_t parts) {
-        if ((value - 1) % parts == 0) return;
+        if ((value - 1) % parts == 0 && (parts == 1 || parts < value)) return;
         const NearestSides sides = NearestSplittingSides(value, parts);
         why += std::string("; ") + side + " " + std::to_string(value) + " does not, ";
         if (sides.below > 0) why += std::to_string(sides.below);
@@ -250,7 +252,7 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
         if (plain.size() != 3) throw EUsageError("reduce needs INPUT and OUTPUT");
         for (const QCommandLineOption* only :
              {&o.output, &o.heightmap, &o.width, &o.height, &o.roughness, &o.sea, &o.tick, &o.erode,
-              &o.wrap, &o.view}) {
+              &o.wrap, &o.tiles, &o.view}) {
             if (parser.isSet(*only)) {
                 throw EUsageError("reduce takes no --" + only->names().constLast().toStdString());
             }

@@ -10,7 +10,7 @@ bool SplitsEvenly(MapSize size, TileGrid grid) {
 
 NearestSides NearestSplittingSides(int32_t side, int32_t parts) {
     const int32_t below = (side - 1) / parts * parts + 1;
-    return {below > 1 ? below : 0, below + parts};
+    return {below > parts ? below : 0, std::max(below + parts, parts + 1)};
 }
 
 std::vector<Tile> TilesOf(MapSize size, TileGrid grid) {

@@ -30,7 +30,8 @@ struct Tile {
 bool SplitsEvenly(MapSize size, TileGrid grid);
 
 // The sides nearest to `side`, below and above, that split into `parts`
-// (the lower is none, 0, below 2 parts' worth).
+// tiles of at least two cells (the lower is none, 0, when no side below
+// does).
 struct NearestSides {
     int32_t below;
     int32_t above;

@@ -1,5 +1,8 @@
+#include <sys/resource.h>
 #include <QCoreApplication>
 #include <QFile>
+
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -185,6 +188,29 @@ void PrintReport(const Report& report, uint32_t tick, const GeneratedMap& map) {
     report.Value("lowest", map.extremes.lowest);
 }
 
+// Room for this many files open at once, with some to spare: the soft limit
+// raised as far as the hard one allows, or an error that says so.
+void MakeRoomForFiles(int64_t files) {
+    constexpr rlim_t kSpare = 64;
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return;
+    const rlim_t wanted = static_cast<rlim_t>(files) + kSpare;
+    if (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < wanted) {
+        limit.rlim_cur =
+            limit.rlim_max == RLIM_INFINITY ? wanted : std::min(wanted, limit.rlim_max);
+        setrlimit(RLIMIT_NOFILE, &limit);
+        getrlimit(RLIMIT_NOFILE, &limit);
+    }
+    if (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < wanted) {
+        throw std::runtime_error(
+            "the tiles are " + std::to_string(files) +
+            " files, all held open until every one is written, and this system lets the tool "
+            "hold " +
+            std::to_string(limit.rlim_cur - std::min(limit.rlim_cur, kSpare)) +
+            " (ulimit -n): ask for fewer tiles");
+    }
+}
+
 // Every file is opened before the run, so that one that cannot be written
 // is known at once, and each is written in full before any takes its
 // file's place.
@@ -192,6 +218,11 @@ int Generate(const BatchOptions& options) {
     const MapSize size(options.width, options.height);
     const uint32_t tick = options.tick.value_or(SystemTickSource().Ticks());
     WarnOfASmallTick(tick, size);
+    if (options.tiles) {
+        const int outputs =
+            (options.heightmap.isEmpty() ? 0 : 1) + (options.output.isEmpty() ? 0 : 1);
+        MakeRoomForFiles(int64_t{options.tiles->across} * options.tiles->down * outputs);
+    }
     std::optional<Output> heightmapFile;
     std::optional<Output> mapFile;
     if (!options.heightmap.isEmpty()) heightmapFile.emplace(options.heightmap, size, options.tiles);

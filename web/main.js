@@ -1,7 +1,7 @@
 // The page: the control window's settings, a run in a worker, the map on a
 // canvas at one pixel a cell, its two views, and its files. The settings and
 // the tick of the last map are in the address, so that a link makes it again.
-import { heightmapPng } from './HeightmapPng.js';
+import { heightmapPng, palettePng } from './PngFile.js';
 
 const japanese = (navigator.languages[0] || navigator.language || '').startsWith('ja');
 
@@ -38,10 +38,17 @@ let ready = false;  // whether the worker has loaded the core
 let running = false;
 let coastline = false;
 let made = null;  // the settings of the map shown
+// The address's settings as written, for the first run: a range input would
+// quietly pull them into its range, and a number input drop what is no number.
+let addressed = {};
 let started = false;  // whether a run has been asked for
 
 function outOfRange(field, text, lowest, highest) {
     const [ja, en] = kFields[field].name;
+    if (text === '') {
+        return japanese ? `${ja}を ${lowest} から ${highest} までの整数で入れてください。`
+            : `${en} must be a whole number from ${lowest} to ${highest}.`;
+    }
     return japanese ? `${ja}は ${lowest} から ${highest} までの整数です（「${text}」は使えません）。`
         : `${en} must be a whole number from ${lowest} to ${highest}, not "${text}".`;
 }
@@ -54,8 +61,10 @@ function readSettings() {
         sea: [limits.leastSeaShare, limits.mostSeaShare],
     };
     const values = {};
+    const written = addressed;
+    addressed = {};
     for (const [field, [lowest, highest]] of Object.entries(ranges)) {
-        const text = inputs[field].value.trim();
+        const text = (written[field] ?? inputs[field].value).trim();
         const value = Number(text);
         if (!/^\d+$/.test(text) || value < lowest || value > highest) {
             return { refusal: outOfRange(field, text, lowest, highest) };
@@ -154,11 +163,15 @@ const handlers = {
         }
         setButton();
         clearFiles(['saveBmp', 'savePng']);
-        canvas.toBlob((blob) => offer('savePng', blob, '.png'), 'image/png');
         worker.postMessage({ type: 'bmp', coastline });
     },
-    bmp({ bytes }) {
+    // The view's BMP, and the same picture as a palette PNG, as the batch
+    // tool writes both. A view switched meanwhile sends its own.
+    async bmp({ bytes, coastline: shown }) {
+        if (shown !== coastline) return;
         offer('saveBmp', new Blob([bytes], { type: 'image/bmp' }), '.bmp');
+        const png = await palettePng(bytes);
+        if (shown === coastline) offer('savePng', png, '.png');
     },
     async heightmap({ values }) {
         offer('saveHeightmap', await heightmapPng(values, made.width, made.height), '-heightmap.png');
@@ -186,6 +199,9 @@ function abort() {
     running = false;
     made = null;
     clearFiles();
+    $('madeTick').textContent = '';
+    const canvas = $('map');
+    canvas.getContext('2d').clearRect(0, 0, canvas.width, canvas.height);
     $('progress').value = 0;
     document.body.dataset.state = 'aborted';
     startWorker();
@@ -196,7 +212,9 @@ function readAddress() {
     const params = new URLSearchParams(location.search);
     const defaults = { width: 160, height: 120, roughness: 1, sea: 5 };
     for (const [field, { param }] of Object.entries(kFields)) {
-        inputs[field].value = params.get(param) ?? defaults[field];
+        const written = params.get(param);
+        if (written !== null) addressed[field] = written;
+        inputs[field].value = written ?? defaults[field];
     }
     $('tick').value = params.get('tick') ?? '';
 }

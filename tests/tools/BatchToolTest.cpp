@@ -375,6 +375,22 @@ TEST_F(BatchTool, TilesShareTheirEdgesAndTogetherAreTheMap) {
     EXPECT_TRUE(uneven.err.contains("width 13 does not, 11 or 16 would"))
         << uneven.err.toStdString();
     EXPECT_FALSE(QFile::exists(Path("u_x0_y0.bmp")));
+    for (const QStringList& wrong :
+         {QStringList{"generate", "--width", "1", "--tiles", "3x1", "-o", Path("u.bmp")},
+          QStringList{"generate", "--tiles", " 2x2", "-o", Path("u.bmp")},
+          QStringList{"reduce", Path("m.bmp"), Path("u.bmp"), "--tiles", "2x2"}}) {
+        const BatchRun run = Batch(wrong);
+        EXPECT_EQ(run.exitCode, 2) << wrong.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains("tiles")) << run.err.toStdString();
+    }
+
+    // More tiles than the system lets a process hold open: said, none written.
+    const BatchRun crowded =
+        Batch(map + QStringList{"--heightmap", Path("c.r16"), "--tiles", "12x9"},
+              {"prlimit", "--nofile=96:96", "--"});
+    EXPECT_EQ(crowded.exitCode, 1);
+    EXPECT_TRUE(crowded.err.contains("the tiles are 108 files")) << crowded.err.toStdString();
+    EXPECT_FALSE(QFile::exists(Path("c_x0_y0.r16")));
 }
 
 TEST_F(BatchTool, APngMapHoldsThePaletteAndPixelsOfTheBmpMap) {

@@ -53,6 +53,44 @@ function pngValues(png) {
     return values;
 }
 
+// A palette PNG's colours and indices, for rows that are not filtered, as
+// the page writes them, beside a BMP's: the same picture either way.
+function samePicture(png, bmp) {
+    let at = 8;
+    const idat = [];
+    let header = null;
+    let palette = null;
+    while (at < png.length) {
+        const length = png.readUInt32BE(at);
+        const type = png.subarray(at + 4, at + 8).toString();
+        const data = png.subarray(at + 8, at + 8 + length);
+        if (type === 'IHDR') header = data;
+        if (type === 'PLTE') palette = data;
+        if (type === 'IDAT') idat.push(data);
+        at += 12 + length;
+    }
+    const offBits = bmp.readInt32LE(10);
+    const width = bmp.readInt32LE(18);
+    const height = bmp.readInt32LE(22);
+    const bits = bmp.readUInt16LE(28);
+    if (!header || header[9] !== 3 || header[8] !== bits || header.readUInt32BE(0) !== width) return false;
+    for (let i = 0; i < (offBits - 54) / 4; ++i) {
+        if (palette[3 * i] !== bmp[56 + 4 * i] || palette[3 * i + 1] !== bmp[55 + 4 * i] ||
+            palette[3 * i + 2] !== bmp[54 + 4 * i]) return false;
+    }
+    const rows = inflateSync(Buffer.concat(idat));
+    const rowBytes = Math.ceil((bits * width) / 8);
+    const stride = Math.floor((bits * width + 31) / 32) * 4;
+    for (let y = 0; y < height; ++y) {
+        const from = offBits + (height - 1 - y) * stride;
+        if (rows[y * (1 + rowBytes)] !== 0 ||
+            !rows.subarray(y * (1 + rowBytes) + 1, (y + 1) * (1 + rowBytes)).equals(bmp.subarray(from, from + rowBytes))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 function batchBmp({ width, height, roughness = 1, sea = 5, tick, coastline = false }) {
     const file = join(scratch, `${width}x${height}-${roughness}-${sea}-${tick}-${coastline}.bmp`);
     execFileSync(batchTool, ['generate', '--width', String(width), '--height', String(height),
@@ -96,8 +134,10 @@ try {
         if (tick === 1000001) {
             console.log(`first map shown ${Date.now() - opened} ms after the page was asked for`);
         }
-        check((await offered(page, 'saveBmp')).equals(batchBmp({ width: 160, height: 120, tick })),
+        const bmp = await offered(page, 'saveBmp');
+        check(bmp.equals(batchBmp({ width: 160, height: 120, tick })),
             `tick ${tick}: the BMP is the batch tool's, byte for byte`);
+        check(samePicture(await offered(page, 'savePng'), bmp), `tick ${tick}: the PNG is the BMP's picture`);
         await page.click('#coastline');
         await page.waitForFunction(() => document.getElementById('saveBmp').download.includes('coastline'));
         check((await offered(page, 'saveBmp')).equals(batchBmp({ width: 160, height: 120, tick, coastline: true })),
@@ -180,7 +220,16 @@ try {
         await page.close();
     }
 
-    // Out of range: said, and nothing made.
+    // Out of range: said, and nothing made; the sliders' too, which a range
+    // input would otherwise pull into range.
+    for (const [query, named] of [['?r=9', '5'], ['?s=abc', 'abc'], ['?w=12abc', '12abc']]) {
+        const { page } = await openPage(query);
+        await page.waitForFunction(() => document.getElementById('message').textContent !== '');
+        const message = await page.$eval('#message', (element) => element.textContent);
+        check(message.includes(named) && await page.evaluate(() => document.body.dataset.state) === undefined,
+            `${query} is said and makes no map: "${message}"`);
+        await page.close();
+    }
     {
         const { page } = await openPage('?w=5000&h=120&r=1&s=5');
         await page.waitForFunction(() => document.getElementById('message').textContent !== '');
