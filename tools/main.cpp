@@ -70,17 +70,27 @@ std::string Writing(const OutputFile& file) { return "writing " + ShownName(file
 // each opened at once and to be committed by the caller.
 class Output {
   public:
-    Output(const QString& name, MapSize size, const std::optional<TileGrid>& grid)
-        : size_(size), tiles_(grid ? TilesOf(size, *grid) : std::vector<Tile>{{0, 0, 0, 0, size}}) {
+    explicit Output(const QString& name) { files_.push_back(std::make_unique<OutputFile>(name)); }
+    Output(const QString& name, MapSize size, const std::optional<TileGrid>& grid) : size_(size) {
+        if (!grid) {
+            files_.push_back(std::make_unique<OutputFile>(name));
+            return;
+        }
+        tiles_ = TilesOf(size, *grid);
         for (const Tile& tile : tiles_) {
-            files_.push_back(std::make_unique<OutputFile>(grid ? TileName(name, tile) : name));
+            files_.push_back(std::make_unique<OutputFile>(TileName(name, tile)));
         }
     }
 
-    // Writes each tile's part of the whole, as `part` cuts it from `whole`,
-    // into its file; the whole itself where a tile is the whole map.
+    // Writes the whole into the one file, or each tile's part of it, as
+    // `part` cuts it from `whole`, into the tile's file: a tile that is the
+    // whole map gets the whole as it is.
     template <typename Whole, typename Cut, typename Write>
     void WriteTiles(const Whole& whole, const Cut& part, const Write& write) {
+        if (tiles_.empty()) {
+            write(whole, *files_.front());
+            return;
+        }
         for (std::size_t i = 0; i < tiles_.size(); ++i) {
             if (tiles_[i].size == size_) {
                 write(whole, *files_[i]);
@@ -102,8 +112,8 @@ class Output {
     }
 
   private:
-    MapSize size_;
-    std::vector<Tile> tiles_;
+    MapSize size_{1, 1};
+    std::vector<Tile> tiles_;  // none: one file, the whole map
     std::vector<std::unique_ptr<OutputFile>> files_;
 };
 
@@ -316,7 +326,7 @@ int Reduce(const BatchOptions& options) {
         return Fail(options.input + " has " + QString::number(bits) +
                     "-bit pixels, which this program cannot decode");
     }
-    Output output(options.output, MapSize(1, 1), std::nullopt);
+    Output output(options.output);
     ProgressLine progress = Progress(options);
     const Reduction reduction = ReduceAndWrite(store.Bytes(), options.colours, output, progress);
     CommitTogether(output.Files());

@@ -112,7 +112,7 @@ class NestedMutter {
             return;
         }
         const QStringList said = QString::fromUtf8(process_.readLine()).trimmed().split(' ');
-        if (said.size() != 3 && !(said.size() == 2 && !withXWayland)) return;
+        if (said.size() < 2 || (withXWayland && said.size() != 3)) return;
         command_ = said[0];
         if (withXWayland) xWayland_ = {said[1], said[2]};
         ready_ = !withXWayland ||

@@ -28,23 +28,30 @@ function batchHeightmap({ width, height, tick }) {
     return readFileSync(file);
 }
 
-// A 16-bit grayscale PNG's values, little-endian, for rows that are not
-// filtered, as the page writes them; none for anything else.
-function pngValues(png) {
+// A PNG's header, palette and inflated rows.
+function readPng(png) {
     let at = 8;
     const idat = [];
-    let header = null;
+    const read = { header: null, palette: null, rows: null };
     while (at < png.length) {
         const length = png.readUInt32BE(at);
         const type = png.subarray(at + 4, at + 8).toString();
         const data = png.subarray(at + 8, at + 8 + length);
-        if (type === 'IHDR') header = data;
+        if (type === 'IHDR') read.header = data;
+        if (type === 'PLTE') read.palette = data;
         if (type === 'IDAT') idat.push(data);
         at += 12 + length;
     }
+    read.rows = inflateSync(Buffer.concat(idat));
+    return read;
+}
+
+// A 16-bit grayscale PNG's values, little-endian, for rows that are not
+// filtered, as the page writes them; none for anything else.
+function pngValues(png) {
+    const { header, rows } = readPng(png);
     if (!header || header[8] !== 16 || header[9] !== 0) return null;
     const width = header.readUInt32BE(0);
-    const rows = inflateSync(Buffer.concat(idat));
     const values = Buffer.alloc(rows.length - rows.length / (1 + 2 * width));
     for (let row = 0, out = 0; row < rows.length; row += 1 + 2 * width) {
         if (rows[row] !== 0) return null;
@@ -56,29 +63,17 @@ function pngValues(png) {
 // A palette PNG's colours and indices, for rows that are not filtered, as
 // the page writes them, beside a BMP's: the same picture either way.
 function samePicture(png, bmp) {
-    let at = 8;
-    const idat = [];
-    let header = null;
-    let palette = null;
-    while (at < png.length) {
-        const length = png.readUInt32BE(at);
-        const type = png.subarray(at + 4, at + 8).toString();
-        const data = png.subarray(at + 8, at + 8 + length);
-        if (type === 'IHDR') header = data;
-        if (type === 'PLTE') palette = data;
-        if (type === 'IDAT') idat.push(data);
-        at += 12 + length;
-    }
+    const { header, palette, rows } = readPng(png);
     const offBits = bmp.readInt32LE(10);
     const width = bmp.readInt32LE(18);
     const height = bmp.readInt32LE(22);
     const bits = bmp.readUInt16LE(28);
-    if (!header || header[9] !== 3 || header[8] !== bits || header.readUInt32BE(0) !== width) return false;
+    if (!header || !palette || header[9] !== 3 || header[8] !== bits ||
+        header.readUInt32BE(0) !== width) return false;
     for (let i = 0; i < (offBits - 54) / 4; ++i) {
         if (palette[3 * i] !== bmp[56 + 4 * i] || palette[3 * i + 1] !== bmp[55 + 4 * i] ||
             palette[3 * i + 2] !== bmp[54 + 4 * i]) return false;
     }
-    const rows = inflateSync(Buffer.concat(idat));
     const rowBytes = Math.ceil((bits * width) / 8);
     const stride = Math.floor((bits * width + 31) / 32) * 4;
     for (let y = 0; y < height; ++y) {
