@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "terrain/ErodedLand.h"
+#include "landscape/ErodedLand.h"
 #include "terrain/ParallelFor.h"
 #include "terrain/Terrain.h"
 

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <numeric>
 #include <vector>
 
 #include "terrain/ParallelFor.h"
@@ -96,23 +97,53 @@ int32_t HighestSea(const CellGrid& heights, MapSize size, int32_t seaTarget, int
     return static_cast<int32_t>(sea);
 }
 
-// The cells are rescaled and lowered by the number of passes at once, in
-// place of one pass over the map per pass.
+namespace {
+
+// Rescales every cell and lowers it by `passes`, at once in place of one
+// pass over the map a pass; cells above seaTop are land, 1 at least.
+// Returns the cells at or below 0.
+int32_t RescaleAndLower(CellGrid& heights, MapSize size, HeightExtremes extremes, int32_t passes,
+                        int32_t seaTop, int32_t threads) {
+    const Rescaling rescaled(extremes);
+    std::vector<int32_t> seaCells(BandsOf(size.Width()), 0);
+    ForEachBand(size.Width(), threads, [&](int32_t band, int32_t first, int32_t end) {
+        for (int32_t x = first; x < end; ++x) {
+            int32_t* column = heights.Column(x);
+            for (int32_t y = 0; y < size.Height(); ++y) {
+                const int32_t lowered = rescaled(column[y]) - passes;
+                column[y] = column[y] > seaTop ? std::max(lowered, 1) : lowered;
+                seaCells[band] += column[y] <= 0 ? 1 : 0;
+            }
+        }
+    });
+    return std::accumulate(seaCells.begin(), seaCells.end(), 0);
+}
+
+}  // namespace
+
 void Terrain::FinishGeneration(MapSize size, const SeaCellsReport& report) {
     RequireHeld(size);
     CellGrid& heights = heightField_.Cells();
     const HeightExtremes extremes = FindExtremes(heights, size, threads_);
     const int32_t passes = LoweringPasses(CountRescaled(heights, size, extremes, threads_), size,
                                           job_.SeaTarget, report);
-    const Rescaling rescaled(extremes);
-    ForEachBand(size.Width(), threads_, [&](int32_t, int32_t first, int32_t end) {
-        for (int32_t x = first; x < end; ++x) {
-            int32_t* column = heights.Column(x);
-            for (int32_t y = 0; y < size.Height(); ++y) {
-                column[y] = rescaled(column[y]) - passes;
-            }
-        }
-    });
+    RescaleAndLower(heights, size, extremes, passes, std::numeric_limits<int32_t>::max(), threads_);
+}
+
+void Terrain::FinishAtSea(MapSize size, int32_t seaTop, const SeaCellsReport& report) {
+    RequireHeld(size);
+    CellGrid& heights = heightField_.Cells();
+    const HeightExtremes extremes = FindExtremes(heights, size, threads_);
+    const RescaledCounts cellsAt = CountRescaled(heights, size, extremes, threads_);
+    const int32_t passes =
+        std::max(1, Rescaling(extremes)(std::clamp(seaTop, extremes.lowest, extremes.highest)));
+    int32_t seaCells = cellsAt[0];
+    for (int32_t pass = 1; pass < passes; ++pass) {
+        seaCells += cellsAt[pass];
+        if (report) report(seaCells);
+    }
+    seaCells = RescaleAndLower(heights, size, extremes, passes, seaTop, threads_);
+    if (report) report(seaCells);
 }
 
 void Terrain::LowerAllCells(MapSize size) {

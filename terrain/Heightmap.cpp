@@ -30,13 +30,11 @@ int64_t ValueOfRank(int64_t rank, int64_t ranks, int64_t seaTop) {
 
 }  // namespace
 
-Heightmap MakeHeightmap(const CellGrid& heights, MapSize size, int32_t seaTarget, int32_t threads) {
+Heightmap MakeHeightmap(const CellGrid& heights, MapSize size, int32_t seaTop, int32_t threads) {
     const HeightExtremes extremes = FindExtremes(heights, size, threads);
-    const int32_t passes =
-        LoweringPasses(CountRescaled(heights, size, extremes, threads), size, seaTarget);
 
-    // Which heights occur, then each one's rank among them; the lowest cell
-    // is always sea, since its rescaled height 0 is within the passes.
+    // Which heights occur, then each one's rank among them; a run's sea is
+    // never empty, so the lowest rank is sea.
     const auto slots = static_cast<std::size_t>(int64_t{extremes.highest} - extremes.lowest + 1);
     const auto slotOf = [&](int32_t height) {
         return static_cast<std::size_t>(int64_t{height} - extremes.lowest);
@@ -50,20 +48,19 @@ Heightmap MakeHeightmap(const CellGrid& heights, MapSize size, int32_t seaTarget
             }
         }
     });
-    const Rescaling rescaled(extremes);
     std::vector<int32_t> table(slots, 0);
     int64_t ranks = 0;
-    int64_t seaTop = 0;
+    int64_t seaRank = 0;
     for (std::size_t slot = 0; slot < slots; ++slot) {
         if (occurs[slot].load(std::memory_order_relaxed) == 0) continue;
         const auto height = static_cast<int32_t>(extremes.lowest + static_cast<int64_t>(slot));
-        if (rescaled(height) <= passes) seaTop = ranks;
+        if (height <= seaTop) seaRank = ranks;
         table[slot] = static_cast<int32_t>(ranks++);
     }
-    for (int32_t& slot : table) slot = static_cast<int32_t>(ValueOfRank(slot, ranks, seaTop));
+    for (int32_t& slot : table) slot = static_cast<int32_t>(ValueOfRank(slot, ranks, seaRank));
 
     Heightmap map{size, ZeroedVector<uint16_t>(static_cast<std::size_t>(size.Cells())),
-                  static_cast<uint16_t>(ValueOfRank(seaTop, ranks, seaTop))};
+                  static_cast<uint16_t>(ValueOfRank(seaRank, ranks, seaRank))};
     // A band of columns at a time: the cells lie column by column, the
     // values row by row.
     ForEachBand(size.Width(), threads, [&](int32_t, int32_t first, int32_t end) {

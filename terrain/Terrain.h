@@ -9,7 +9,6 @@
 #include "terrain/CellGrid.h"
 #include "terrain/Circle.h"
 #include "terrain/ColourTable.h"
-#include "terrain/Erosion.h"
 #include "terrain/GenerationJob.h"
 #include "terrain/HeightField.h"
 #include "terrain/MapSize.h"
@@ -41,10 +40,15 @@ inline HeightExtremes Widest(const std::vector<HeightExtremes>& parts) {
 
 // Called after every lowering pass with the number of cells then at or below 0.
 using SeaCellsReport = std::function<void(int32_t seaCells)>;
-// Shown the heights of a run as its last iteration left them.
-using HeightsReport = std::function<void(const CellGrid& heights)>;
+// Shown the heights of a run just before its finish, and the highest of
+// them that the finish makes sea.
+using HeightsReport = std::function<void(const CellGrid& heights, int32_t seaTop)>;
 // Told the run's counters after each batch of iterations.
 using IterationsReport = std::function<void(const GenerationJob& job)>;
+
+// Reshapes a run's heights before its finish (wears them, say), and returns
+// the highest of them that is to be sea.
+using LandShaper = std::function<int32_t(CellGrid& heights, int32_t seaTarget)>;
 
 // What a whole run tells as it goes; any of them may be left empty.
 struct RunReports {
@@ -82,15 +86,22 @@ class Terrain {
     void CompleteIterations(MapSize size, const IterationsReport& report = {});
 
     // A whole run on the map, which is its own input size: start, every
-    // iteration, the erosion if asked for (ErodeLand), and the finish.
+    // iteration, the shaper if there is one, and the finish: FinishAtSea
+    // with the shaper's sea, else FinishGeneration.
     void RunGeneration(MapSize size, int32_t roughness, int32_t seaShare,
-                       const RunReports& reports = {},
-                       const std::optional<ErosionSettings>& erosion = std::nullopt,
-                       Wrap wrap = Wrap::kNone);
+                       const RunReports& reports = {}, Wrap wrap = Wrap::kNone,
+                       const LandShaper& shaper = {});
 
     // Rescales the corner to 0..100, then lowers it pass by pass until the sea
     // target is met, reporting after every pass.
     void FinishGeneration(MapSize size, const SeaCellsReport& report);
+
+    // The finish for a sea chosen before it: rescaled to 0..100 as above and
+    // lowered by as many passes (one at least) as bring the highest sea
+    // height, seaTop, to 0; every higher height is then land, 1 at least.
+    // The report sees each pass's sea cells, the last pass's being every cell
+    // up to seaTop.
+    void FinishAtSea(MapSize size, int32_t seaTop, const SeaCellsReport& report);
 
     // Lowers every cell of the corner by one, without limit.
     void LowerAllCells(MapSize size);

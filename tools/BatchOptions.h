@@ -8,7 +8,7 @@
 #include <string>
 
 #include "components/ReducedImage/ColourReduction.h"
-#include "terrain/Erosion.h"
+#include "landscape/ErosionSettings.h"
 #include "terrain/GenerationJob.h"
 #include "terrain/MapSize.h"
 #include "terrain/Wrap.h"
@@ -36,18 +36,13 @@ struct BatchOptions {
     int32_t roughness = kFirstRoughness;
     int32_t seaShare = kFirstSeaShare;
     std::optional<uint32_t> tick;
-    std::optional<int32_t> erosion;  // generate --erode: storms of rain
+    std::optional<int32_t> erosion;  // generate --erode: how long the land wears
     Wrap wrap = Wrap::kNone;         // generate --wrap
     std::optional<TileGrid> tiles;   // generate --tiles: every file in tiles
     View view = View::kColour;
     int32_t colours = kMostRequested;
     bool quiet = false;  // no progress line
 };
-
-// --erode's AMOUNT when none is given, and its range.
-inline constexpr int32_t kDefaultErosion = kDefaultStorms;
-inline constexpr int32_t kLeastErosion = 1;
-inline constexpr int32_t kMostErosion = 100;
 
 // The most tiles --tiles cuts a side into.
 inline constexpr int32_t kMostTiles = 256;

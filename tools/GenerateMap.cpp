@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "components/ReducedImage/BmpImage.h"
+#include "landscape/ErodedLand.h"
 
 namespace morvik {
 
@@ -49,19 +50,22 @@ GeneratedMap GenerateMap(const MapRequest& request) {
             map.seaCells = seaCells;
         }};
     if (request.heightmap) {
-        reports.beforeFinish = [&](const CellGrid& heights) {
-            request.heightmap(
-                MakeHeightmap(heights, size, terrain->Job().SeaTarget, request.threads));
+        reports.beforeFinish = [&](const CellGrid& heights, int32_t seaTop) {
+            request.heightmap(MakeHeightmap(heights, size, seaTop, request.threads));
         };
     }
-    std::optional<ErosionSettings> erosion;
+    LandShaper erosion;
     if (request.erosion) {
-        erosion = ErosionSettings{.storms = *request.erosion,
-                                  .threads = request.threads,
-                                  .progress = request.erosionProgress};
+        erosion = [&](CellGrid& heights, int32_t seaTarget) {
+            return ErodeLand(heights, size, seaTarget,
+                             {.amount = *request.erosion,
+                              .wrap = request.wrap,
+                              .threads = request.threads,
+                              .progress = request.erosionProgress});
+        };
     }
-    terrain->RunGeneration(size, request.roughness, request.seaShare, reports, erosion,
-                           request.wrap);
+    terrain->RunGeneration(size, request.roughness, request.seaShare, reports, request.wrap,
+                           erosion);
     map.job = terrain->Job();
     MapPicture picture = DrawMapPicture(*terrain, size, request.coastline);
     map.picture = std::move(picture.image);

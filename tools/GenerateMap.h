@@ -23,7 +23,8 @@ struct MapRequest {
     int32_t threads = 1;  // the maps are the same for any number
     IterationsReport iterations = {};
     HeightmapReport heightmap = {};  // none: no heightmap is made
-    // Storms of rain; none: the land as the circles left it.
+    // How long the land wears (ErodeLand); none: the land as the circles
+    // left it.
     std::optional<int32_t> erosion = std::nullopt;
     std::function<void(double share)> erosionProgress = {};
     Wrap wrap = Wrap::kNone;

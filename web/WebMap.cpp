@@ -3,6 +3,7 @@
 #include "components/ReducedImage/ColourReduction.h"
 #include "terrain/ERangeError.h"
 #include "terrain/GenerationJob.h"
+#include "terrain/SeaLevel.h"
 #include "tools/GenerateMap.h"
 
 namespace morvik {
@@ -51,7 +52,9 @@ bool WebMap::TakeCircles(int32_t count) {
 void WebMap::Finish() {
     if (IterationsDone() < TotalIterations()) throw ERangeError("the circles are not all taken");
     if (finished_) return;
-    heightmap_ = MakeHeightmap(terrain_->Heights(), size_, terrain_->Job().SeaTarget);
+    const CellGrid& heights = terrain_->Heights();
+    heightmap_ =
+        MakeHeightmap(heights, size_, HighestSea(heights, size_, terrain_->Job().SeaTarget));
     terrain_->FinishGeneration(size_, {});
     finished_ = true;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "terrain/Heightmap.h"
+#include "terrain/SeaLevel.h"
 #include "terrain/Terrain.h"
 #include "tests/terrain/CircleOracle.h"
 #include "tests/terrain/TerrainTestSupport.h"
@@ -244,7 +245,8 @@ TEST(CompleteIterations, AnyNumberOfThreadsGivesTheOneByOneHeights) {
             oneByOne->CircleIteration(size);
         }
         const CellGrid expected = oneByOne->Heights();
-        const Heightmap expectedMap = MakeHeightmap(expected, size, 400);
+        const Heightmap expectedMap =
+            MakeHeightmap(expected, size, HighestSea(expected, size, 400));
         oneByOne->FinishGeneration(size, {});
 
         for (const int32_t threads : {1, 2, 3}) {
@@ -255,7 +257,8 @@ TEST(CompleteIterations, AnyNumberOfThreadsGivesTheOneByOneHeights) {
             batched->CompleteIterations(size);
             EXPECT_EQ(batched->Job().IterationsDone, oneByOne->Job().TotalIterations);
             ASSERT_TRUE(SameCorner(batched->Heights(), expected, size));
-            const Heightmap map = MakeHeightmap(batched->Heights(), size, 400, threads);
+            const Heightmap map = MakeHeightmap(batched->Heights(), size,
+                                                HighestSea(batched->Heights(), size, 400), threads);
             EXPECT_EQ(map.values, expectedMap.values);
             EXPECT_EQ(map.seaLevel, expectedMap.seaLevel);
             batched->FinishGeneration(size, {});

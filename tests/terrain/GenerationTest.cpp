@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "terrain/ERangeError.h"
+#include "terrain/SeaLevel.h"
 #include "terrain/Terrain.h"
 #include "tests/terrain/FinishOracle.h"
 #include "tests/terrain/TerrainTestSupport.h"
@@ -64,6 +65,55 @@ TEST_F(Generation, OnePassFinishMatchesThePassByPassLoop) {
                 ASSERT_EQ(terrain->Heights().At(x, y), oracle->At(x, y));
             }
         }
+    }
+}
+
+// The finish at a sea chosen before it: at the sea the finish itself would
+// choose it is that finish; at any other, the cells up to it are sea and
+// every other cell land, whatever the rescale makes of them.
+TEST_F(Generation, FinishAtSeaMakesSeaOfTheCellsUpToItsTop) {
+    std::mt19937 random(17);
+    auto oracle = std::make_unique<CellGrid>(kLargestProgramMap);
+    for (int trial = 0; trial < 40; ++trial) {
+        const MapSize size(1 + static_cast<int32_t>(random() % 120),
+                           1 + static_cast<int32_t>(random() % 90));
+        const int32_t seaShare = 1 + static_cast<int32_t>(random() % 9);
+        const int32_t spread = 1 + static_cast<int32_t>(random() % 5000);
+        terrain->StartGeneration(size, 1, seaShare, size.Width(), size.Height());
+        std::vector<int32_t> before;
+        for (int32_t x = 0; x < size.Width(); ++x) {
+            for (int32_t y = 0; y < size.Height(); ++y) {
+                const int32_t height = static_cast<int32_t>(random() % spread) - spread / 2;
+                terrain->SetHeight(x, y, height);
+                oracle->At(x, y) = height;
+                before.push_back(height);
+            }
+        }
+        SCOPED_TRACE(testing::Message() << "trial " << trial << ", " << size.Width() << " x "
+                                        << size.Height() << ", sea " << seaShare);
+        const bool itsOwn = trial % 2 == 0;
+        const int32_t seaTop =
+            itsOwn ? HighestSea(*oracle, size, seaShare * 100) : before[random() % before.size()];
+        std::vector<int32_t> reports;
+        terrain->FinishAtSea(size, seaTop, [&](int32_t seaCells) { reports.push_back(seaCells); });
+        if (itsOwn) {
+            ASSERT_EQ(reports, FinishPassByPass(*oracle, size, seaShare * 100));
+        }
+        int32_t sea = 0;
+        for (int32_t x = 0; x < size.Width(); ++x) {
+            for (int32_t y = 0; y < size.Height(); ++y) {
+                const int32_t height = terrain->Heights().At(x, y);
+                if (itsOwn) {
+                    ASSERT_EQ(height, oracle->At(x, y));
+                }
+                ASSERT_EQ(height <= 0, before[x * size.Height() + y] <= seaTop);
+                ASSERT_GE(height, -100);
+                ASSERT_LE(height, 100);
+                sea += height <= 0 ? 1 : 0;
+            }
+        }
+        ASSERT_FALSE(reports.empty());
+        EXPECT_EQ(reports.back(), sea);
     }
 }
 

@@ -1,14 +1,16 @@
-#include "terrain/Drainage.h"
+#include "landscape/Drainage.h"
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "landscape/Neighbours.h"
 #include "terrain/ERangeError.h"
-#include "terrain/Neighbours.h"
+#include "terrain/ParallelFor.h"
 
 namespace morvik {
 
@@ -87,6 +89,30 @@ void DrainToSea(CellGrid& heights, MapSize size, int32_t seaTop, Wrap wrap) {
             }
         }
     }
+}
+
+bool Drains(const CellGrid& heights, MapSize size, int32_t seaTop, Wrap wrap, int32_t threads) {
+    const Neighbours neighbours(size, wrap);
+    const int32_t rows = size.Height();
+    std::atomic<bool> drains{true};
+    ForEachBand(size.Width(), threads, [&](int32_t, int32_t first, int32_t end) {
+        for (int32_t x = first; x < end && drains.load(std::memory_order_relaxed); ++x) {
+            for (int32_t y = 0; y < rows; ++y) {
+                const int32_t height = heights.At(x, y);
+                if (height <= seaTop || neighbours.OnEdge(x, y)) continue;
+                bool lower = false;
+                for (int32_t dx = -1; dx <= 1 && !lower; ++dx) {
+                    for (int32_t dy = -1; dy <= 1 && !lower; ++dy) {
+                        const int32_t neighbour = neighbours.At(x, y, dx, dy);
+                        lower = neighbour >= 0 &&
+                                heights.At(neighbour / rows, neighbour % rows) < height;
+                    }
+                }
+                if (!lower) drains.store(false, std::memory_order_relaxed);
+            }
+        }
+    });
+    return drains.load();
 }
 
 }  // namespace morvik

@@ -24,4 +24,8 @@ inline constexpr int32_t kDrainableTop = 65535 - MapSize::kLargestSide / 2;
 // 0..kDrainableTop.
 void DrainToSea(CellGrid& heights, MapSize size, int32_t seaTop, Wrap wrap = Wrap::kNone);
 
+// Whether every cell above seaTop away from such an edge already has a
+// strictly lower neighbour, so that DrainToSea would change nothing.
+bool Drains(const CellGrid& heights, MapSize size, int32_t seaTop, Wrap wrap, int32_t threads);
+
 }  // namespace morvik

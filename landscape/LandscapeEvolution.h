@@ -1,0 +1,21 @@
+#pragma once
+
+#include "landscape/ErosionSettings.h"
+#include "landscape/LandSurface.h"
+
+namespace morvik {
+
+// The land worn for the settings' amount of time, a pure function of the
+// surface, the settings and the sea level, which stays where it is: no land
+// cell falls to it and no sea cell rises to it. Each step, in this order:
+//   Route                  the receivers, down the steepest drop (local)
+//   DiffuseHillslopes      soil creep (local)
+//   AccumulateDrainageArea the flow accumulation (down the receiver tree)
+//   IncideRivers           stream power and uplift (in stack order, upward)
+//   DepositSediment        the sediment flux (down the receiver tree)
+// Every land cell that had a way down, a lower neighbour or an edge that
+// does not wrap, keeps one at least leastDrop levels deep, a level being
+// the 1 / kDrainableTop of the surface's whole range.
+void EvolveLandscape(LandSurface& land, float seaLevel, const ErosionSettings& settings);
+
+}  // namespace morvik

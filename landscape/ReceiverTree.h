@@ -1,0 +1,184 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <thread>
+#include <vector>
+
+#include "landscape/LandSurface.h"
+#include "landscape/Neighbours.h"
+#include "terrain/MapSize.h"
+#include "terrain/ParallelFor.h"
+#include "terrain/Wrap.h"
+#include "terrain/ZeroedVector.h"
+
+namespace morvik {
+
+// Where each cell's water goes: to its receiver, the neighbour of its eight
+// down the steepest drop, off the map across an edge that does not wrap, or
+// nowhere (a root). The receivers form a forest whose roots are where water
+// leaves the land; the passes below visit its cells in the two orders the
+// stream-power papers solve in (Braun & Willett 2013): every cell after all
+// its donors (the cells whose receiver it is), and every cell after its
+// receiver. Both spread over threads, and every cell's result depends only
+// on the cells it waits for, so it is the same for any number of threads.
+class ReceiverTree {
+  public:
+    ReceiverTree(MapSize size, Wrap wrap);
+
+    // Land is every cell above seaLevel. A land cell's receiver is its
+    // steepest way down, the sea and the ground beyond an edge that does not
+    // wrap counting as seaLevel; a land cell without one is a root. A sea
+    // cell's receiver is its steepest way down the sea floor, and a sea cell
+    // on such an edge leaves the map. A diagonal drop counts as if from 1 to
+    // 2 cells away, by a hash of the cell and `turn` (Fairfield & Leymarie's
+    // rho8): the steepest of eight fixed ways would send water down a smooth
+    // slope in parallel straight lines, where this keeps to the slope's own
+    // direction on average.
+    void Route(const LandSurface& land, float seaLevel, uint32_t turn, int32_t threads);
+
+    bool IsRoot(int32_t cell) const { return Way(cell) == kRoot || Way(cell) == kOffMap; }
+    bool LeavesMap(int32_t cell) const { return Way(cell) == kOffMap; }
+    // For a cell that is no root.
+    int32_t Receiver(int32_t cell) const { return Step(cell, Way(cell)); }
+    // How far the water runs to the receiver, or off the map: 1 or sqrt 2.
+    float Distance(int32_t cell) const { return kDistances[Way(cell)]; }
+    int32_t Donors(int32_t cell) const { return kDonorCounts[donors_[cell]]; }
+
+    // Calls visit(donor) for each donor of a cell, in a fixed order.
+    template <typename Visit>
+    void ForEachDonor(int32_t cell, Visit visit) const {
+        for (uint32_t donors = donors_[cell]; donors != 0; donors &= donors - 1) {
+            visit(Step(cell, static_cast<uint8_t>(std::countr_zero(donors) + 1)));
+        }
+    }
+
+    // Calls visit(cell) for every cell, each after all its donors: a flow
+    // accumulation. A cell's visit may read what its donors' visits wrote.
+    template <typename Visit>
+    void Downstream(int32_t threads, Visit visit);
+
+    // Calls visit(cell) for every cell, each after its receiver: a pass in
+    // stack order, from the roots upward. A cell's visit may read what its
+    // receiver's visit wrote.
+    template <typename Visit>
+    void Upstream(int32_t threads, Visit visit);
+
+  private:
+    static constexpr uint8_t kRoot = 0;
+    static constexpr uint8_t kOffMap = 9;
+    // Ways 1..8 to the neighbours, across and down; way w's opposite is
+    // 9 - w.
+    static constexpr std::array<std::array<int32_t, 2>, 9> kSteps{
+        {{0, 0}, {-1, -1}, {-1, 0}, {-1, 1}, {0, -1}, {0, 1}, {1, -1}, {1, 0}, {1, 1}}};
+    static constexpr float kDiagonal = 1.41421356F;
+    static constexpr std::array<float, 10> kDistances{1, kDiagonal, 1, kDiagonal, 1,
+                                                      1, kDiagonal, 1, kDiagonal, 1};
+
+    // The bits set in each byte (std::popcount is a call without POPCNT).
+    static constexpr std::array<uint8_t, 256> kDonorCounts = [] {
+        std::array<uint8_t, 256> counts{};
+        for (int32_t mask = 1; mask < 256; ++mask) {
+            counts[mask] = static_cast<uint8_t>(counts[mask >> 1] + (mask & 1));
+        }
+        return counts;
+    }();
+
+    // A cell's progress through a pass.
+    static constexpr uint8_t kWaiting = 0;
+    static constexpr uint8_t kClaimed = 1;
+    static constexpr uint8_t kDone = 2;
+
+    uint8_t Way(int32_t cell) const { return ways_[cell]; }
+    int32_t Step(int32_t cell, uint8_t way) const {
+        return neighbours_.Of(cell, kSteps[way][0], kSteps[way][1]);
+    }
+    // The neighbour a way leads to from (x, y), or -1 beyond an edge that
+    // does not wrap; away from the edges, one addition.
+    int32_t Neighbour(int32_t x, int32_t y, uint8_t way) const {
+        if (x > 0 && x + 1 < width_ && y > 0 && y + 1 < rows_) {
+            return x * rows_ + y + kSteps[way][0] * rows_ + kSteps[way][1];
+        }
+        return neighbours_.At(x, y, kSteps[way][0], kSteps[way][1]);
+    }
+    uint8_t SteepestWay(const LandSurface& land, float seaLevel, float diagonal, int32_t x,
+                        int32_t y) const;
+    void FindDonors(int32_t threads);
+
+    template <typename Body>
+    void ForEachCellByBand(int32_t threads, Body body) {
+        ForEachBand(width_, threads, [&](int32_t, int32_t first, int32_t end) {
+            for (auto cell = static_cast<int32_t>(first * rows_); cell < end * rows_; ++cell) {
+                body(cell);
+            }
+        });
+    }
+
+    int32_t width_;
+    int32_t rows_;
+    Neighbours neighbours_;
+    ZeroedVector<uint8_t> ways_;
+    // Bit w - 1 for a donor the way w.
+    ZeroedVector<uint8_t> donors_;
+    std::vector<std::atomic<uint8_t>> progress_;
+};
+
+// Each thread starts from the cells of its bands that have no donors and
+// follows their water down; the last donor to finish with a cell goes on
+// with it (Barnes 2017's dependency counting).
+template <typename Visit>
+void ReceiverTree::Downstream(int32_t threads, Visit visit) {
+    ForEachCellByBand(threads, [&](int32_t cell) {
+        progress_[cell].store(static_cast<uint8_t>(Donors(cell)), std::memory_order_relaxed);
+    });
+    ForEachCellByBand(threads, [&](int32_t cell) {
+        if (Donors(cell) != 0) return;
+        for (;;) {
+            visit(cell);
+            if (IsRoot(cell)) return;
+            cell = Receiver(cell);
+            if (progress_[cell].fetch_sub(1, std::memory_order_acq_rel) != 1) return;
+        }
+    });
+}
+
+// Each thread claims the cells from one of its bands down to a cell whose
+// height is known (or a root), then visits them back up. A cell that another
+// thread has claimed is that thread's to finish: its claims lie downstream of
+// all this thread's, so neither ever waits for the other.
+template <typename Visit>
+void ReceiverTree::Upstream(int32_t threads, Visit visit) {
+    ForEachCellByBand(
+        threads, [&](int32_t cell) { progress_[cell].store(kWaiting, std::memory_order_relaxed); });
+    ForEachBand(width_, threads, [&](int32_t, int32_t first, int32_t end) {
+        std::vector<int32_t> claimed;
+        for (auto start = static_cast<int32_t>(first * rows_); start < end * rows_; ++start) {
+            for (int32_t cell = start;;) {
+                uint8_t waiting = kWaiting;
+                if (progress_[cell].load(std::memory_order_acquire) == kWaiting &&
+                    progress_[cell].compare_exchange_strong(waiting, kClaimed,
+                                                            std::memory_order_acquire)) {
+                    claimed.push_back(cell);
+                    if (IsRoot(cell)) break;
+                    cell = Receiver(cell);
+                    continue;
+                }
+                while (progress_[cell].load(std::memory_order_acquire) != kDone) {
+                    std::this_thread::yield();
+                }
+                break;
+            }
+            while (!claimed.empty()) {
+                const int32_t cell = claimed.back();
+                claimed.pop_back();
+                visit(cell);
+                progress_[cell].store(kDone, std::memory_order_release);
+            }
+        }
+    });
+}
+
+}  // namespace morvik
