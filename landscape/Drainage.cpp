@@ -1,10 +1,8 @@
 #include "landscape/Drainage.h"
 
 #include <algorithm>
-#include <array>
 #include <atomic>
 #include <cstddef>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,40 +15,17 @@ namespace morvik {
 namespace {
 
 constexpr int32_t kLevels = 65536;
-constexpr int32_t kNone = -1;
-
-// Cells waiting, by height, each height's in the order they came: the flood
-// takes the lowest first, and whatever it adds lies higher still, so each
-// height's list is whole by the time the flood comes to it.
-class CellsByHeight {
-  public:
-    explicit CellsByHeight(int32_t cells) : next_(static_cast<std::size_t>(cells), kNone) {
-        first_.fill(kNone);
-        last_.fill(kNone);
-    }
-
-    void Add(int32_t cell, int32_t height) {
-        if (last_[height] == kNone) {
-            first_[height] = cell;
-        } else {
-            next_[last_[height]] = cell;
-        }
-        last_[height] = cell;
-    }
-
-    int32_t First(int32_t height) const { return first_[height]; }
-    int32_t After(int32_t cell) const { return next_[cell]; }
-
-  private:
-    std::vector<int32_t> next_;
-    std::array<int32_t, kLevels> first_;
-    std::array<int32_t, kLevels> last_;
-};
+// Marks a cell the flood has reached, in its own height, which stays below
+// it: one array to look at where there would be two.
+constexpr int32_t kReached = 1 << 30;
 
 }  // namespace
 
 // A priority flood from the sea and the edge inward: each cell it reaches
 // is lifted, where it must be, to one above the cell it was reached from.
+// The cells waiting are kept by height, each height's in the order they
+// came: the flood takes the lowest first, and whatever it adds lies higher
+// still, so each height's list is whole by the time the flood comes to it.
 void DrainToSea(CellGrid& heights, MapSize size, int32_t seaTop, Wrap wrap) {
     const int32_t width = size.Width();
     const int32_t rows = size.Height();
@@ -62,32 +37,46 @@ void DrainToSea(CellGrid& heights, MapSize size, int32_t seaTop, Wrap wrap) {
         }
     }
     const Neighbours neighbours(size, wrap);
-    const auto waiting = std::make_unique<CellsByHeight>(size.Cells());
-    std::vector<uint8_t> reached(static_cast<std::size_t>(size.Cells()), 0);
+    std::vector<std::vector<int32_t>> waiting(kLevels);
     for (int32_t x = 0; x < width; ++x) {
         for (int32_t y = 0; y < rows; ++y) {
-            const int32_t height = heights.At(x, y);
+            int32_t& height = heights.At(x, y);
             if (height <= seaTop || neighbours.OnEdge(x, y)) {
-                reached[x * rows + y] = 1;
-                waiting->Add(x * rows + y, height);
+                waiting[height].push_back(x * rows + y);
+                height |= kReached;
             }
         }
     }
     for (int32_t level = 0; level < kLevels; ++level) {
-        for (int32_t cell = waiting->First(level); cell != kNone; cell = waiting->After(cell)) {
+        for (const int32_t cell : waiting[level]) {
             const int32_t x = cell / rows;
             const int32_t y = cell % rows;
+            // Away from the edges a neighbour is a step along the column
+            // and across; at them, the neighbours' rule.
+            const bool inside = x > 0 && x + 1 < width && y > 0 && y + 1 < rows;
             for (int32_t dx = -1; dx <= 1; ++dx) {
                 for (int32_t dy = -1; dy <= 1; ++dy) {
-                    const int32_t neighbour = neighbours.At(x, y, dx, dy);
-                    if (neighbour < 0 || reached[neighbour] != 0) continue;
-                    reached[neighbour] = 1;
-                    int32_t& height = heights.At(neighbour / rows, neighbour % rows);
+                    int32_t nx = x + dx;
+                    int32_t ny = y + dy;
+                    if (!inside) {
+                        const int32_t neighbour = neighbours.At(x, y, dx, dy);
+                        if (neighbour < 0) continue;
+                        nx = neighbour / rows;
+                        ny = neighbour % rows;
+                    }
+                    int32_t& height = heights.Column(nx)[ny];
+                    if ((height & kReached) != 0) continue;
                     height = std::max(height, level + 1);
-                    waiting->Add(neighbour, height);
+                    waiting[height].push_back(nx * rows + ny);
+                    height |= kReached;
                 }
             }
         }
+        std::vector<int32_t>().swap(waiting[level]);
+    }
+    for (int32_t x = 0; x < width; ++x) {
+        int32_t* column = heights.Column(x);
+        for (int32_t y = 0; y < rows; ++y) column[y] &= ~kReached;
     }
 }
 

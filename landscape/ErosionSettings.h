@@ -41,7 +41,7 @@ struct ErosionSettings {
     int32_t upliftReach = 8;
 
     // Soil creeps down slopes as heat diffuses: an area a unit of time.
-    float diffusivity = 1;
+    float diffusivity = 1.5F;
     // No slope stands steeper than talusSlope times the land's height over
     // the map's longer side, a cell; each step checks it talusPasses times.
     float talusSlope = 10;
@@ -61,7 +61,7 @@ struct ErosionSettings {
 
     // Steps of the model: more follow the rivers' changing courses closer.
     float stepsPerAmount = 0.4F;
-    int32_t leastSteps = 3;
+    int32_t leastSteps = 2;
 };
 
 }  // namespace morvik

@@ -3,48 +3,60 @@
 #include <algorithm>
 #include <cmath>
 
+#include "landscape/BoxMean.h"
 #include "landscape/Stencil.h"
+#include "terrain/ParallelFor.h"
 
 namespace morvik {
 
 namespace {
 
-// The most of the way to the neighbours' mean a pass moves, which keeps
-// each pass a smoothing. The neighbours weigh 1/6 across and 1/12
-// diagonally: a whole pass diffuses a third of a cell squared.
-constexpr float kMostPerPass = 1;
-constexpr float kSpreadPerPass = 1.0F / 3;
 constexpr float kDiagonal = 1.41421356F;
+
+// A diffusion spreads each way by a variance of twice its diffusivity
+// times the time; a box of reach r by r (r + 1) / 3, and moving a share of
+// the way to its mean by that share of it.
+void Creep(LandSurface& land, float seaLevel, float spread, Wrap wrap, ZeroedVector<float>& ground,
+           ZeroedVector<float>& across, int32_t threads) {
+    const float variance = 2 * spread;
+    int32_t reach = 1;
+    while (static_cast<float>(reach * (reach + 1)) / 3 < variance) ++reach;
+    const float share = variance * 3 / static_cast<float>(reach * (reach + 1));
+    ForEachCell(land.size.Width(), land.size.Height(), threads,
+                [&](int32_t cell) { ground[cell] = std::max(land.heights[cell], seaLevel); });
+    MeanDown(ground, across, land.size, reach, WrapsRows(wrap), threads);
+    MeanAcross(across, ground, land.size, reach, WrapsColumns(wrap), threads);
+    ForEachCell(land.size.Width(), land.size.Height(), threads, [&](int32_t cell) {
+        const float height = land.heights[cell];
+        if (height >= seaLevel) land.heights[cell] = height + share * (ground[cell] - height);
+    });
+}
 
 }  // namespace
 
 void ShapeHillslopes(LandSurface& land, float seaLevel, const Hillslopes& hillslopes, Wrap wrap,
-                     ZeroedVector<float>& sediment, int32_t threads) {
-    const float shares = hillslopes.spread / kSpreadPerPass;
-    const int32_t passes =
-        std::max(static_cast<int32_t>(std::ceil(shares / kMostPerPass)), hillslopes.talusPasses);
-    const float share = shares / static_cast<float>(passes);
+                     ZeroedVector<float>& scratch, ZeroedVector<float>& sediment, int32_t threads) {
+    if (hillslopes.spread > 0)
+        Creep(land, seaLevel, hillslopes.spread, wrap, scratch, sediment, threads);
     const float talus = hillslopes.talusSlope;
-    for (int32_t pass = 0; pass < passes; ++pass) {
-        ApplyStencil(land, wrap, threads, [&](const Neighbourhood& around, int32_t cell) {
+    const float diagonalTalus = talus * kDiagonal;
+    float* const fallen = sediment.data();
+    for (int32_t pass = 0; pass < hillslopes.talusPasses; ++pass) {
+        const bool first = pass == 0;
+        ApplyStencil(land, wrap, threads, [=](const Neighbourhood& around, int32_t cell) {
             const float height = around.here;
-            float across = 0;
-            float diagonal = 0;
-            float lowestAcross = height;
-            float lowestDiagonal = height;
-            for (int32_t i = 0; i < 4; ++i) {
-                const float side = std::max(around.across[i], seaLevel);
-                const float corner = std::max(around.diagonal[i], seaLevel);
-                across += side;
-                diagonal += corner;
-                lowestAcross = std::min(lowestAcross, side);
-                lowestDiagonal = std::min(lowestDiagonal, corner);
-            }
-            const float crept = height + share * (across / 6 + diagonal / 12 - height);
-            const float limit = std::min(lowestAcross + talus, lowestDiagonal + talus * kDiagonal);
+            const auto surface = [=](float there) { return std::max(there, seaLevel); };
+            const float across =
+                std::min(std::min(surface(around.across[0]), surface(around.across[1])),
+                         std::min(surface(around.across[2]), surface(around.across[3])));
+            const float diagonal =
+                std::min(std::min(surface(around.diagonal[0]), surface(around.diagonal[1])),
+                         std::min(surface(around.diagonal[2]), surface(around.diagonal[3])));
+            const float limit = std::min(across + talus, diagonal + diagonalTalus);
             const bool land = height >= seaLevel;
-            sediment[cell] += land ? std::max(crept - limit, 0.0F) : 0;
-            return land ? std::min(crept, limit) : height;
+            const float fall = land ? std::max(height - limit, 0.0F) : 0;
+            fallen[cell] = (first ? 0 : fallen[cell]) + fall;
+            return height - fall;
         });
     }
 }

@@ -33,12 +33,11 @@ void EvolveLandscape(LandSurface& land, float seaLevel, const ErosionSettings& s
         const float leastDrop =
             settings.leastDrop * (extremes.highest - extremes.lowest) / kDrainableTop;
         tree.Route(land, seaLevel, static_cast<uint32_t>(step), threads);
-        std::fill(sediment.begin(), sediment.end(), 0.0F);
         ShapeHillslopes(land, seaLevel,
                         {.spread = settings.diffusivity * time,
                          .talusSlope = talusSlope,
                          .talusPasses = settings.talusPasses},
-                        settings.wrap, sediment, threads);
+                        settings.wrap, area, sediment, threads);
         AccumulateDrainageArea(tree, area, threads);
         IncideRivers(land, area, areaPower, uplift,
                      {.seaLevel = seaLevel,

@@ -8,7 +8,9 @@ ReceiverTree::ReceiverTree(MapSize size, Wrap wrap)
       neighbours_(size, wrap),
       ways_(static_cast<std::size_t>(size.Cells())),
       donors_(static_cast<std::size_t>(size.Cells())),
-      progress_(static_cast<std::size_t>(size.Cells())) {}
+      progress_(static_cast<std::size_t>(size.Cells())) {
+    for (uint8_t way = 1; way <= 8; ++way) offsets_[way] = kSteps[way][0] * rows_ + kSteps[way][1];
+}
 
 namespace {
 
@@ -24,32 +26,26 @@ float Hashed(uint64_t key) {
 
 uint8_t ReceiverTree::SteepestWay(const LandSurface& land, float seaLevel, float diagonal,
                                   int32_t x, int32_t y) const {
-    const float here = land.At(x, y);
+    const float* heights = land.heights.data();
+    const int32_t cell = x * rows_ + y;
+    const float here = heights[cell];
     const bool sea = here < seaLevel;
-    const bool onEdge = neighbours_.OnEdge(x, y);
+    const bool inside = x > 0 && x + 1 < width_ && y > 0 && y + 1 < rows_;
+    const bool onEdge = !inside && neighbours_.OnEdge(x, y);
     if (sea && onEdge) return kOffMap;
-    uint8_t way = kRoot;
-    float steepest = 0;
-    if (onEdge) {
-        way = kOffMap;
-        steepest = here - seaLevel;
-    }
+    uint8_t way = onEdge ? kOffMap : kRoot;
+    float steepest = onEdge ? here - seaLevel : 0;
+    const float perDiagonal = 1 / diagonal;
     for (uint8_t candidate = 1; candidate <= 8; ++candidate) {
-        const int32_t neighbour = Neighbour(x, y, candidate);
+        const int32_t neighbour = inside ? cell + offsets_[candidate] : Neighbour(x, y, candidate);
         if (neighbour < 0) continue;
-        float there = land.heights[neighbour];
         // Water on land runs into the sea at its surface; water in the sea
         // stays in it.
-        if (there < seaLevel) {
-            if (!sea) there = seaLevel;
-        } else if (sea) {
-            continue;
-        }
-        const float drop = (here - there) / (kDistances[candidate] == 1 ? 1 : diagonal);
-        if (drop > steepest) {
-            steepest = drop;
-            way = candidate;
-        }
+        const float there = heights[neighbour];
+        const float surface = sea ? (there < seaLevel ? there : here) : std::max(there, seaLevel);
+        const float drop = (here - surface) * (kDistances[candidate] == 1 ? 1 : perDiagonal);
+        way = drop > steepest ? candidate : way;
+        steepest = std::max(drop, steepest);
     }
     return way;
 }
@@ -72,12 +68,14 @@ void ReceiverTree::FindDonors(int32_t threads) {
     ForEachBand(width_, threads, [&](int32_t, int32_t first, int32_t end) {
         for (int32_t x = first; x < end; ++x) {
             for (int32_t y = 0; y < rows_; ++y) {
+                const int32_t cell = x * rows_ + y;
+                const bool inside = x > 0 && x + 1 < width_ && y > 0 && y + 1 < rows_;
                 uint8_t donors = 0;
                 for (uint8_t way = 1; way <= 8; ++way) {
-                    const int32_t neighbour = Neighbour(x, y, way);
+                    const int32_t neighbour = inside ? cell + offsets_[way] : Neighbour(x, y, way);
                     if (neighbour >= 0 && ways_[neighbour] == 9 - way) donors |= 1 << (way - 1);
                 }
-                donors_[static_cast<std::size_t>(x) * rows_ + y] = donors;
+                donors_[cell] = donors;
             }
         }
     });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <bit>
@@ -97,65 +98,67 @@ class ReceiverTree {
         return neighbours_.Of(cell, kSteps[way][0], kSteps[way][1]);
     }
     // The neighbour a way leads to from (x, y), or -1 beyond an edge that
-    // does not wrap; away from the edges, one addition.
+    // does not wrap; away from the edges, the cell plus offsets_[way].
     int32_t Neighbour(int32_t x, int32_t y, uint8_t way) const {
-        if (x > 0 && x + 1 < width_ && y > 0 && y + 1 < rows_) {
-            return x * rows_ + y + kSteps[way][0] * rows_ + kSteps[way][1];
-        }
         return neighbours_.At(x, y, kSteps[way][0], kSteps[way][1]);
     }
     uint8_t SteepestWay(const LandSurface& land, float seaLevel, float diagonal, int32_t x,
                         int32_t y) const;
     void FindDonors(int32_t threads);
 
+    // body(first, end) for the cells of a few wide parts of whole columns,
+    // the parts spread over the threads: water crosses from one thread's
+    // cells into another's only at a few seams.
     template <typename Body>
-    void ForEachCellByBand(int32_t threads, Body body) {
-        ForEachBand(width_, threads, [&](int32_t, int32_t first, int32_t end) {
-            for (auto cell = static_cast<int32_t>(first * rows_); cell < end * rows_; ++cell) {
-                body(cell);
-            }
+    void ForEachPart(int32_t threads, Body body) {
+        const int32_t parts = std::min(width_, 4 * threads);
+        ParallelFor(parts, threads, [&](int32_t part) {
+            body(width_ * part / parts * rows_, width_ * (part + 1) / parts * rows_);
         });
     }
 
     int32_t width_;
     int32_t rows_;
     Neighbours neighbours_;
+    std::array<int32_t, 9> offsets_{};
     ZeroedVector<uint8_t> ways_;
     // Bit w - 1 for a donor the way w.
     ZeroedVector<uint8_t> donors_;
     std::vector<std::atomic<uint8_t>> progress_;
 };
 
-// Each thread starts from the cells of its bands that have no donors and
+// Each thread starts from the cells of its parts that have no donors and
 // follows their water down; the last donor to finish with a cell goes on
 // with it (Barnes 2017's dependency counting).
 template <typename Visit>
 void ReceiverTree::Downstream(int32_t threads, Visit visit) {
-    ForEachCellByBand(threads, [&](int32_t cell) {
+    ForEachCell(width_, rows_, threads, [&](int32_t cell) {
         progress_[cell].store(static_cast<uint8_t>(Donors(cell)), std::memory_order_relaxed);
     });
-    ForEachCellByBand(threads, [&](int32_t cell) {
-        if (Donors(cell) != 0) return;
-        for (;;) {
-            visit(cell);
-            if (IsRoot(cell)) return;
-            cell = Receiver(cell);
-            if (progress_[cell].fetch_sub(1, std::memory_order_acq_rel) != 1) return;
+    ForEachPart(threads, [&](int32_t first, int32_t end) {
+        for (int32_t start = first; start < end; ++start) {
+            if (Donors(start) != 0) continue;
+            for (int32_t cell = start;;) {
+                visit(cell);
+                if (IsRoot(cell)) break;
+                cell = Receiver(cell);
+                if (progress_[cell].fetch_sub(1, std::memory_order_acq_rel) != 1) break;
+            }
         }
     });
 }
 
-// Each thread claims the cells from one of its bands down to a cell whose
+// Each thread claims the cells from one of its parts down to a cell whose
 // height is known (or a root), then visits them back up. A cell that another
 // thread has claimed is that thread's to finish: its claims lie downstream of
 // all this thread's, so neither ever waits for the other.
 template <typename Visit>
 void ReceiverTree::Upstream(int32_t threads, Visit visit) {
-    ForEachCellByBand(
-        threads, [&](int32_t cell) { progress_[cell].store(kWaiting, std::memory_order_relaxed); });
-    ForEachBand(width_, threads, [&](int32_t, int32_t first, int32_t end) {
+    ForEachCell(width_, rows_, threads,
+                [&](int32_t cell) { progress_[cell].store(kWaiting, std::memory_order_relaxed); });
+    ForEachPart(threads, [&](int32_t first, int32_t end) {
         std::vector<int32_t> claimed;
-        for (auto start = static_cast<int32_t>(first * rows_); start < end * rows_; ++start) {
+        for (int32_t start = first; start < end; ++start) {
             for (int32_t cell = start;;) {
                 uint8_t waiting = kWaiting;
                 if (progress_[cell].load(std::memory_order_acquire) == kWaiting &&

@@ -65,7 +65,7 @@ void ApplyStencil(LandSurface& land, Wrap wrap, int32_t threads, Rule rule) {
             {at(left, y), at(right, y), at(here, above), at(here, below)},
             {at(left, above), at(left, below), at(right, above), at(right, below)}};
     };
-    ForEachBand(width, threads, [&](int32_t band, int32_t first, int32_t end) {
+    ForEachBand(width, threads, [&, rows, rule](int32_t band, int32_t first, int32_t end) {
         std::vector<float> previous(rows);
         std::vector<float> current(rows);
         const float* left = columnAt(first - 1) ? besideOf(band, 0) : nullptr;

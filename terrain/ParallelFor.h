@@ -19,4 +19,13 @@ inline int32_t BandsOf(int32_t width) { return (width + kBandWidth - 1) / kBandW
 void ForEachBand(int32_t width, int32_t threads,
                  const std::function<void(int32_t band, int32_t first, int32_t end)>& body);
 
+// body(cell) for every cell of a map of this width and height whose cells
+// lie column by column, the columns a band at a time as above.
+template <typename Body>
+void ForEachCell(int32_t width, int32_t height, int32_t threads, Body body) {
+    ForEachBand(width, threads, [&](int32_t, int32_t first, int32_t end) {
+        for (int32_t cell = first * height; cell < end * height; ++cell) body(cell);
+    });
+}
+
 }  // namespace morvik
