@@ -28,7 +28,9 @@ struct ErosionSettings {
     // A the cells whose water passes and S the slope to the receiver.
     float areaExponent = 0.45F;  // m: graded rivers' slopes fall as A^-m
     float erodibility = 1;       // K: the cut a unit of time, of a slope, for one cell's water
-    float channelArea = 40;      // A is counted above it: smaller hollows are the slopes' to shape
+    // Rivers begin where A passes this: they cut with the area above it, and
+    // the smaller hollows are the slopes' to shape.
+    float channelArea = 100;
 
     // The rock rises where the circles raised the ground, which keeps the
     // mountains while the rivers grade: each land cell a unit of time by
@@ -48,7 +50,8 @@ struct ErosionSettings {
     int32_t talusPasses = 2;
 
     // Rivers leave sediment where their capacity falls (Yuan et al. 2019):
-    // G / A of the flux a cell, of every cell's flux the share G / (A + G).
+    // G / A of the flux a cell, of every river cell's flux the share
+    // G / (A + G); the slopes pass theirs down to the rivers.
     float deposition = 1.0F;  // G
     // In the sea the flux spreads down the sea floor, leaving this share on
     // every cell, up to just below the sea's level.

@@ -289,6 +289,19 @@ TEST(ErodeLand, KeepsTheRankedSeaAndDrainsEveryLandCell) {
     }
 }
 
+// Maps of one or two cells a side, wrapped or not, where every neighbour
+// is the cell itself or its only other.
+TEST(ErodeLand, TakesTheSmallestMaps) {
+    for (const MapSize size : {MapSize(1, 1), MapSize(1, 2), MapSize(2, 1), MapSize(2, 2),
+                               MapSize(3, 1), MapSize(1, 3)}) {
+        for (const Wrap wrap : {Wrap::kNone, Wrap::kX, Wrap::kXY}) {
+            CellGrid heights = CircleHeights(size, 3, 5, 99, wrap);
+            const int32_t seaTop = ErodeLand(heights, size, 500, {.amount = 5, .wrap = wrap});
+            EXPECT_TRUE(EveryLandCellDrains(heights, size, seaTop, wrap));
+        }
+    }
+}
+
 TEST(ErodeLand, IsTheSameForAnyNumberOfThreads) {
     const MapSize size(300, 211);
     for (const Wrap wrap : {Wrap::kNone, Wrap::kXY}) {
