@@ -12,11 +12,13 @@
 namespace morvik {
 namespace {
 
-// The batch tool, as a user starts it, once an iteration.
-void RunTheTool(benchmark::State& state, const QStringList& arguments) {
+// The batch tool, as a user starts it (or through `program`), once an
+// iteration.
+void RunTheTool(benchmark::State& state, const QStringList& arguments,
+                const QString& program = MORVIK_BATCH_PATH) {
     for (auto _ : state) {
         QProcess tool;
-        tool.start(MORVIK_BATCH_PATH, arguments);
+        tool.start(program, arguments);
         if (!tool.waitForFinished(600000) || tool.exitCode() != 0) {
             state.SkipWithError("the batch tool failed");
             return;
@@ -73,19 +75,26 @@ BENCHMARK(BM_WrappedHeightmap)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
-// The whole command a developer runs for an eroded engine heightmap: at most
-// 6 s at 2017, 25 s at 4033 and 120 s at 8129.
+// The whole command a developer runs for an eroded engine heightmap, on
+// every core (.../0) or on one (.../1, under taskset): at most 60 s at 8129
+// on two cores, and on two at most 0.65 times the time on one at 2017.
 void BM_ErodedHeightmap(benchmark::State& state) {
     const QString side = QString::number(state.range(0));
     QTemporaryDir folder;
-    RunTheTool(state,
-               {"generate", "--width", side, "--height", side, "--roughness", "3", "--sea", "4",
-                "--tick", "123456789", "--erode", "--heightmap", folder.filePath("h.png")});
+    QStringList arguments{"generate", "--width", side, "--height", side, "--roughness", "3"};
+    arguments +=
+        {"--sea", "4", "--tick", "123456789", "--erode", "--heightmap", folder.filePath("h.png")};
+    if (state.range(1) == 0) {
+        RunTheTool(state, arguments);
+    } else {
+        RunTheTool(state, QStringList{"-c", "0", MORVIK_BATCH_PATH} + arguments, "taskset");
+    }
 }
 BENCHMARK(BM_ErodedHeightmap)
-    ->Arg(2017)
-    ->Arg(4033)
-    ->Arg(8129)
+    ->Args({2017, 0})
+    ->Args({2017, 1})
+    ->Args({4033, 0})
+    ->Args({8129, 0})
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();

@@ -35,6 +35,15 @@ class RatioReporter : public benchmark::ConsoleReporter {
         if (smallRun != secondsPerIteration_.end()) {
             std::printf("BM_SmallRunWall / 784 ms: %.2f\n", smallRun->second / 0.784);
         }
+        // An eroded run on both cores against the same on one.
+        const auto both =
+            secondsPerIteration_.find("BM_ErodedHeightmap/2017/0/iterations:1/real_time");
+        const auto one =
+            secondsPerIteration_.find("BM_ErodedHeightmap/2017/1/iterations:1/real_time");
+        if (both != secondsPerIteration_.end() && one != secondsPerIteration_.end()) {
+            std::printf("BM_ErodedHeightmap/2017 two cores / one: %.2f\n",
+                        both->second / one->second);
+        }
         ConsoleReporter::Finalize();
     }
 

@@ -74,6 +74,7 @@ void BM_ErodedLandforms(benchmark::State& state) {
     state.counters["flat"] = measures.flatPercent;
     state.counters["flat_largest"] = measures.largestFlatPercent;
     state.counters["concavity"] = measures.concavity;
+    state.counters["concavity_fit"] = measures.concavityFit;
     state.counters["hack"] = measures.hack;
     state.counters["edge_gentle"] = measures.edgeGentle;
     state.counters["islets_kept"] = plain.islets > 0 ? measures.islets / plain.islets : 1;

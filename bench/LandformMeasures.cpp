@@ -145,11 +145,19 @@ Drainage Drain(const Grid& grid) {
     return drainage;
 }
 
-double Concavity(const Grid& grid, const Drainage& drainage) {
+// Slope against drained area, A from 100 cells to a two-hundredth of the
+// map: fitted to the medians of ten bins of log A, and to every cell.
+struct Concavities {
+    double binned;
+    double fitted;
+};
+Concavities Concavity(const Grid& grid, const Drainage& drainage) {
     const double smallest = std::log10(100.0);
     const double largest = std::log10(grid.Cells() / 200.0);
     constexpr int32_t kBins = 10;
     std::vector<std::vector<double>> bins(kBins);
+    std::vector<double> areas;
+    std::vector<double> slopes;
     for (int32_t cell = 0; cell < grid.Cells(); ++cell) {
         const double area = std::log10(drainage.area[cell]);
         if (!grid.Land(cell) || drainage.slope[cell] <= 0 || area < smallest || area > largest)
@@ -157,6 +165,8 @@ double Concavity(const Grid& grid, const Drainage& drainage) {
         const auto bin = std::min(
             kBins - 1, static_cast<int32_t>((area - smallest) / (largest - smallest) * kBins));
         bins[bin].push_back(std::log10(drainage.slope[cell]));
+        areas.push_back(area);
+        slopes.push_back(bins[bin].back());
     }
     std::vector<double> x;
     std::vector<double> y;
@@ -165,7 +175,7 @@ double Concavity(const Grid& grid, const Drainage& drainage) {
         x.push_back(smallest + (bin + 0.5) * (largest - smallest) / kBins);
         y.push_back(Percentile(bins[bin], 0.5));
     }
-    return -Slope(x, y);
+    return {-Slope(x, y), -Slope(areas, slopes)};
 }
 
 double Hack(const Grid& grid, const Drainage& drainage) {
@@ -262,7 +272,9 @@ LandformMeasures MeasureLandforms(const Heightmap& map) {
         measures.largestFlatPercent = std::max(measures.largestFlatPercent, 100.0 * size / land);
     }
     const Drainage drainage = Drain(grid);
-    measures.concavity = Concavity(grid, drainage);
+    const Concavities concavities = Concavity(grid, drainage);
+    measures.concavity = concavities.binned;
+    measures.concavityFit = concavities.fitted;
     measures.hack = Hack(grid, drainage);
     measures.edgeGentle = EdgeGentle(grid);
     const std::vector<int32_t> islands =

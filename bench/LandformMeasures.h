@@ -11,6 +11,7 @@ struct LandformMeasures {
     double flatPercent;         // of the land, in flats of 50 cells or more (a drop of 2 or less)
     double largestFlatPercent;  // of the land, the largest such flat
     double concavity;           // -d log S / d log A, binned medians, A from 100 to cells / 200
+    double concavityFit;        // the same fitted to every such cell
     double hack;                // d log L / d log A of the main streams, A of 300 or more
     double edgeGentle;          // gentle ground within 16 cells of an edge against inland
     double islets;              // islands under 50 cells
