@@ -12,17 +12,27 @@ namespace morvik {
 // longest side, and the heights must still fit 16 bits.
 inline constexpr int32_t kDrainableTop = 65535 - MapSize::kLargestSide / 2;
 
-// Raises every cell above seaTop that water could not leave, to one above
-// the cell the water then leaves by: afterwards each of them away from the
-// map's edge has a neighbour, of its eight, strictly lower, so that from
-// every land cell a way strictly downhill leads to the sea or the edge. No
-// cell is lowered, sea cells and edge cells stay as they are, and no cell
-// ends higher than the highest height by more than its distance, in cells,
-// from the nearest of them. A wrapped edge is no edge: water crosses it, and
-// on a map that wraps both ways the sea is the only way out.
+// What becomes of a hollow, ground water cannot leave: filled, with the
+// least lift that lets the water out, or breached, its way out cut down.
+enum class Hollows { kFill, kBreach };
+
+// Makes every cell above seaTop drain: afterwards each of them away from
+// the map's edge has a neighbour, of its eight, strictly lower, so that
+// from every land cell a way strictly downhill leads to the sea or the edge.
+// Sea cells stay as they are, and no land cell ends at or below seaTop.
+// Filling lifts the cells of each hollow, each to one above the cell its
+// water then leaves by, and lowers none: no cell ends higher than the
+// highest height by more than its distance, in cells, from the nearest sea
+// or edge cell, and edge cells stay as they are. Breaching lowers, along
+// the lowest way out of each hollow, the cells that stand in the water's
+// way (an edge cell among them), each to one below the cell before, and
+// lifts only a hollow it cannot breach without cutting land down to the
+// sea. A wrapped edge is no edge: water crosses it, and on a map that wraps
+// both ways the sea is the only way out.
 // Throws ERangeError, changing nothing, unless the heights lie within
 // 0..kDrainableTop.
-void DrainToSea(CellGrid& heights, MapSize size, int32_t seaTop, Wrap wrap = Wrap::kNone);
+void DrainToSea(CellGrid& heights, MapSize size, int32_t seaTop, Wrap wrap = Wrap::kNone,
+                Hollows hollows = Hollows::kFill);
 
 // Whether every cell above seaTop away from such an edge already has a
 // strictly lower neighbour, so that DrainToSea would change nothing.

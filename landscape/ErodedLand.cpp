@@ -14,9 +14,10 @@ int32_t ErodeLand(CellGrid& heights, MapSize size, int32_t seaTarget,
         const RankedSurface ranked = RankSea(heights, size, seaTarget, settings.wrap, threads);
         seaTop = WriteWholeLevels(ranked.land, ranked.seaLevel, kDrainableTop, heights, threads);
     }
-    // The circles' hollows filled with the least lift that lets their water
-    // out, which the model then wears into valleys.
-    DrainToSea(heights, size, seaTop, settings.wrap);
+    // The circles' hollows keep their floors and get a way out cut through
+    // their rims, which the model then wears into valleys: filled, they
+    // would leave flats crossed by the flood's straight lines.
+    DrainToSea(heights, size, seaTop, settings.wrap, Hollows::kBreach);
     LandSurface land = SurfaceOfLevels(heights, size, threads);
     const float seaLevel = SeaLevelAbove(seaTop);
     EvolveLandscape(land, seaLevel, settings);

@@ -89,6 +89,52 @@ TEST(DrainToSea, LiftsEveryLandCellOntoAWayDownWithTheLeastLift) {
     }
 }
 
+// Breaching keeps the hollows' floors where they are and cuts their way
+// out: where the land stands well above the sea no cell rises, and every
+// land cell drains.
+TEST(DrainToSea, BreachesHollowsWithoutLiftingAnyCell) {
+    std::mt19937 random(21);
+    for (int32_t trial = 0; trial < 200; ++trial) {
+        const MapSize size(1 + static_cast<int32_t>(random() % 40),
+                           1 + static_cast<int32_t>(random() % 40));
+        const Wrap wrap = std::array{Wrap::kNone, Wrap::kX, Wrap::kXY}[trial % 3];
+        CellGrid heights(size);
+        for (int32_t x = 0; x < size.Width(); ++x) {
+            for (int32_t y = 0; y < size.Height(); ++y) {
+                // A few cells of sea at 0, the land 1000 up and rough.
+                heights.At(x, y) =
+                    random() % 9 == 0 ? 0 : 1000 + static_cast<int32_t>(random() % 200);
+            }
+        }
+        if (WrapsRows(wrap)) heights.At(0, 0) = 0;  // a way out
+        const CellGrid before = heights;
+        DrainToSea(heights, size, 0, wrap, Hollows::kBreach);
+        ASSERT_TRUE(EveryLandCellDrains(heights, size, 0, wrap)) << "trial " << trial;
+        for (int32_t x = 0; x < size.Width(); ++x) {
+            for (int32_t y = 0; y < size.Height(); ++y) {
+                ASSERT_LE(heights.At(x, y), before.At(x, y));
+                ASSERT_EQ(heights.At(x, y) <= 0, before.At(x, y) <= 0);
+            }
+        }
+    }
+}
+
+// Next to the sea a hollow cannot be cut down through land that would then
+// be sea: it is filled instead, and still drains, with no land at sea level.
+TEST(DrainToSea, FillsWhatItCannotBreach) {
+    const MapSize size(5, 5);
+    CellGrid heights(size);
+    for (int32_t x = 0; x < 5; ++x) {
+        for (int32_t y = 0; y < 5; ++y) heights.At(x, y) = x == 0 ? 0 : 2;
+    }
+    heights.At(2, 2) = 1;  // a hollow one above the sea
+    DrainToSea(heights, size, 0, Wrap::kNone, Hollows::kBreach);
+    EXPECT_TRUE(EveryLandCellDrains(heights, size, 0));
+    for (int32_t x = 1; x < 5; ++x) {
+        for (int32_t y = 0; y < 5; ++y) EXPECT_GT(heights.At(x, y), 0);
+    }
+}
+
 TEST(DrainToSea, RefusesHeightsBeyondSixteenBitsUnchanged) {
     const MapSize size(5, 5);
     CellGrid heights(size);
