@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "landscape/Neighbours.h"
@@ -19,28 +20,28 @@ constexpr int32_t kLevels = 65536;
 // Marks a cell the flood has reached, in its own height, which stays below
 // it: one array to look at where there would be two.
 constexpr int32_t kReached = 1 << 30;
-// A seed's way out, for breaching: none, the sea or the edge takes it.
-constexpr uint8_t kSeed = 9;
+// The way out of a cell the flood starts from: the sea or the edge.
+constexpr uint8_t kSeed = 8;
 
 // A priority flood from the sea and the edge inward (Barnes et al. 2014):
 // the lowest waiting cell reaches its neighbours first, so that the cell a
-// neighbour is reached from lies on its lowest way out. A neighbour as low
-// as that cell or lower is in a hollow: filling lifts it to one above the
-// cell; breaching lowers the way back out instead, each cell on it one
-// below the cell before, as far as it is not lower already (and fills where
-// that would take land into the sea). The cells waiting are kept by height,
-// each height's in the order they came; a cell whose height falls below
-// the height the flood is at waits at that height.
+// neighbour is reached from lies on its lowest way out, and a neighbour as
+// low as that cell or lower, in a hollow, is lifted to one above it. The
+// cells waiting are kept by height, each height's in the order they came;
+// whatever the flood adds lies higher still, so each height's list is whole
+// by the time the flood comes to it. For breaching, the flood keeps each
+// cell's way out and what it lifted.
 class Flood {
   public:
-    Flood(CellGrid& heights, MapSize size, int32_t seaTop, Wrap wrap, Hollows hollows)
+    Flood(CellGrid& heights, MapSize size, int32_t seaTop, Wrap wrap, bool keepWays)
         : heights_(heights),
           rows_(size.Height()),
           width_(size.Width()),
           seaTop_(seaTop),
           neighbours_(size, wrap),
           waiting_(kLevels),
-          ways_(hollows == Hollows::kBreach ? static_cast<std::size_t>(size.Cells()) : 0) {}
+          ways_(keepWays ? static_cast<std::size_t>(size.Cells()) : 0),
+          packed_(heights.Rows() == size.Height() ? heights.Column(0) : nullptr) {}
 
     void Run() {
         for (int32_t x = 0; x < width_; ++x) {
@@ -48,16 +49,23 @@ class Flood {
                 int32_t& height = heights_.At(x, y);
                 if (height <= seaTop_ || neighbours_.OnEdge(x, y)) {
                     if (!ways_.empty()) ways_[x * rows_ + y] = kSeed;
-                    Wait(x * rows_ + y, height);
+                    height |= kReached;
                 }
             }
         }
-        for (level_ = 0; level_ < kLevels; ++level_) {
-            // Read by place: cells join the list as it is read.
-            for (std::size_t at = 0; at < waiting_[level_].size(); ++at) {
-                ReachFrom(waiting_[level_][at]);
-            }
-            std::vector<int32_t>().swap(waiting_[level_]);
+        // Only the seeds beside a cell still to reach wait: the open sea
+        // has nothing to reach.
+        for (int32_t cell = 0; cell < width_ * rows_; ++cell) {
+            if ((Height(cell) & kReached) == 0) continue;
+            bool beside = false;
+            ForEachNeighbour(cell, [&](int32_t neighbour, uint8_t) {
+                beside |= (Height(neighbour) & kReached) == 0;
+            });
+            if (beside) waiting_[Height(cell) & ~kReached].push_back(cell);
+        }
+        for (int32_t level = 0; level < kLevels; ++level) {
+            for (const int32_t cell : waiting_[level]) ReachFrom(cell, level);
+            std::vector<int32_t>().swap(waiting_[level]);
         }
         for (int32_t x = 0; x < width_; ++x) {
             int32_t* column = heights_.Column(x);
@@ -65,57 +73,116 @@ class Flood {
         }
     }
 
-  private:
-    int32_t& Height(int32_t cell) { return heights_.Column(cell / rows_)[cell % rows_]; }
-
-    void Wait(int32_t cell, int32_t height) {
-        waiting_[std::max(height, level_)].push_back(cell);
-        Height(cell) = height | kReached;
-    }
-
-    void ReachFrom(int32_t cell) {
-        const int32_t x = cell / rows_;
-        const int32_t y = cell % rows_;
-        const int32_t here = Height(cell) & ~kReached;
-        // Away from the edges a neighbour is a step along the column and
-        // across; at them, the neighbours' rule.
-        const bool inside = x > 0 && x + 1 < width_ && y > 0 && y + 1 < rows_;
-        for (uint8_t way = 0; way < 8; ++way) {
-            const int32_t dx = kSteps[way][0];
-            const int32_t dy = kSteps[way][1];
-            const int32_t neighbour =
-                inside ? cell + dx * rows_ + dy : neighbours_.At(x, y, dx, dy);
-            if (neighbour < 0 || (Height(neighbour) & kReached) != 0) continue;
-            int32_t height = Height(neighbour);
-            if (!ways_.empty()) ways_[neighbour] = way;
-            if (height <= here && (ways_.empty() || !Breach(height, cell))) height = here + 1;
-            Wait(neighbour, height);
+    // Breaching: the lifted cells back where they were, and from each hollow
+    // that leaves, the deepest first, its way out cut down, each cell one
+    // below the cell before, until the way is lower already. A way that would
+    // take land down to the sea is not cut: its hollow is filled again, and
+    // so is every lifted cell around it that then has no way down.
+    void Breach() {
+        std::vector<std::pair<int32_t, int32_t>> hollows;  // height, cell
+        for (const Lifted& lifted : lifted_) Height(lifted.cell) = lifted.before;
+        for (const auto& [cell, height, filled] : lifted_) {
+            if (!HasLowerNeighbour(cell)) hollows.emplace_back(height, cell);
+        }
+        std::sort(hollows.begin(), hollows.end());
+        std::vector<int32_t> refill;
+        for (const auto& [height, hollow] : hollows) {
+            if (!CutWayOut(hollow, height, false)) {
+                refill.push_back(hollow);
+            } else {
+                CutWayOut(hollow, height, true);
+            }
+        }
+        if (!refill.empty()) {
+            std::sort(lifted_.begin(), lifted_.end(),
+                      [](const Lifted& a, const Lifted& b) { return a.cell < b.cell; });
+        }
+        while (!refill.empty()) {
+            const int32_t cell = refill.back();
+            refill.pop_back();
+            if (Height(cell) >= Filled(cell)) continue;
+            Height(cell) = Filled(cell);
+            ForEachNeighbour(cell, [&](int32_t neighbour, uint8_t) {
+                if (Height(neighbour) < Filled(neighbour) && !HasLowerNeighbour(neighbour)) {
+                    refill.push_back(neighbour);
+                }
+            });
         }
     }
 
-    // Lowers the way out from `cell`, for a neighbour of this height;
-    // whether it could.
-    bool Breach(int32_t height, int32_t cell) {
-        for (bool lower : {false, true}) {
-            int32_t below = height;
-            for (int32_t at = cell;; at = Toward(at)) {
-                const int32_t there = Height(at) & ~kReached;
-                if (there < below) break;
-                if (below - 1 <= seaTop_) return false;
-                below -= 1;
-                if (lower) Height(at) = below | kReached;
-                if (ways_[at] == kSeed) break;
-            }
+  private:
+    // A grid as tall as the map holds the cells in the map's own order.
+    int32_t& Height(int32_t cell) {
+        return packed_ != nullptr ? packed_[cell] : heights_.Column(cell / rows_)[cell % rows_];
+    }
+
+    // Away from the edges a neighbour is a step along the column and across;
+    // at them, the neighbours' rule.
+    template <typename Visit>
+    void ForEachNeighbour(int32_t cell, Visit visit) const {
+        const int32_t x = cell / rows_;
+        const int32_t y = cell % rows_;
+        const bool inside = x > 0 && x + 1 < width_ && y > 0 && y + 1 < rows_;
+        for (uint8_t step = 0; step < 8; ++step) {
+            const auto [dx, dy] = kSteps[step];
+            const int32_t neighbour =
+                inside ? cell + dx * rows_ + dy : neighbours_.At(x, y, dx, dy);
+            if (neighbour >= 0) visit(neighbour, step);
+        }
+    }
+
+    // The cell a reached cell was reached from, back the way the flood
+    // came; -1 for a seed.
+    int32_t Toward(int32_t cell) const {
+        if (ways_[cell] == kSeed) return -1;
+        const auto [dx, dy] = kSteps[ways_[cell]];
+        return neighbours_.At(cell / rows_, cell % rows_, -dx, -dy);
+    }
+
+    // A cell's height as the flood lifted it, or 0 if it did not (the lifted
+    // cells in order of place).
+    int32_t Filled(int32_t cell) const {
+        const auto found =
+            std::lower_bound(lifted_.begin(), lifted_.end(), cell,
+                             [](const Lifted& lifted, int32_t at) { return lifted.cell < at; });
+        return found != lifted_.end() && found->cell == cell ? found->filled : 0;
+    }
+
+    bool HasLowerNeighbour(int32_t cell) {
+        const int32_t height = Height(cell);
+        bool lower = false;
+        ForEachNeighbour(cell,
+                         [&](int32_t neighbour, uint8_t) { lower |= Height(neighbour) < height; });
+        return lower;
+    }
+
+    // Cuts (or, not `cut`, checks whether it could cut) the way out of a
+    // hollow of this height.
+    bool CutWayOut(int32_t hollow, int32_t height, bool cut) {
+        int32_t below = height;
+        for (int32_t at = Toward(hollow); at >= 0 && Height(at) >= below; at = Toward(at)) {
+            if (below - 1 <= seaTop_) return false;
+            below -= 1;
+            if (cut) Height(at) = below;
         }
         return true;
     }
 
-    // The cell a reached cell was reached from.
-    int32_t Toward(int32_t cell) const {
-        const uint8_t way = ways_[cell];
-        // The way was taken from the other cell to this one: back is its
-        // opposite.
-        return neighbours_.At(cell / rows_, cell % rows_, -kSteps[way][0], -kSteps[way][1]);
+    void ReachFrom(int32_t cell, int32_t level) {
+        ForEachNeighbour(cell, [&](int32_t neighbour, uint8_t step) {
+            int32_t& height = Height(neighbour);
+            if ((height & kReached) != 0) return;
+            const int32_t before = height;
+            height = std::max(height, level + 1);
+            if (!ways_.empty()) {
+                ways_[neighbour] = step;
+                if (before < height) {
+                    lifted_.push_back({neighbour, before, height});
+                }
+            }
+            waiting_[height].push_back(neighbour);
+            height |= kReached;
+        });
     }
 
     static constexpr std::array<std::array<int32_t, 2>, 8> kSteps{
@@ -127,8 +194,15 @@ class Flood {
     int32_t seaTop_;
     Neighbours neighbours_;
     std::vector<std::vector<int32_t>> waiting_;
-    std::vector<uint8_t> ways_;  // breaching only
-    int32_t level_ = 0;
+    std::vector<uint8_t> ways_;  // the step each cell was reached by
+    // The cells the flood lifted, in the order it reached them.
+    struct Lifted {
+        int32_t cell;
+        int32_t before;
+        int32_t filled;
+    };
+    std::vector<Lifted> lifted_;
+    int32_t* packed_;
 };
 
 }  // namespace
@@ -141,7 +215,9 @@ void DrainToSea(CellGrid& heights, MapSize size, int32_t seaTop, Wrap wrap, Holl
             throw ERangeError("a height to drain is beyond 0.." + std::to_string(kDrainableTop));
         }
     }
-    Flood(heights, size, seaTop, wrap, hollows).Run();
+    Flood flood(heights, size, seaTop, wrap, hollows == Hollows::kBreach);
+    flood.Run();
+    if (hollows == Hollows::kBreach) flood.Breach();
 }
 
 bool Drains(const CellGrid& heights, MapSize size, int32_t seaTop, Wrap wrap, int32_t threads) {

@@ -63,7 +63,7 @@ struct ErosionSettings {
     float leastDrop = 1.5F;
 
     // Steps of the model: more follow the rivers' changing courses closer.
-    float stepsPerAmount = 0.4F;
+    float stepsPerAmount = 0.3F;
     int32_t leastSteps = 2;
 };
 

@@ -183,7 +183,7 @@ TEST(EvolveLandscape, MakesTheEdgesOutlets) {
     }
     DrainToSea(levels, size, -1);
     LandSurface land = SurfaceOfLevels(levels, size, 1);
-    EvolveLandscape(land, 0, {.amount = 10});
+    EvolveLandscape(land, 0, {.amount = 30});
     const auto meanWithin = [&](const LandSurface& surface, int32_t from, int32_t to) {
         double sum = 0;
         int32_t cells = 0;
