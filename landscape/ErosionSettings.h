@@ -49,6 +49,14 @@ struct ErosionSettings {
     float talusSlope = 10;
     int32_t talusPasses = 2;
 
+    // Large rivers wear their banks too, which widens their valleys'
+    // floors: beside a river of floorArea cells' water or more, the ground
+    // wears this share a unit of time down toward the river, to floorRise
+    // times leastDrop above it.
+    float floorArea = 500;
+    float lateralErosion = 0.5F;
+    float floorRise = 2;
+
     // Rivers leave sediment where their capacity falls (Yuan et al. 2019):
     // G / A of the flux a cell, of every river cell's flux the share
     // G / (A + G); the slopes pass theirs down to the rivers.

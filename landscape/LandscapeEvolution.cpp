@@ -6,6 +6,7 @@
 #include "landscape/Drainage.h"
 #include "landscape/DrainageArea.h"
 #include "landscape/Hillslopes.h"
+#include "landscape/LateralErosion.h"
 #include "landscape/ReceiverTree.h"
 #include "landscape/RockUplift.h"
 #include "landscape/SedimentDeposition.h"
@@ -46,6 +47,11 @@ void EvolveLandscape(LandSurface& land, float seaLevel, const ErosionSettings& s
                       .channelArea = settings.channelArea,
                       .time = time},
                      tree, sediment, threads);
+        WidenValleyFloors(land, area, seaLevel,
+                          {.riverArea = settings.floorArea,
+                           .share = std::min(1.0F, settings.lateralErosion * time),
+                           .floorRise = settings.floorRise * leastDrop},
+                          settings.wrap, sediment, threads);
         DepositSediment(land, area,
                         {.seaLevel = seaLevel,
                          .leastDrop = leastDrop,

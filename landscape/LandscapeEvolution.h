@@ -12,6 +12,7 @@ namespace morvik {
 //   DiffuseHillslopes      soil creep (local)
 //   AccumulateDrainageArea the flow accumulation (down the receiver tree)
 //   IncideRivers           stream power and uplift (in stack order, upward)
+//   WidenValleyFloors      the large rivers' banks worn (local)
 //   DepositSediment        the sediment flux (down the receiver tree)
 // Every land cell that had a way down, a lower neighbour or an edge that
 // does not wrap, keeps one at least leastDrop levels deep, a level being

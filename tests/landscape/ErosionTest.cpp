@@ -14,6 +14,7 @@
 #include "landscape/DrainageArea.h"
 #include "landscape/ErodedLand.h"
 #include "landscape/LandscapeEvolution.h"
+#include "landscape/LateralErosion.h"
 #include "landscape/RankedSea.h"
 #include "landscape/ReceiverTree.h"
 #include "landscape/RockUplift.h"
@@ -121,6 +122,30 @@ TEST(IncideRivers, StaysAboveTheReceiverAtAnyStep) {
                 << "K dt " << erodibility << ", cell " << x;
             below = strip.land.At(x, 1);
         }
+    }
+}
+
+// A large river wears the banks beside it down toward its bed, a share of
+// the way, to a floor just above it; the river itself and the ground away
+// from it stay, and what the banks lose is their sediment.
+TEST(WidenValleyFloors, WearsTheBanksOfLargeRiversOnly) {
+    Strip strip;
+    for (int32_t x = 0; x < Strip::kLength; ++x) {
+        strip.land.At(x, 0) = strip.land.At(x, 2) = 100;
+        strip.land.At(x, 1) = 10;
+        strip.area[x * 3 + 1] = x < Strip::kLength / 2 ? 1000 : 10;
+    }
+    const LandSurface before = strip.land;
+    ZeroedVector<float> sediment(strip.area.size());
+    WidenValleyFloors(strip.land, strip.area, 0, {.riverArea = 500, .share = 0.5F, .floorRise = 2},
+                      Wrap::kNone, sediment, 2);
+    for (int32_t x = 0; x < Strip::kLength; ++x) {
+        ASSERT_EQ(strip.land.At(x, 1), 10) << "the river at " << x;
+        // Beside the large river, or diagonally beside its last cell.
+        const bool beside = x <= Strip::kLength / 2;
+        const float bank = beside ? 100 - 0.5F * (100 - 12) : 100;
+        ASSERT_FLOAT_EQ(strip.land.At(x, 0), bank) << "the bank at " << x;
+        ASSERT_FLOAT_EQ(sediment[x * 3], before.At(x, 0) - bank);
     }
 }
 
