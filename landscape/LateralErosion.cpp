@@ -21,10 +21,14 @@ void WidenValleyFloors(LandSurface& land, const ZeroedVector<float>& area, float
                 const int32_t cell = x * rows + y;
                 const float height = heights[cell];
                 if (height < seaLevel || area[cell] >= floors.riverArea) continue;
+                // Away from the edges a neighbour is a step along the column
+                // and across; at them, the neighbours' rule.
+                const bool inside = x > 0 && x + 1 < size.Width() && y > 0 && y + 1 < rows;
                 float river = std::numeric_limits<float>::max();
                 for (int32_t dx = -1; dx <= 1; ++dx) {
                     for (int32_t dy = -1; dy <= 1; ++dy) {
-                        const int32_t neighbour = neighbours.At(x, y, dx, dy);
+                        const int32_t neighbour =
+                            inside ? cell + dx * rows + dy : neighbours.At(x, y, dx, dy);
                         if (neighbour >= 0 && area[neighbour] >= floors.riverArea) {
                             river = std::min(river, heights[neighbour]);
                         }
