@@ -87,10 +87,12 @@ class Flood {
         std::sort(hollows.begin(), hollows.end());
         std::vector<int32_t> refill;
         for (const auto& [height, hollow] : hollows) {
-            if (!CutWayOut(hollow, height, false)) {
+            // An earlier cut may have passed through it already.
+            if (HasLowerNeighbour(hollow)) continue;
+            if (!CutWayOut(hollow, Height(hollow), false)) {
                 refill.push_back(hollow);
             } else {
-                CutWayOut(hollow, height, true);
+                CutWayOut(hollow, Height(hollow), true);
             }
         }
         if (!refill.empty()) {
@@ -100,7 +102,7 @@ class Flood {
         while (!refill.empty()) {
             const int32_t cell = refill.back();
             refill.pop_back();
-            if (Height(cell) >= Filled(cell)) continue;
+            if (Height(cell) >= Filled(cell) || HasLowerNeighbour(cell)) continue;
             Height(cell) = Filled(cell);
             ForEachNeighbour(cell, [&](int32_t neighbour, uint8_t) {
                 if (Height(neighbour) < Filled(neighbour) && !HasLowerNeighbour(neighbour)) {

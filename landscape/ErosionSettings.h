@@ -53,7 +53,7 @@ struct ErosionSettings {
     // floors: beside a river of floorArea cells' water or more, the ground
     // wears this share a unit of time down toward the river, to floorRise
     // times leastDrop above it.
-    float floorArea = 500;
+    float floorArea = 5000;
     float lateralErosion = 0.5F;
     float floorRise = 2;
 

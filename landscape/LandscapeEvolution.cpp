@@ -51,7 +51,7 @@ void EvolveLandscape(LandSurface& land, float seaLevel, const ErosionSettings& s
                           {.riverArea = settings.floorArea,
                            .share = std::min(1.0F, settings.lateralErosion * time),
                            .floorRise = settings.floorRise * leastDrop},
-                          settings.wrap, sediment, threads);
+                          tree, sediment, threads);
         DepositSediment(land, area,
                         {.seaLevel = seaLevel,
                          .leastDrop = leastDrop,

@@ -125,28 +125,41 @@ TEST(IncideRivers, StaysAboveTheReceiverAtAnyStep) {
     }
 }
 
-// A large river wears the banks beside it down toward its bed, a share of
-// the way, to a floor just above it; the river itself and the ground away
-// from it stay, and what the banks lose is their sediment.
+// A large river wears the banks whose water runs into it down toward its
+// bed, a share of the way, to a floor just above it; a small river's banks,
+// the river itself and the ground beyond stay, and what the banks lose is
+// their sediment.
 TEST(WidenValleyFloors, WearsTheBanksOfLargeRiversOnly) {
-    Strip strip;
-    for (int32_t x = 0; x < Strip::kLength; ++x) {
-        strip.land.At(x, 0) = strip.land.At(x, 2) = 100;
-        strip.land.At(x, 1) = 10;
-        strip.area[x * 3 + 1] = x < Strip::kLength / 2 ? 1000 : 10;
+    const MapSize size(60, 7);
+    LandSurface land(size);
+    for (int32_t x = 0; x < 60; ++x) {
+        for (int32_t y = 0; y < 7; ++y) {
+            // A valley down the middle row, falling to the left edge.
+            land.At(x, y) = 10 + static_cast<float>(x) + 20 * static_cast<float>(std::abs(y - 3));
+        }
     }
-    const LandSurface before = strip.land;
-    ZeroedVector<float> sediment(strip.area.size());
-    WidenValleyFloors(strip.land, strip.area, 0, {.riverArea = 500, .share = 0.5F, .floorRise = 2},
-                      Wrap::kNone, sediment, 2);
-    for (int32_t x = 0; x < Strip::kLength; ++x) {
-        ASSERT_EQ(strip.land.At(x, 1), 10) << "the river at " << x;
-        // Beside the large river, or diagonally beside its last cell.
-        const bool beside = x <= Strip::kLength / 2;
-        const float bank = beside ? 100 - 0.5F * (100 - 12) : 100;
-        ASSERT_FLOAT_EQ(strip.land.At(x, 0), bank) << "the bank at " << x;
-        ASSERT_FLOAT_EQ(sediment[x * 3], before.At(x, 0) - bank);
+    ReceiverTree tree(size, Wrap::kNone);
+    tree.Route(land, 0, 0, 1);
+    ZeroedVector<float> area(land.heights.size());
+    AccumulateDrainageArea(tree, area, 1);
+    const LandSurface before = land;
+    ZeroedVector<float> sediment(land.heights.size());
+    WidenValleyFloors(land, area, 0, {.riverArea = 50, .share = 0.5F, .floorRise = 2}, tree,
+                      sediment, 2);
+    int32_t worn = 0;
+    for (int32_t cell = 0; cell < size.Cells(); ++cell) {
+        const bool bank = area[cell] < 50 && !tree.IsRoot(cell) &&
+                          area[tree.Receiver(cell)] >= 50 &&
+                          before.heights[cell] > before.heights[tree.Receiver(cell)] + 2;
+        const float expected =
+            bank ? before.heights[cell] -
+                       0.5F * (before.heights[cell] - (before.heights[tree.Receiver(cell)] + 2))
+                 : before.heights[cell];
+        ASSERT_FLOAT_EQ(land.heights[cell], expected) << "cell " << cell;
+        ASSERT_FLOAT_EQ(sediment[cell], before.heights[cell] - land.heights[cell]);
+        worn += bank ? 1 : 0;
     }
+    EXPECT_GT(worn, 20);
 }
 
 // A tilted plane with a hollow and some sea, for the whole model.
