@@ -33,8 +33,10 @@ constexpr uint8_t kSeed = 8;
 // cell's way out and what it lifted.
 class Flood {
   public:
-    Flood(CellGrid& heights, MapSize size, int32_t seaTop, Wrap wrap, bool keepWays)
-        : heights_(heights),
+    Flood(CellGrid& heights, MapSize size, int32_t seaTop, Wrap wrap, bool keepWays,
+          int32_t threads)
+        : threads_(threads),
+          heights_(heights),
           rows_(size.Height()),
           width_(size.Width()),
           seaTop_(seaTop),
@@ -44,33 +46,44 @@ class Flood {
           packed_(heights.Rows() == size.Height() ? heights.Column(0) : nullptr) {}
 
     void Run() {
-        for (int32_t x = 0; x < width_; ++x) {
-            for (int32_t y = 0; y < rows_; ++y) {
-                int32_t& height = heights_.At(x, y);
-                if (height <= seaTop_ || neighbours_.OnEdge(x, y)) {
-                    if (!ways_.empty()) ways_[x * rows_ + y] = kSeed;
-                    height |= kReached;
+        ForEachBand(width_, threads_, [&](int32_t, int32_t first, int32_t end) {
+            for (int32_t x = first; x < end; ++x) {
+                for (int32_t y = 0; y < rows_; ++y) {
+                    int32_t& height = heights_.At(x, y);
+                    if (height <= seaTop_ || neighbours_.OnEdge(x, y)) {
+                        if (!ways_.empty()) ways_[x * rows_ + y] = kSeed;
+                        height |= kReached;
+                    }
                 }
             }
-        }
+        });
         // Only the seeds beside a cell still to reach wait: the open sea
-        // has nothing to reach.
-        for (int32_t cell = 0; cell < width_ * rows_; ++cell) {
-            if ((Height(cell) & kReached) == 0) continue;
-            bool beside = false;
-            ForEachNeighbour(cell, [&](int32_t neighbour, uint8_t) {
-                beside |= (Height(neighbour) & kReached) == 0;
-            });
-            if (beside) waiting_[Height(cell) & ~kReached].push_back(cell);
+        // has nothing to reach. Found band by band, they wait in the order
+        // of the cells, for any number of threads.
+        std::vector<std::vector<int32_t>> seeds(BandsOf(width_));
+        ForEachBand(width_, threads_, [&](int32_t band, int32_t first, int32_t end) {
+            for (int32_t cell = first * rows_; cell < end * rows_; ++cell) {
+                if ((Height(cell) & kReached) == 0) continue;
+                bool beside = false;
+                ForEachNeighbour(cell, [&](int32_t neighbour, uint8_t) {
+                    beside |= (Height(neighbour) & kReached) == 0;
+                });
+                if (beside) seeds[band].push_back(cell);
+            }
+        });
+        for (const std::vector<int32_t>& band : seeds) {
+            for (const int32_t cell : band) waiting_[Height(cell) & ~kReached].push_back(cell);
         }
         for (int32_t level = 0; level < kLevels; ++level) {
             for (const int32_t cell : waiting_[level]) ReachFrom(cell, level);
             std::vector<int32_t>().swap(waiting_[level]);
         }
-        for (int32_t x = 0; x < width_; ++x) {
-            int32_t* column = heights_.Column(x);
-            for (int32_t y = 0; y < rows_; ++y) column[y] &= ~kReached;
-        }
+        ForEachBand(width_, threads_, [&](int32_t, int32_t first, int32_t end) {
+            for (int32_t x = first; x < end; ++x) {
+                int32_t* column = heights_.Column(x);
+                for (int32_t y = 0; y < rows_; ++y) column[y] &= ~kReached;
+            }
+        });
     }
 
     // Breaching: the lifted cells back where they were, and from each hollow
@@ -79,11 +92,25 @@ class Flood {
     // take land down to the sea is not cut: its hollow is filled again, and
     // so is every lifted cell around it that then has no way down.
     void Breach() {
-        std::vector<std::pair<int32_t, int32_t>> hollows;  // height, cell
-        for (const Lifted& lifted : lifted_) Height(lifted.cell) = lifted.before;
-        for (const auto& [cell, height, filled] : lifted_) {
-            if (!HasLowerNeighbour(cell)) hollows.emplace_back(height, cell);
-        }
+        const auto lifted = static_cast<int32_t>(lifted_.size());
+        const int32_t parts = (lifted + kPart - 1) / kPart;
+        const auto eachPart = [&](const auto& body) {
+            ParallelFor(parts, threads_, [&](int32_t part) {
+                body(part, part * kPart, std::min(lifted, (part + 1) * kPart));
+            });
+        };
+        eachPart([&](int32_t, int32_t first, int32_t end) {
+            for (int32_t at = first; at < end; ++at) Height(lifted_[at].cell) = lifted_[at].before;
+        });
+        std::vector<std::vector<std::pair<int32_t, int32_t>>> found(parts);  // height, cell
+        eachPart([&](int32_t part, int32_t first, int32_t end) {
+            for (int32_t at = first; at < end; ++at) {
+                const int32_t cell = lifted_[at].cell;
+                if (!HasLowerNeighbour(cell)) found[part].emplace_back(lifted_[at].before, cell);
+            }
+        });
+        std::vector<std::pair<int32_t, int32_t>> hollows;
+        for (const auto& part : found) hollows.insert(hollows.end(), part.begin(), part.end());
         std::sort(hollows.begin(), hollows.end());
         std::vector<int32_t> refill;
         for (const auto& [height, hollow] : hollows) {
@@ -190,6 +217,10 @@ class Flood {
     static constexpr std::array<std::array<int32_t, 2>, 8> kSteps{
         {{-1, -1}, {-1, 0}, {-1, 1}, {0, -1}, {0, 1}, {1, -1}, {1, 0}, {1, 1}}};
 
+    // The lifted cells a thread puts back and looks at at a time.
+    static constexpr int32_t kPart = 1 << 16;
+
+    int32_t threads_;
     CellGrid& heights_;
     int32_t rows_;
     int32_t width_;
@@ -209,7 +240,8 @@ class Flood {
 
 }  // namespace
 
-void DrainToSea(CellGrid& heights, MapSize size, int32_t seaTop, Wrap wrap, Hollows hollows) {
+void DrainToSea(CellGrid& heights, MapSize size, int32_t seaTop, Wrap wrap, Hollows hollows,
+                int32_t threads) {
     for (int32_t x = 0; x < size.Width(); ++x) {
         const int32_t* column = heights.Column(x);
         if (std::any_of(column, column + size.Height(),
@@ -217,7 +249,7 @@ void DrainToSea(CellGrid& heights, MapSize size, int32_t seaTop, Wrap wrap, Holl
             throw ERangeError("a height to drain is beyond 0.." + std::to_string(kDrainableTop));
         }
     }
-    Flood flood(heights, size, seaTop, wrap, hollows == Hollows::kBreach);
+    Flood flood(heights, size, seaTop, wrap, hollows == Hollows::kBreach, threads);
     flood.Run();
     if (hollows == Hollows::kBreach) flood.Breach();
 }

@@ -31,8 +31,9 @@ enum class Hollows { kFill, kBreach };
 // both ways the sea is the only way out.
 // Throws ERangeError, changing nothing, unless the heights lie within
 // 0..kDrainableTop.
+// The flood is one thread's; what is around it spreads over `threads`.
 void DrainToSea(CellGrid& heights, MapSize size, int32_t seaTop, Wrap wrap = Wrap::kNone,
-                Hollows hollows = Hollows::kFill);
+                Hollows hollows = Hollows::kFill, int32_t threads = 1);
 
 // Whether every cell above seaTop away from such an edge already has a
 // strictly lower neighbour, so that DrainToSea would change nothing.

@@ -17,7 +17,7 @@ int32_t ErodeLand(CellGrid& heights, MapSize size, int32_t seaTarget,
     // The circles' hollows keep their floors and get a way out cut through
     // their rims, which the model then wears into valleys: filled, they
     // would leave flats crossed by the flood's straight lines.
-    DrainToSea(heights, size, seaTop, settings.wrap, Hollows::kBreach);
+    DrainToSea(heights, size, seaTop, settings.wrap, Hollows::kBreach, threads);
     LandSurface land = SurfaceOfLevels(heights, size, threads);
     const float seaLevel = SeaLevelAbove(seaTop);
     EvolveLandscape(land, seaLevel, settings);
@@ -25,7 +25,7 @@ int32_t ErodeLand(CellGrid& heights, MapSize size, int32_t seaTarget,
     // The model keeps every way down a level deep or more; a hollow it was
     // handed without one drains all the same.
     if (!Drains(heights, size, seaTop, settings.wrap, threads)) {
-        DrainToSea(heights, size, seaTop, settings.wrap);
+        DrainToSea(heights, size, seaTop, settings.wrap, Hollows::kFill, threads);
     }
     return seaTop;
 }
