@@ -37,6 +37,17 @@ double Total(const LandSurface& land) {
 struct Strip {
     static constexpr int32_t kLength = 200;
     Strip() : size(kLength, 3), land(size), tree(size, Wrap::kNone), area(size.Cells()) {}
+
+    // Walls of 1000 and the river rising one a cell from `mouth`, routed.
+    void Lay(float mouth) {
+        for (int32_t x = 0; x < kLength; ++x) {
+            land.At(x, 0) = land.At(x, 2) = 1000;
+            land.At(x, 1) = mouth + static_cast<float>(x);
+        }
+        tree.Route(land, 0, 0, 1);
+        AccumulateDrainageArea(tree, area, 1);
+    }
+
     MapSize size;
     LandSurface land;
     ReceiverTree tree;
@@ -52,12 +63,7 @@ TEST(IncideRivers, GradesARiverToTheSteadyStateOfStreamPower) {
     // Uniform rise: every cell at the same height above the sea.
     const RockUplift uplift(strip.land, 0, 1, 0, 0, Wrap::kNone, 1);
     const float rise = uplift.Over(0, 1);
-    for (int32_t x = 0; x < Strip::kLength; ++x) {
-        strip.land.At(x, 0) = strip.land.At(x, 2) = 1000;
-        strip.land.At(x, 1) = 1 + static_cast<float>(x);
-    }
-    strip.tree.Route(strip.land, 0, 0, 1);
-    AccumulateDrainageArea(strip.tree, strip.area, 1);
+    strip.Lay(1);
     ASSERT_EQ(strip.area[strip.size.Height() + 1], Strip::kLength - 2);
 
     const float erodibility = 0.5F;
@@ -101,13 +107,8 @@ TEST(IncideRivers, GradesARiverToTheSteadyStateOfStreamPower) {
 TEST(IncideRivers, StaysAboveTheReceiverAtAnyStep) {
     for (const float erodibility : {0.01F, 1.0F, 1e6F}) {
         Strip strip;
-        for (int32_t x = 0; x < Strip::kLength; ++x) {
-            strip.land.At(x, 0) = strip.land.At(x, 2) = 1000;
-            strip.land.At(x, 1) = 5 + static_cast<float>(x);
-        }
+        strip.Lay(5);
         const RockUplift uplift(strip.land, 0, 0, 0, 0, Wrap::kNone, 1);
-        strip.tree.Route(strip.land, 0, 0, 1);
-        AccumulateDrainageArea(strip.tree, strip.area, 1);
         ZeroedVector<float> eroded(strip.area.size());
         IncideRivers(strip.land, strip.area, AreaPower(0.45F), uplift,
                      {.seaLevel = 0,
