@@ -100,22 +100,34 @@ int32_t HighestSea(const CellGrid& heights, MapSize size, int32_t seaTarget, int
 namespace {
 
 // Rescales every cell and lowers it by `passes`, at once in place of one
-// pass over the map a pass; cells above seaTop are land, 1 at least.
-// Returns the cells at or below 0.
+// pass over the map a pass. At a sea chosen before, cells above seaTop are
+// land, 1 at least, and the cells at or below 0 are counted and returned;
+// the finish's own sea needs neither, and goes without their cost.
+template <bool kAtSea>
 int32_t RescaleAndLower(CellGrid& heights, MapSize size, HeightExtremes extremes, int32_t passes,
                         int32_t seaTop, int32_t threads) {
-    const Rescaling rescaled(extremes);
     std::vector<int32_t> seaCells(BandsOf(size.Width()), 0);
-    ForEachBand(size.Width(), threads, [&](int32_t band, int32_t first, int32_t end) {
-        for (int32_t x = first; x < end; ++x) {
-            int32_t* column = heights.Column(x);
-            for (int32_t y = 0; y < size.Height(); ++y) {
-                const int32_t lowered = rescaled(column[y]) - passes;
-                column[y] = column[y] > seaTop ? std::max(lowered, 1) : lowered;
-                seaCells[band] += column[y] <= 0 ? 1 : 0;
-            }
-        }
-    });
+    const int32_t rows = size.Height();
+    // Everything the loop reads, by value: a cell written could be any of
+    // it for all the compiler knows, which would be read again at every one.
+    ForEachBand(size.Width(), threads,
+                [&, rows, passes, seaTop, rescaled = Rescaling(extremes)](
+                    int32_t band, int32_t first, int32_t end) {
+                    int32_t sea = 0;
+                    for (int32_t x = first; x < end; ++x) {
+                        int32_t* column = heights.Column(x);
+                        for (int32_t y = 0; y < rows; ++y) {
+                            const int32_t lowered = rescaled(column[y]) - passes;
+                            if constexpr (kAtSea) {
+                                column[y] = column[y] > seaTop ? std::max(lowered, 1) : lowered;
+                                sea += column[y] <= 0 ? 1 : 0;
+                            } else {
+                                column[y] = lowered;
+                            }
+                        }
+                    }
+                    seaCells[band] = sea;
+                });
     return std::accumulate(seaCells.begin(), seaCells.end(), 0);
 }
 
@@ -127,7 +139,7 @@ void Terrain::FinishGeneration(MapSize size, const SeaCellsReport& report) {
     const HeightExtremes extremes = FindExtremes(heights, size, threads_);
     const int32_t passes = LoweringPasses(CountRescaled(heights, size, extremes, threads_), size,
                                           job_.SeaTarget, report);
-    RescaleAndLower(heights, size, extremes, passes, std::numeric_limits<int32_t>::max(), threads_);
+    RescaleAndLower<false>(heights, size, extremes, passes, 0, threads_);
 }
 
 void Terrain::FinishAtSea(MapSize size, int32_t seaTop, const SeaCellsReport& report) {
@@ -142,7 +154,7 @@ void Terrain::FinishAtSea(MapSize size, int32_t seaTop, const SeaCellsReport& re
         seaCells += cellsAt[pass];
         if (report) report(seaCells);
     }
-    seaCells = RescaleAndLower(heights, size, extremes, passes, seaTop, threads_);
+    seaCells = RescaleAndLower<true>(heights, size, extremes, passes, seaTop, threads_);
     if (report) report(seaCells);
 }
 
