@@ -5,9 +5,9 @@
 #include <QTemporaryDir>
 #include <string>
 
-#include "terrain/ParallelFor.h"
-#include "tools/GenerateMap.h"
+#include "run/MapRun.h"
 #include "tools/ProgressLine.h"
+#include "tools/ThreadCount.h"
 
 namespace morvik {
 namespace {
@@ -107,18 +107,13 @@ void BM_ProgressLine(benchmark::State& state) {
     for (auto _ : state) {
         ProgressLine line(shown);
         ProgressLine::Task task = line.Start("circles");
-        MapRequest request{.size = MapSize(2049, 2049),
-                           .roughness = 3,
-                           .seaShare = 5,
-                           .tick = 123456789,
-                           .coastline = false,
-                           .threads = MachineThreads()};
-        if (shown) {
-            request.iterations = [&](const GenerationJob& job) {
-                task.Show("circles", static_cast<double>(job.IterationsDone) / job.TotalIterations);
-            };
-        }
-        benchmark::DoNotOptimize(GenerateMap(request).seaCells);
+        MapRun run(
+            {.width = 2049, .height = 2049, .roughness = 3, .seaShare = 5, .tick = 123456789},
+            MachineThreads());
+        StepReport report;
+        if (shown) report = [&](RunStep, double share) { task.Show("circles", share); };
+        run.Complete(report);
+        benchmark::DoNotOptimize(run.SeaCells());
     }
 }
 BENCHMARK(BM_ProgressLine)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -3,11 +3,11 @@
 #include <chrono>
 #include <memory>
 
+#include "run/MapRun.h"
 #include "terrain/Circle.h"
-#include "terrain/ParallelFor.h"
 #include "terrain/RandomSource.h"
 #include "tests/terrain/CircleOracle.h"
-#include "tools/GenerateMap.h"
+#include "tools/ThreadCount.h"
 
 namespace morvik {
 namespace {
@@ -37,26 +37,24 @@ double CellByCellSecondsPerIteration(MapSize size) {
 // generate path, heightmap included, on every core; files aside.
 void BM_EngineSizeRun(benchmark::State& state) {
     const auto side = static_cast<int32_t>(state.range(0));
-    MapRequest request{.size = MapSize(side, side),
-                       .roughness = 1,
-                       .seaShare = 5,
-                       .tick = kTicks,
-                       .coastline = false,
-                       .threads = MachineThreads()};
+    const RunSettings settings{
+        .width = side, .height = side, .roughness = 1, .seaShare = 5, .tick = kTicks};
+    const int32_t threads = MachineThreads();
     uint16_t seaLevel = 0;
-    request.heightmap = [&](Heightmap&& heightmap) { seaLevel = heightmap.seaLevel; };
     int32_t iterations = 0;
     std::chrono::duration<double> run{};
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        const GeneratedMap map = GenerateMap(request);
+        MapRun map(settings, threads);
+        map.Complete({}, [&] { seaLevel = map.MakeHeightmap().seaLevel; });
+        benchmark::DoNotOptimize(map.Picture(MapView::kColour).extremes);
         run = std::chrono::steady_clock::now() - start;
-        iterations = map.job.TotalIterations;
+        iterations = map.Job().TotalIterations;
         benchmark::DoNotOptimize(seaLevel);
     }
-    const double estimate = CellByCellSecondsPerIteration(request.size) * iterations;
+    const double estimate = CellByCellSecondsPerIteration(settings.Size()) * iterations;
     state.counters["iterations"] = iterations;
-    state.counters["threads"] = request.threads;
+    state.counters["threads"] = threads;
     state.counters["cell_by_cell_s"] = estimate;
     state.counters["cell_by_cell_ratio"] = estimate / run.count();
 }

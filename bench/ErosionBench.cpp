@@ -5,9 +5,9 @@
 
 #include "bench/LandformMeasures.h"
 #include "landscape/ErodedLand.h"
-#include "terrain/ParallelFor.h"
+#include "run/MapRun.h"
 #include "terrain/Terrain.h"
-#include "tools/GenerateMap.h"
+#include "tools/ThreadCount.h"
 
 namespace morvik {
 namespace {
@@ -40,14 +40,14 @@ BENCHMARK(BM_Erosion)
 Heightmap RunHeightmap(MapSize size, int32_t roughness, int32_t seaShare,
                        std::optional<int32_t> amount) {
     std::optional<Heightmap> heightmap;
-    GenerateMap({.size = size,
-                 .roughness = roughness,
-                 .seaShare = seaShare,
-                 .tick = 2026120901,
-                 .coastline = false,
-                 .threads = MachineThreads(),
-                 .heightmap = [&](Heightmap&& made) { heightmap = std::move(made); },
-                 .erosion = amount});
+    MapRun run({.width = size.Width(),
+                .height = size.Height(),
+                .roughness = roughness,
+                .seaShare = seaShare,
+                .tick = 2026120901,
+                .erosion = amount},
+               MachineThreads());
+    run.Complete({}, [&] { heightmap = run.MakeHeightmap(); });
     return std::move(*heightmap);
 }
 

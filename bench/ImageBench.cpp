@@ -4,8 +4,8 @@
 
 #include "components/ReducedImage/ColourReduction.h"
 #include "components/ReducedImage/ReducedImageStore.h"
+#include "run/MapRun.h"
 #include "tests/ReducedImage/BmpBuilder.h"
-#include "tools/GenerateMap.h"
 
 namespace morvik {
 namespace {
@@ -13,12 +13,13 @@ namespace {
 // The heaviest map the program makes, as a BMP file image.
 const ZeroedVector<uint8_t>& LargestMap() {
     static const ZeroedVector<uint8_t> picture = [] {
-        return GenerateMap({.size = kLargestProgramMap,
-                            .roughness = 5,
-                            .seaShare = 5,
-                            .tick = 123456789,
-                            .coastline = false})
-            .picture;
+        MapRun run({.width = kLargestProgramMap.Width(),
+                    .height = kLargestProgramMap.Height(),
+                    .roughness = 5,
+                    .seaShare = 5,
+                    .tick = 123456789});
+        run.Complete();
+        return std::move(run.Picture(MapView::kColour).image);
     }();
     return picture;
 }

@@ -47,7 +47,9 @@ void BM_FullRun(benchmark::State& state) {
     terrain->BuildColourTable();
     std::vector<uint32_t> pixels(kLargest.Cells());
     for (auto _ : state) {
-        terrain->RunGeneration(kLargest, 5, 5);
+        terrain->StartGeneration(kLargest, 5, 5, kLargest.Width(), kLargest.Height());
+        terrain->CompleteIterations(kLargest);
+        terrain->FinishGeneration(kLargest, {});
         benchmark::DoNotOptimize(
             terrain->RenderMap(PixelView(pixels.data(), kLargest.Width(), kLargest)));
     }

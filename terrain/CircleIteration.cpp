@@ -27,23 +27,25 @@ void Terrain::CircleIteration(MapSize size) {
 // then each band of columns, which is a strip of the height field, takes
 // every one of them that reaches it. The sums, and so the heights, are the
 // same either way and for any number of threads.
-void Terrain::CompleteIterations(MapSize size, const IterationsReport& report) {
+void Terrain::TakeIterations(MapSize size, int32_t count, const IterationsReport& report) {
     constexpr int32_t kBatch = 4096;
     struct Reaching {
         Circle circle;
         ColumnSpan span;
     };
     std::vector<std::vector<Reaching>> bands(static_cast<std::size_t>(BandsOf(size.Width())));
-    while (job_.IterationsDone < job_.TotalIterations) {
-        const int32_t count = std::min(kBatch, job_.TotalIterations - job_.IterationsDone);
+    const int32_t end =
+        job_.IterationsDone + std::clamp(count, 0, job_.TotalIterations - job_.IterationsDone);
+    while (job_.IterationsDone < end) {
+        const int32_t batch = std::min(kBatch, end - job_.IterationsDone);
         if (threads_ == 1) {
-            for (int32_t i = 0; i < count; ++i) {
+            for (int32_t i = 0; i < batch; ++i) {
                 ApplyCircle(heightField_, size, TakeCircle(size), wrap_);
             }
         } else {
             for (auto& band : bands) band.clear();
             int32_t forAll = 0;
-            for (int32_t i = 0; i < count; ++i) {
+            for (int32_t i = 0; i < batch; ++i) {
                 const Circle circle = TakeCircle(size);
                 forAll -= circle.sign;
                 for (const auto& [part, span] : CircleParts(size, circle, wrap_)) {
@@ -64,7 +66,7 @@ void Terrain::CompleteIterations(MapSize size, const IterationsReport& report) {
                 }
             });
         }
-        job_.IterationsDone += count;
+        job_.IterationsDone += batch;
         if (report) report(job_);
     }
 }

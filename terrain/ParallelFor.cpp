@@ -1,26 +1,14 @@
 #include "terrain/ParallelFor.h"
 
-#ifdef __linux__
-#include <sched.h>
-#endif
-
 #include <algorithm>
 #include <atomic>
+#include <exception>
+#include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
 namespace morvik {
-
-// The cores this process may run on, where the system says (taskset, a
-// container's CPU set); else every core the machine has.
-int32_t MachineThreads() {
-#ifdef __linux__
-    cpu_set_t allowed;
-    if (sched_getaffinity(0, sizeof allowed, &allowed) == 0)
-        return std::max(1, CPU_COUNT(&allowed));
-#endif
-    return static_cast<int32_t>(std::max(1U, std::thread::hardware_concurrency()));
-}
 
 namespace {
 
@@ -34,9 +22,16 @@ class JoinedThreads {
     ~JoinedThreads() {
         for (std::thread& thread : threads_) thread.join();
     }
+    // Whether a thread could be started for the work; none is no error, as
+    // the caller's thread does what is left.
     template <typename Work>
-    void Start(const Work& work) {
-        threads_.emplace_back(work);
+    bool Start(const Work& work) {
+        try {
+            threads_.emplace_back(work);
+            return true;
+        } catch (const std::system_error&) {
+            return false;
+        }
     }
 
   private:
@@ -47,14 +42,27 @@ class JoinedThreads {
 
 void ParallelFor(int32_t count, int32_t threads, const std::function<void(int32_t)>& body) {
     std::atomic<int32_t> next{0};
+    std::mutex failing;
+    std::exception_ptr failure;
+    // A body that throws ends the handing out: its error is the caller's,
+    // once every thread has stopped.
     const auto work = [&] {
-        for (int32_t i = next++; i < count; i = next++) body(i);
+        try {
+            for (int32_t i = next++; i < count; i = next++) body(i);
+        } catch (...) {
+            next = count;
+            const std::lock_guard lock(failing);
+            if (!failure) failure = std::current_exception();
+        }
     };
     {
         JoinedThreads helpers;
-        for (int32_t helper = 1; helper < std::min(threads, count); ++helper) helpers.Start(work);
+        for (int32_t helper = 1; helper < std::min(threads, count); ++helper) {
+            if (!helpers.Start(work)) break;
+        }
         work();
     }  // the helpers are joined here
+    if (failure) std::rethrow_exception(failure);
 }
 
 void ForEachBand(int32_t width, int32_t threads,

@@ -5,12 +5,10 @@
 
 namespace morvik {
 
-// The threads this process can run at once; at least 1.
-int32_t MachineThreads();
-
 // Runs body(i) for every i in 0..count-1, on up to `threads` threads (this
-// one among them), each taking the next i that no other has taken. Returns
-// once every body has.
+// one among them), each taking the next i that no other has taken; fewer
+// where the system starts no more. Returns once every body has; rethrows
+// the first error a body threw, the rest of the i then left undone.
 void ParallelFor(int32_t count, int32_t threads, const std::function<void(int32_t)>& body);
 
 // Columns a band at a time, the bands spread over the threads as above.

@@ -40,22 +40,12 @@ inline HeightExtremes Widest(const std::vector<HeightExtremes>& parts) {
 
 // Called after every lowering pass with the number of cells then at or below 0.
 using SeaCellsReport = std::function<void(int32_t seaCells)>;
-// Shown the heights of a run just before its finish, and the highest of
-// them that the finish makes sea.
-using HeightsReport = std::function<void(const CellGrid& heights, int32_t seaTop)>;
 // Told the run's counters after each batch of iterations.
 using IterationsReport = std::function<void(const GenerationJob& job)>;
 
 // Reshapes a run's heights before its finish (wears them, say), and returns
 // the highest of them that is to be sea.
 using LandShaper = std::function<int32_t(CellGrid& heights, int32_t seaTarget)>;
-
-// What a whole run tells as it goes; any of them may be left empty.
-struct RunReports {
-    IterationsReport iterations;
-    HeightsReport beforeFinish;
-    SeaCellsReport seaCells;
-};
 
 // The map generator: its grids, run counters, colour table and random source.
 // Every operation works on the top-left corner of the size it is given (the
@@ -81,16 +71,19 @@ class Terrain {
     // Four tick-bounded random numbers, one circle, one more iteration done.
     void CircleIteration(MapSize size);
 
-    // The iterations still to do, at once, where the program's timer takes
+    // Up to `count` more iterations at once, where the program's timer takes
     // them one by one; in batches, each reported once done.
-    void CompleteIterations(MapSize size, const IterationsReport& report = {});
+    void TakeIterations(MapSize size, int32_t count, const IterationsReport& report = {});
+    // Every iteration still to do, as above.
+    void CompleteIterations(MapSize size, const IterationsReport& report = {}) {
+        TakeIterations(size, job_.TotalIterations - job_.IterationsDone, report);
+    }
 
-    // A whole run on the map, which is its own input size: start, every
-    // iteration, the shaper if there is one, and the finish: FinishAtSea
-    // with the shaper's sea, else FinishGeneration.
-    void RunGeneration(MapSize size, int32_t roughness, int32_t seaShare,
-                       const RunReports& reports = {}, Wrap wrap = Wrap::kNone,
-                       const LandShaper& shaper = {});
+    // The heights reshaped by `shaper`, given the run's sea target; returns
+    // the shaper's highest sea height, for FinishAtSea.
+    int32_t ShapeLand(const LandShaper& shaper) {
+        return shaper(heightField_.Cells(), job_.SeaTarget);
+    }
 
     // Rescales the corner to 0..100, then lowers it pass by pass until the sea
     // target is met, reporting after every pass.

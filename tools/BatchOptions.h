@@ -1,17 +1,14 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "components/ReducedImage/ColourReduction.h"
-#include "landscape/ErosionSettings.h"
-#include "terrain/GenerationJob.h"
-#include "terrain/MapSize.h"
-#include "terrain/Wrap.h"
+#include "run/MapRun.h"
+#include "run/RunSettings.h"
 #include "tools/Tiles.h"
 
 namespace morvik {
@@ -23,23 +20,18 @@ class EUsageError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// File names are kept as the bytes they were given, whatever their encoding.
 struct BatchOptions {
     enum class Command { kHelp, kVersion, kGenerate, kReduce };
-    enum class View { kColour, kCoastline };
 
     Command command = Command::kHelp;
-    QString input;      // reduce
-    QString output;     // both; for generate, empty or the map's file; "-" standard output
-    QString heightmap;  // generate: empty, "-" or a .png, .r16 or .raw file
-    int32_t width = kSmallestProgramMap.Width();
-    int32_t height = kSmallestProgramMap.Height();
-    int32_t roughness = kFirstRoughness;
-    int32_t seaShare = kFirstSeaShare;
-    std::optional<uint32_t> tick;
-    std::optional<int32_t> erosion;  // generate --erode: how long the land wears
-    Wrap wrap = Wrap::kNone;         // generate --wrap
-    std::optional<TileGrid> tiles;   // generate --tiles: every file in tiles
-    View view = View::kColour;
+    std::string input;      // reduce
+    std::string output;     // both; for generate, empty or the map's file; "-" standard output
+    std::string heightmap;  // generate: empty, "-" or a .png, .r16 or .raw file
+    // generate: the run, its tick the clock's when --tick is not given
+    RunSettings run = Limits().defaults;
+    std::optional<TileGrid> tiles;  // generate --tiles: every file in tiles
+    MapView view = MapView::kColour;
     int32_t colours = kMostRequested;
     bool quiet = false;  // no progress line
 };
@@ -51,7 +43,7 @@ inline constexpr int32_t kMostTiles = 256;
 // value as the next argument or after "="; --erode takes one only if the
 // next argument is a number. Throws EUsageError, also for two outputs that
 // lead to the same file.
-BatchOptions ParseBatchOptions(const QStringList& arguments);
+BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments);
 
 // The --help text.
 std::string BatchUsage();

@@ -1,18 +1,19 @@
 #include "tools/OutputFile.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
-#include <csignal>
-
-#include <QFile>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <new>
 #include <random>
 #include <utility>
@@ -30,7 +31,7 @@ std::string Reason(int error) {
     return description != nullptr ? description : "error " + std::to_string(error);
 }
 
-std::string Folder(const std::string& path) {
+std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
@@ -52,85 +53,108 @@ std::string FollowLinks(std::string path) {
         const ssize_t length = readlink(path.c_str(), target.data(), target.size());
         if (length < 0 || static_cast<std::size_t>(length) >= target.size()) break;
         target.resize(static_cast<std::size_t>(length));
-        path = target.starts_with('/') ? target : Folder(path) + "/" + target;
+        path = target.starts_with('/') ? target : FolderOf(path) + "/" + target;
     }
     return path;
 }
 
-// The new files not yet in place, for a signal that ends the process to
-// remove: a run cut short leaves no half-written file behind.
-std::array<std::atomic<const char*>, 8> unfinished{};
+// The new files not yet in place, by folder and name, for a signal that
+// ends the process to remove: a run cut short leaves no half-written file
+// behind.
+struct Unfinished {
+    std::atomic<int> folder{-1};
+    std::atomic<const char*> name{nullptr};
+};
+std::array<Unfinished, 8> unfinished{};
 
-void Track(const std::string& path) {
-    for (std::atomic<const char*>& slot : unfinished) {
+void Track(int folder, const std::string& name) {
+    for (Unfinished& slot : unfinished) {
         const char* empty = nullptr;
-        if (slot.compare_exchange_strong(empty, path.c_str())) return;
+        if (slot.name.compare_exchange_strong(empty, name.c_str())) {
+            slot.folder = folder;
+            return;
+        }
     }
 }
 
-void Untrack(const std::string& path) {
-    for (std::atomic<const char*>& slot : unfinished) {
-        const char* mine = path.c_str();
-        slot.compare_exchange_strong(mine, nullptr);
+void Untrack(const std::string& name) {
+    for (Unfinished& slot : unfinished) {
+        const char* mine = name.c_str();
+        slot.name.compare_exchange_strong(mine, nullptr);
     }
 }
 
 extern "C" void RemoveUnfinishedAndStop(int signal) {
-    for (std::atomic<const char*>& slot : unfinished) {
-        if (const char* path = slot.load(); path != nullptr) unlink(path);
+    for (Unfinished& slot : unfinished) {
+        const int folder = slot.folder.load();
+        if (const char* name = slot.name.load(); name != nullptr && folder >= 0) {
+            unlinkat(folder, name, 0);
+        }
     }
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
 
-// A new file beside `target`, made by this call: hidden, named after it.
-int MakeFileBeside(const std::string& target, std::string& made) {
+// A new file in `folder` beside `target`, made by this call: hidden, named
+// after it. Names within the folder keep every path as short as its
+// target's, however long that is.
+int MakeFileBeside(int folder, const std::string& target, std::string& made) {
     std::random_device seed;
     std::mt19937_64 names(seed());
     for (int attempt = 0; attempt < 100; ++attempt) {
         // The name cut short, so that the longest one a folder takes still
         // leaves room for the dot and the number.
-        made = Folder(target) + "/." + BaseName(target).substr(0, 200) + "." +
-               std::to_string(names() % 1000000000);
+        made = "." + target.substr(0, 200) + "." + std::to_string(names() % 1000000000);
         const int descriptor =
-            open(made.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+            openat(folder, made.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
         if (descriptor >= 0 || errno != EEXIST) return descriptor;
     }
     return -1;
 }
 
-}  // namespace
-
-std::string ShownName(const QString& name) {
-    return name == "-" ? std::string("standard output") : name.toLocal8Bit().toStdString();
+// The folder open for files to be made in it, and read, so that it can be
+// locked; only searched where it cannot be read.
+int OpenFolder(const std::string& path) {
+    const int folder = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0 || errno != EACCES) return folder;
+    return open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
 }
 
-EOutputError::EOutputError(const QString& name, const std::string& reason)
+}  // namespace
+
+std::string ShownName(const std::string& name) {
+    return name == "-" ? std::string("standard output") : name;
+}
+
+EOutputError::EOutputError(const std::string& name, const std::string& reason)
     : std::runtime_error("cannot write " + ShownName(name) + ": " + reason) {}
 
-OutputFile::OutputFile(const QString& name) : name_(name) {
-    if (name == "-") {
+OutputFile::OutputFile(std::string name) : name_(std::move(name)) {
+    if (name_ == "-") {
         if (isatty(STDOUT_FILENO)) Fail("it is a terminal, and the file is binary");
         kind_ = Kind::kDirect;
         descriptor_ = STDOUT_FILENO;
         return;
     }
-    target_ = FollowLinks(QFile::encodeName(name).toStdString());
+    // What is there, links followed; a pipe behind /dev/fd/N has no path of
+    // its own, only the name it was given.
     struct stat status {};
-    const bool exists = stat(target_.c_str(), &status) == 0;
+    const bool exists = stat(name_.c_str(), &status) == 0;
     if (!exists && errno != ENOENT) FailWithErrno();
     if (exists && S_ISDIR(status.st_mode)) Fail(Reason(EISDIR));
     if (exists && S_ISSOCK(status.st_mode)) Fail("it is a socket");
     if (exists && !S_ISREG(status.st_mode)) {
-        kind_ = Kind::kDirect;
-        descriptor_ = open(target_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
-        if (descriptor_ < 0) FailWithErrno();
+        OpenDirect(name_);
         return;
     }
-    descriptor_ = MakeFileBeside(target_, staged_);
+    const std::string target = FollowLinks(name_);
+    folder_ = OpenFolder(FolderOf(target));
+    if (folder_ < 0) FailWithErrno();
+    targetName_ = BaseName(target);
+    descriptor_ = MakeFileBeside(folder_, targetName_, stagedName_);
     if (descriptor_ < 0) {
         const int error = errno;
-        staged_.clear();
+        stagedName_.clear();
         if (!exists || (error != EACCES && error != EPERM)) {
             errno = error;
             FailWithErrno();
@@ -138,11 +162,11 @@ OutputFile::OutputFile(const QString& name) : name_(name) {
         // A folder the user may not write to: the file itself, in place,
         // once everything else has been done.
         kind_ = Kind::kInPlace;
-        descriptor_ = open(target_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        descriptor_ = openat(folder_, targetName_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
         if (descriptor_ < 0) FailWithErrno();
         return;
     }
-    Track(staged_);
+    Track(folder_, stagedName_);
     // The new file keeps the old one's owner where it may (as root) and its
     // permissions; an owner it cannot keep is no reason to fail.
     if (exists) {
@@ -151,10 +175,17 @@ OutputFile::OutputFile(const QString& name) : name_(name) {
     }
 }
 
+void OutputFile::OpenDirect(const std::string& path) {
+    kind_ = Kind::kDirect;
+    descriptor_ = open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    if (descriptor_ < 0) FailWithErrno();
+}
+
 OutputFile::~OutputFile() {
     if (descriptor_ >= 0 && descriptor_ != STDOUT_FILENO) close(descriptor_);
-    if (!committed_ && !staged_.empty()) unlink(staged_.c_str());
-    Untrack(staged_);
+    if (!committed_ && !stagedName_.empty()) unlinkat(folder_, stagedName_.c_str(), 0);
+    Untrack(stagedName_);
+    if (folder_ >= 0) close(folder_);
 }
 
 void OutputFile::Fail(const std::string& reason) const { throw EOutputError(name_, reason); }
@@ -204,8 +235,10 @@ void OutputFile::Commit() {
     switch (kind_) {
         case Kind::kStaged:
             Finish();
-            if (rename(staged_.c_str(), target_.c_str()) != 0) FailWithErrno();
-            Untrack(staged_);
+            if (renameat(folder_, stagedName_.c_str(), folder_, targetName_.c_str()) != 0) {
+                FailWithErrno();
+            }
+            Untrack(stagedName_);
             break;
         case Kind::kInPlace:
             if (ftruncate(descriptor_, 0) != 0) FailWithErrno();
@@ -226,8 +259,44 @@ void RemoveUnfinishedFilesOnSignals() {
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, RemoveUnfinishedAndStop);
 }
 
+namespace {
+
+// Exclusive locks on folders, each taken once and all in one order, so that
+// two runs that lock the same folders cannot wait for each other; released
+// when it goes. A folder that can only be searched, not read, takes no lock.
+class FolderLocks {
+  public:
+    explicit FolderLocks(std::span<OutputFile* const> files) {
+        std::map<std::pair<dev_t, ino_t>, int> folders;
+        for (const OutputFile* file : files) {
+            struct stat status {};
+            if (file->Folder() >= 0 && fstat(file->Folder(), &status) == 0) {
+                folders.emplace(std::pair(status.st_dev, status.st_ino), file->Folder());
+            }
+        }
+        for (const auto& [identity, folder] : folders) {
+            int result = 0;
+            do {
+                result = flock(folder, LOCK_EX);
+            } while (result != 0 && errno == EINTR);
+            if (result == 0) locked_.push_back(folder);
+        }
+    }
+    ~FolderLocks() {
+        for (const int folder : locked_) flock(folder, LOCK_UN);
+    }
+    FolderLocks(const FolderLocks&) = delete;
+    FolderLocks& operator=(const FolderLocks&) = delete;
+
+  private:
+    std::vector<int> locked_;
+};
+
+}  // namespace
+
 void CommitTogether(std::span<OutputFile* const> files) {
     for (OutputFile* file : files) file->Finish();
+    const FolderLocks locks(files);
     for (const bool staged : {false, true}) {
         for (OutputFile* file : files) {
             if (file->IsStaged() == staged) file->Commit();
@@ -239,22 +308,30 @@ namespace {
 
 // What tells a file apart: its device and inode once it exists, else the
 // full path it would be made at.
-std::string Identity(const QString& name) {
-    if (name == "-") return "-";
-    const std::string path = FollowLinks(QFile::encodeName(name).toStdString());
+std::string Identity(const std::string& name) {
     struct stat status {};
-    if (stat(path.c_str(), &status) == 0) {
+    if (name == "-" && fstat(STDOUT_FILENO, &status) != 0) return "-";
+    if (name == "-" || stat(name.c_str(), &status) == 0) {
         return std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
     }
+    const std::string path = FollowLinks(name);
     char folder[PATH_MAX];
-    if (realpath(Folder(path).c_str(), folder) == nullptr) return path;
+    if (realpath(FolderOf(path).c_str(), folder) == nullptr) return path;
     return std::string(folder) + "/" + BaseName(path);
 }
 
 }  // namespace
 
-bool NameTheSameFile(const QString& first, const QString& second) {
+bool NameTheSameFile(const std::string& first, const std::string& second) {
     return Identity(first) == Identity(second);
+}
+
+bool IsStandardOutput(const std::string& name) {
+    if (name == "-") return true;
+    struct stat named {};
+    struct stat output {};
+    return stat(name.c_str(), &named) == 0 && fstat(STDOUT_FILENO, &output) == 0 &&
+           named.st_dev == output.st_dev && named.st_ino == output.st_ino;
 }
 
 }  // namespace morvik

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QString>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -10,8 +9,9 @@
 
 namespace morvik {
 
-// How messages name a file: "standard output" for "-".
-std::string ShownName(const QString& name);
+// How messages name a file: "standard output" for "-", else its name as
+// given.
+std::string ShownName(const std::string& name);
 
 // Told what share of a file is written, 0..1.
 using WritingReport = std::function<void(double share)>;
@@ -20,7 +20,7 @@ using WritingReport = std::function<void(double share)>;
 // REASON", with the system's reason where it gave one.
 class EOutputError : public std::runtime_error {
   public:
-    EOutputError(const QString& name, const std::string& reason);
+    EOutputError(const std::string& name, const std::string& reason);
 };
 
 // One file the batch tool writes, so that a failed run changes nothing.
@@ -28,21 +28,22 @@ class EOutputError : public std::runtime_error {
 // A regular file, or a name not yet taken, is written to a new file beside
 // it (beside the file a symbolic link leads to), which takes its place only
 // on Commit: until then any old file stays as it was. Anything else, a
-// device or a FIFO, and standard output for "-", cannot be replaced and is
-// written directly, on Commit, from what was written to it in memory; so is
-// a writable file in a folder where no file can be made beside it, in place.
-// A socket, a folder, or standard output on a terminal is refused.
+// device or a FIFO (a pipe behind /dev/stdout or /dev/fd/N among them), and
+// standard output for "-", cannot be replaced and is written directly, on
+// Commit, from what was written to it in memory; so is a writable file in a
+// folder where no file can be made beside it, in place. A socket, a folder,
+// or standard output on a terminal is refused.
 class OutputFile {
   public:
     // Opens the file or its stand-in at once, so that a file that cannot be
     // written is known before any work is done. Throws EOutputError.
-    explicit OutputFile(const QString& name);
+    explicit OutputFile(std::string name);
     // Without Commit, removes the new file and leaves the old one.
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    const QString& Name() const { return name_; }
+    const std::string& Name() const { return name_; }
 
     // Throws EOutputError.
     void Write(std::span<const uint8_t> bytes);
@@ -57,18 +58,24 @@ class OutputFile {
     // Whether Commit only renames, which cannot fail halfway.
     bool IsStaged() const { return kind_ == Kind::kStaged; }
 
+    // The folder the file is replaced in (open, for a lock on it); -1 for a
+    // device, a FIFO or standard output.
+    int Folder() const { return folder_; }
+
   private:
     enum class Kind { kStaged, kDirect, kInPlace };
 
     [[noreturn]] void Fail(const std::string& reason) const;
     [[noreturn]] void FailWithErrno() const;
+    void OpenDirect(const std::string& path);
     void WriteAll(int descriptor, std::span<const uint8_t> bytes) const;
     void Flush();
 
-    QString name_;
+    std::string name_;
     Kind kind_ = Kind::kStaged;
-    std::string target_;  // the path of the file written, links followed
-    std::string staged_;  // kStaged: the new file beside it
+    int folder_ = -1;         // staged or in place: the target's folder
+    std::string targetName_;  // ... and the target's name within it, links followed
+    std::string stagedName_;  // kStaged: the new file beside it, within the folder
     int descriptor_ = -1;
     bool committed_ = false;
     std::vector<uint8_t> pending_;  // kStaged: a buffer; else all of it, till Commit
@@ -79,10 +86,15 @@ class OutputFile {
 void RemoveUnfinishedFilesOnSignals();
 
 // Finished files, committed so that what can fail goes first: the direct
-// writes, then the renames. Throws EOutputError.
+// writes, then the renames. Each folder a file is replaced in is locked
+// (flock) meanwhile, so that runs writing the same names at once each put
+// their whole set in place, one after the other. Throws EOutputError.
 void CommitTogether(std::span<OutputFile* const> files);
 
 // Whether two names lead to the same file, whether it exists yet or not.
-bool NameTheSameFile(const QString& first, const QString& second);
+bool NameTheSameFile(const std::string& first, const std::string& second);
+
+// Whether a name leads to the process's standard output ("-" among them).
+bool IsStandardOutput(const std::string& name);
 
 }  // namespace morvik

@@ -1,6 +1,7 @@
 #include "tools/OutputFiles.h"
 
 #include <algorithm>
+#include <string_view>
 #include <vector>
 
 #include "components/ReducedImage/BmpImage.h"
@@ -63,11 +64,24 @@ void WriteMapPng(std::span<const uint8_t> image, OutputFile& file, const Writing
 
 }  // namespace
 
-bool IsPngName(const QString& fileName) { return fileName.endsWith(".png", Qt::CaseInsensitive); }
+namespace {
 
-bool IsHeightmapName(const QString& fileName) {
-    return IsPngName(fileName) || fileName.endsWith(".r16", Qt::CaseInsensitive) ||
-           fileName.endsWith(".raw", Qt::CaseInsensitive);
+// Whether the name ends in `ending` (lower case), in any case.
+bool EndsIn(const std::string& name, std::string_view ending) {
+    if (name.size() < ending.size()) return false;
+    return std::equal(
+        ending.begin(), ending.end(), name.end() - static_cast<std::ptrdiff_t>(ending.size()),
+        [](char wanted, char given) {
+            return wanted == (given >= 'A' && given <= 'Z' ? given - 'A' + 'a' : given);
+        });
+}
+
+}  // namespace
+
+bool IsPngName(const std::string& fileName) { return EndsIn(fileName, ".png"); }
+
+bool IsHeightmapName(const std::string& fileName) {
+    return IsPngName(fileName) || EndsIn(fileName, ".r16") || EndsIn(fileName, ".raw");
 }
 
 void WriteHeightmap(const Heightmap& map, OutputFile& file, const WritingReport& report) {

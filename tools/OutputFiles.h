@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QString>
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <string>
 
 #include "terrain/Heightmap.h"
 #include "tools/OutputFile.h"
@@ -11,8 +11,8 @@
 namespace morvik {
 
 // What a file's name asks for, by its ending in any case.
-bool IsPngName(const QString& fileName);
-bool IsHeightmapName(const QString& fileName);  // .png, .r16 or .raw
+bool IsPngName(const std::string& fileName);
+bool IsHeightmapName(const std::string& fileName);  // .png, .r16 or .raw
 
 // Each writes a whole file into `file`, to be committed by the caller, and
 // throws EOutputError when it cannot.

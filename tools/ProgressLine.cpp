@@ -5,6 +5,8 @@
 
 #include <chrono>
 #include <cmath>
+#include <new>
+#include <system_error>
 #include <utility>
 
 namespace morvik {
@@ -26,8 +28,14 @@ std::size_t Columns() {
 
 }  // namespace
 
+// A line that cannot have its thread is not drawn: the run goes on without.
 ProgressLine::ProgressLine(bool shown) : shown_(shown) {
-    if (shown_) drawer_ = std::jthread([this](std::stop_token stop) { Draw(stop); });
+    if (!shown_) return;
+    try {
+        drawer_ = std::jthread([this](std::stop_token stop) { Draw(stop); });
+    } catch (const std::system_error&) {
+        shown_ = false;
+    }
 }
 
 bool ProgressLine::StandardErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }
@@ -57,7 +65,9 @@ void ProgressLine::Clear() {
     WriteToTerminal("\r\033[K");
 }
 
-void ProgressLine::Draw(std::stop_token stop) {
+// A line that cannot be built (no memory for it) is no reason to stop the
+// run: the drawing stops instead.
+void ProgressLine::Draw(std::stop_token stop) try {
     using namespace std::chrono_literals;
     std::unique_lock lock(mutex_);
     while (!stop.stop_requested()) {
@@ -75,6 +85,7 @@ void ProgressLine::Draw(std::stop_token stop) {
         // Woken early only to stop.
         wakeup_.wait_for(lock, stop, 100ms, [] { return false; });
     }
+} catch (const std::bad_alloc&) {
 }
 
 ProgressLine::Task::Task(Task&& other) noexcept

@@ -26,12 +26,14 @@ std::vector<Tile> TilesOf(MapSize size, TileGrid grid) {
     return tiles;
 }
 
-QString TileName(const QString& fileName, const Tile& tile) {
-    const qsizetype slash = fileName.lastIndexOf('/');
-    qsizetype dot = fileName.lastIndexOf('.');
-    if (dot <= slash + 1) dot = fileName.size();  // no ending, or a hidden file's leading dot
-    return fileName.left(dot) + QString("_x%1_y%2").arg(tile.column).arg(tile.row) +
-           fileName.mid(dot);
+std::string TileName(const std::string& fileName, const Tile& tile) {
+    const std::size_t slash = fileName.rfind('/');
+    const std::size_t nameAt = slash == std::string::npos ? 0 : slash + 1;
+    std::size_t dot = fileName.rfind('.');
+    // No ending, or a hidden file's leading dot.
+    if (dot == std::string::npos || dot <= nameAt) dot = fileName.size();
+    return fileName.substr(0, dot) + "_x" + std::to_string(tile.column) + "_y" +
+           std::to_string(tile.row) + fileName.substr(dot);
 }
 
 Heightmap TileOf(const Heightmap& map, const Tile& tile) {

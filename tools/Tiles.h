@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QString>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "terrain/Heightmap.h"
@@ -43,7 +43,7 @@ std::vector<Tile> TilesOf(MapSize size, TileGrid grid);
 
 // BASE_x{column}_y{row}.EXT for a file named BASE.EXT (the ending is the
 // last dot's, within the file's own name).
-QString TileName(const QString& fileName, const Tile& tile);
+std::string TileName(const std::string& fileName, const Tile& tile);
 
 // The heightmap's values within the tile, and its sea level.
 Heightmap TileOf(const Heightmap& map, const Tile& tile);

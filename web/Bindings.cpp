@@ -7,6 +7,50 @@
 namespace morvik {
 namespace {
 
+// The settings as the page sends them: plain numbers.
+struct PageSettings {
+    int32_t width;
+    int32_t height;
+    int32_t roughness;
+    int32_t seaShare;
+    uint32_t tick;
+};
+
+// Owned by the script's handle from here on (its delete()).
+WebMap* MakeMap(const PageSettings& settings) {
+    return new WebMap(RunSettings{.width = settings.width,
+                                  .height = settings.height,
+                                  .roughness = settings.roughness,
+                                  .seaShare = settings.seaShare,
+                                  .tick = settings.tick});
+}
+
+emscripten::val Range(SettingRange range) {
+    emscripten::val object = emscripten::val::object();
+    object.set("least", range.least);
+    object.set("most", range.most);
+    return object;
+}
+
+// What the page offers, and what it starts with: the core's, read once.
+emscripten::val Limits() {
+    const RunLimits limits = PageLimits();
+    emscripten::val defaults = emscripten::val::object();
+    defaults.set("width", limits.defaults.width);
+    defaults.set("height", limits.defaults.height);
+    defaults.set("roughness", limits.defaults.roughness);
+    defaults.set("seaShare", limits.defaults.seaShare);
+    emscripten::val object = emscripten::val::object();
+    object.set("width", Range(limits.width));
+    object.set("height", Range(limits.height));
+    object.set("roughness", Range(limits.roughness));
+    object.set("seaShare", Range(limits.seaShare));
+    object.set("defaults", defaults);
+    return object;
+}
+
+MapView View(bool coastline) { return coastline ? MapView::kCoastline : MapView::kColour; }
+
 // A copy the script owns: the module's memory may move as it grows.
 template <typename T>
 emscripten::val Copied(const char* type, const T* data, std::size_t count) {
@@ -14,12 +58,12 @@ emscripten::val Copied(const char* type, const T* data, std::size_t count) {
 }
 
 emscripten::val CanvasPixels(WebMap& map, bool coastline) {
-    const std::vector<uint8_t> pixels = map.CanvasPixels(coastline);
+    const std::vector<uint8_t> pixels = map.CanvasPixels(View(coastline));
     return Copied("Uint8ClampedArray", pixels.data(), pixels.size());
 }
 
 emscripten::val BmpFile(WebMap& map, bool coastline) {
-    const std::vector<uint8_t> file = map.BmpFile(coastline);
+    const std::vector<uint8_t> file = map.BmpFile(View(coastline));
     return Copied("Uint8Array", file.data(), file.size());
 }
 
@@ -33,24 +77,15 @@ int32_t HeightmapSeaLevel(const WebMap& map) { return map.Heights().seaLevel; }
 }  // namespace
 
 EMSCRIPTEN_BINDINGS(morvik) {
-    emscripten::value_object<WebSettings>("WebSettings")
-        .field("width", &WebSettings::width)
-        .field("height", &WebSettings::height)
-        .field("roughness", &WebSettings::roughness)
-        .field("seaShare", &WebSettings::seaShare)
-        .field("tick", &WebSettings::tick);
-    emscripten::value_object<WebLimits>("WebLimits")
-        .field("leastWidth", &WebLimits::leastWidth)
-        .field("mostWidth", &WebLimits::mostWidth)
-        .field("leastHeight", &WebLimits::leastHeight)
-        .field("mostHeight", &WebLimits::mostHeight)
-        .field("leastRoughness", &WebLimits::leastRoughness)
-        .field("mostRoughness", &WebLimits::mostRoughness)
-        .field("leastSeaShare", &WebLimits::leastSeaShare)
-        .field("mostSeaShare", &WebLimits::mostSeaShare);
+    emscripten::value_object<PageSettings>("PageSettings")
+        .field("width", &PageSettings::width)
+        .field("height", &PageSettings::height)
+        .field("roughness", &PageSettings::roughness)
+        .field("seaShare", &PageSettings::seaShare)
+        .field("tick", &PageSettings::tick);
     emscripten::function("limits", &Limits);
     emscripten::class_<WebMap>("WebMap")
-        .constructor<const WebSettings&>()
+        .constructor(&MakeMap, emscripten::allow_raw_pointers())
         .function("totalIterations", &WebMap::TotalIterations)
         .function("iterationsDone", &WebMap::IterationsDone)
         .function("takeCircles", &WebMap::TakeCircles)

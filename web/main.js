@@ -22,17 +22,19 @@ function say(key) {
     return japanese ? ja : `${en}<small lang="ja">${ja}</small>`;
 }
 
+// Each input, its name in messages, its key in the address and in the
+// core's limits.
 const kFields = {
-    width: { name: ['横幅', 'The width'], param: 'w' },
-    height: { name: ['縦幅', 'The height'], param: 'h' },
-    roughness: { name: ['粗さ', 'The roughness'], param: 'r' },
-    sea: { name: ['海の割合', 'The sea share'], param: 's' },
+    width: { name: ['横幅', 'The width'], param: 'w', setting: 'width' },
+    height: { name: ['縦幅', 'The height'], param: 'h', setting: 'height' },
+    roughness: { name: ['粗さ', 'The roughness'], param: 'r', setting: 'roughness' },
+    sea: { name: ['海の割合', 'The sea share'], param: 's', setting: 'seaShare' },
 };
 const kMostTick = 4294967295;
 
 const $ = (id) => document.getElementById(id);
 const inputs = { width: $('width'), height: $('height'), roughness: $('roughness'), sea: $('sea') };
-let limits = null;
+let limits = null;  // the core's ranges and defaults, once it is loaded
 let worker = null;
 let ready = false;  // whether the worker has loaded the core
 let running = false;
@@ -55,15 +57,11 @@ function outOfRange(field, text, lowest, highest) {
 
 // The settings as typed, or the first one out of range, said in words.
 function readSettings() {
-    const ranges = {
-        width: [limits.leastWidth, limits.mostWidth], height: [limits.leastHeight, limits.mostHeight],
-        roughness: [limits.leastRoughness, limits.mostRoughness],
-        sea: [limits.leastSeaShare, limits.mostSeaShare],
-    };
     const values = {};
     const written = addressed;
     addressed = {};
-    for (const [field, [lowest, highest]] of Object.entries(ranges)) {
+    for (const [field, { setting }] of Object.entries(kFields)) {
+        const { least: lowest, most: highest } = limits[setting];
         const text = (written[field] ?? inputs[field].value).trim();
         const value = Number(text);
         if (!/^\d+$/.test(text) || value < lowest || value > highest) {
@@ -132,12 +130,10 @@ const handlers = {
         limits = given;
         ready = true;
         setButton();
-        for (const [field, lowest, highest] of [['width', limits.leastWidth, limits.mostWidth],
-            ['height', limits.leastHeight, limits.mostHeight],
-            ['roughness', limits.leastRoughness, limits.mostRoughness],
-            ['sea', limits.leastSeaShare, limits.mostSeaShare]]) {
-            inputs[field].min = lowest;
-            inputs[field].max = highest;
+        for (const [field, { setting }] of Object.entries(kFields)) {
+            inputs[field].min = limits[setting].least;
+            inputs[field].max = limits[setting].most;
+            if (!started) inputs[field].value = addressed[field] ?? limits.defaults[setting];
         }
         showSettings();
         // The first map comes with the page; a worker started after 中断
@@ -208,13 +204,13 @@ function abort() {
     setButton();
 }
 
+// The inputs take the address's settings, or the core's defaults, once the
+// core is loaded.
 function readAddress() {
     const params = new URLSearchParams(location.search);
-    const defaults = { width: 160, height: 120, roughness: 1, sea: 5 };
     for (const [field, { param }] of Object.entries(kFields)) {
         const written = params.get(param);
         if (written !== null) addressed[field] = written;
-        inputs[field].value = written ?? defaults[field];
     }
     $('tick').value = params.get('tick') ?? '';
 }

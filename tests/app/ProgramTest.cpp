@@ -26,7 +26,7 @@
 #include "app/Unit2.h"
 #include "platform/ApplicationErrors.h"
 #include "tests/support/Files.h"
-#include "tools/GenerateMap.h"
+#include "run/MapRun.h"
 
 namespace morvik {
 namespace {
@@ -105,16 +105,19 @@ class Program : public testing::Test {
     }
     // What the batch tool makes of the same run: the control window's
     // roughness 1 and sea 5 at first.
-    static GeneratedMap Expected(int width, int height, bool coastline = false) {
-        return GenerateMap({.size = MapSize(width, height),
-                            .roughness = 1,
-                            .seaShare = 5,
-                            .tick = kTick,
-                            .coastline = coastline});
+    struct ExpectedMap {
+        MapPicture picture;
+        int32_t seaCells;
+    };
+    static ExpectedMap Expected(int width, int height, bool coastline = false) {
+        MapRun run({.width = width, .height = height, .roughness = 1, .seaShare = 5, .tick = kTick});
+        run.Complete();
+        return {run.Picture(coastline ? MapView::kCoastline : MapView::kColour), run.SeaCells()};
     }
     // Its picture, read by Qt, in the map bitmap's format.
-    static QImage Picture(const GeneratedMap& map) {
-        return QImage::fromData(map.picture.data(), static_cast<int>(map.picture.size()), "BMP")
+    static QImage Picture(const ExpectedMap& map) {
+        const ZeroedVector<uint8_t>& image = map.picture.image;
+        return QImage::fromData(image.data(), static_cast<int>(image.size()), "BMP")
             .convertToFormat(QImage::Format_RGBX8888);
     }
     // Answers the next modal dialog once it is open.
@@ -220,11 +223,11 @@ TEST_F(Program, ACompleteRunTickByTick) {
     EXPECT_EQ(Form1().Gauge2->Progress(), 0);
     EXPECT_TRUE(Form2().Image1->isEnabled());
     EXPECT_TRUE(form2->isVisible());
-    const GeneratedMap map = Expected(200, 150);
+    const ExpectedMap map = Expected(200, 150);
     EXPECT_EQ(Form2().Image1->Bitmap(), Picture(map));
     EXPECT_EQ(Form1().Edit1->text(), QString::number(map.seaCells));
-    EXPECT_EQ(Form1().Edit2->text(), QString::number(map.extremes.highest));
-    EXPECT_EQ(Form1().Edit3->text(), QString::number(map.extremes.lowest));
+    EXPECT_EQ(Form1().Edit2->text(), QString::number(map.picture.extremes.highest));
+    EXPECT_EQ(Form1().Edit3->text(), QString::number(map.picture.extremes.lowest));
     EXPECT_TRUE(form2->ViewItemsEnabled());
     EXPECT_EQ(Form2().N3->text(), "-");
     EXPECT_FALSE(Form2().N3->isEnabled()) << "a separator is never chosen";

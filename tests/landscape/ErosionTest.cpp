@@ -369,20 +369,14 @@ TEST(ErodeLand, GivesAHeightmapThatDrainsAsWritten) {
                      << size.Width() << " x " << size.Height() << ", sea " << seaShare);
         FixedTickSource ticks(static_cast<uint32_t>(random()));
         auto terrain = std::make_unique<Terrain>(ticks, size);
-        std::optional<CellGrid> before;
-        std::optional<Heightmap> map;
-        terrain->RunGeneration(size, 1 + trial % 5, seaShare,
-                               {.iterations = {},
-                                .beforeFinish =
-                                    [&](const CellGrid& heights, int32_t seaTop) {
-                                        before = heights;
-                                        map = MakeHeightmap(heights, size, seaTop);
-                                    },
-                                .seaCells = {}},
-                               Wrap::kNone, [&](CellGrid& heights, int32_t seaTarget) {
-                                   return ErodeLand(heights, size, seaTarget,
-                                                    {.amount = 2 + trial * 10});
-                               });
+        terrain->StartGeneration(size, 1 + trial % 5, seaShare, size.Width(), size.Height());
+        terrain->CompleteIterations(size);
+        const int32_t seaTop = terrain->ShapeLand([&](CellGrid& heights, int32_t seaTarget) {
+            return ErodeLand(heights, size, seaTarget, {.amount = 2 + trial * 10});
+        });
+        const std::optional<CellGrid> before = terrain->Heights();
+        const std::optional<Heightmap> map = MakeHeightmap(*before, size, seaTop);
+        terrain->FinishAtSea(size, seaTop, {});
         const auto value = [&](int32_t x, int32_t y) {
             return map->values[static_cast<std::size_t>(y) * size.Width() + x];
         };

@@ -32,6 +32,10 @@ mode_t ModeOf(const QString& name) {
 class BatchOutput : public testing::Test {
   protected:
     QString Path(const QString& name) const { return directory.filePath(name); }
+    // The same, as the tool takes a file name: its bytes.
+    std::string Name(const QString& name) const {
+        return QFile::encodeName(Path(name)).toStdString();
+    }
     QStringList Entries() const {
         return QDir(directory.path())
             .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
@@ -192,14 +196,14 @@ TEST_F(BatchOutput, ReplacedFilesKeepTheirModeAndAbandonedOnesLeaveNoTrace) {
     WriteText(Path("m.bmp"), "old");
     ASSERT_EQ(chmod(QFile::encodeName(Path("m.bmp")).constData(), 0640), 0);
     {
-        OutputFile abandoned(Path("m.bmp"));
+        OutputFile abandoned(Name("m.bmp"));
         abandoned.Write(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>("new"), 3));
         abandoned.Finish();
     }
     EXPECT_EQ(ReadFile(Path("m.bmp")), "old");
     EXPECT_EQ(Entries(), QStringList{"m.bmp"});
 
-    OutputFile kept(Path("m.bmp"));
+    OutputFile kept(Name("m.bmp"));
     kept.Write(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>("new"), 3));
     kept.Commit();
     EXPECT_EQ(ReadFile(Path("m.bmp")), "new");
@@ -208,7 +212,7 @@ TEST_F(BatchOutput, ReplacedFilesKeepTheirModeAndAbandonedOnesLeaveNoTrace) {
 
     // The longest name a folder takes leaves no room for a longer one beside it.
     const QString longest = QString(251, 'n') + ".bmp";
-    OutputFile named(Path(longest));
+    OutputFile named(Name(longest));
     named.Write(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>("map"), 3));
     named.Commit();
     EXPECT_EQ(ReadFile(Path(longest)), "map");
@@ -226,7 +230,7 @@ TEST_F(BatchOutput, PngFilesPastQtsImageLimitHoldEveryValueAndIndex) {
         }
     }
     {
-        OutputFile file(Path("h.png"));
+        OutputFile file(Name("h.png"));
         WriteHeightmap(heights, file);
         file.Commit();
     }
@@ -251,7 +255,7 @@ TEST_F(BatchOutput, PngFilesPastQtsImageLimitHoldEveryValueAndIndex) {
     const std::vector<uint32_t> palette{0x102030, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
     const std::vector<uint8_t> bmp = MakeBmp(kSide, 4, rows, palette);
     {
-        OutputFile file(Path("m.png"));
+        OutputFile file(Name("m.png"));
         WriteMapImage(bmp, file);
         file.Commit();
     }

@@ -2,65 +2,44 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
-#include <utility>
-
 #include "components/ReducedImage/BmpImage.h"
 #include "components/ReducedImage/ColourReduction.h"
 #include "terrain/ERangeError.h"
-#include "tools/GenerateMap.h"
 
 namespace morvik {
 namespace {
 
-// The page's map, taken in batches of any size, is the batch tool's run:
-// the same BMP file in both views and the same heightmap.
-TEST(WebMap, MakesTheBatchToolsMapInSteps) {
-    for (const WebSettings settings :
-         {WebSettings{160, 120, 1, 5, 123456}, WebSettings{301, 177, 4, 2, 4000000000U}}) {
-        WebMap map(settings);
-        EXPECT_TRUE(map.TakeCircles(0)) << "circles remain";
-        EXPECT_EQ(map.IterationsDone(), 0);
-        EXPECT_THROW(map.Finish(), ERangeError) << "not before the last circle";
-        EXPECT_THROW(map.BmpFile(false), ERangeError) << "no file before the finish";
-        for (int32_t batch = 1; map.TakeCircles(batch); batch = batch * 3 + 1) {
-        }
-        EXPECT_EQ(map.IterationsDone(), map.TotalIterations());
-        map.Finish();
-
-        const MapSize size(settings.width, settings.height);
-        std::optional<Heightmap> expectedHeights;
-        for (const bool coastline : {false, true}) {
-            const GeneratedMap expected = GenerateMap({
-                .size = size,
-                .roughness = settings.roughness,
-                .seaShare = settings.seaShare,
-                .tick = settings.tick,
-                .coastline = coastline,
-                .heightmap = [&](Heightmap&& heights) { expectedHeights = std::move(heights); },
-            });
-            EXPECT_EQ(map.BmpFile(coastline), ReduceImage(expected.picture, kMostRequested).image)
-                << (coastline ? "coastline" : "colour") << " view";
-        }
-        ASSERT_TRUE(expectedHeights);
-        EXPECT_EQ(map.Heights().values, expectedHeights->values);
-        EXPECT_EQ(map.Heights().seaLevel, expectedHeights->seaLevel);
-        // The canvas shows the colours the file holds before its reduction.
-        const std::vector<uint8_t> pixels = map.CanvasPixels(false);
-        ASSERT_EQ(pixels.size(), static_cast<std::size_t>(size.Cells()) * 4);
-        EXPECT_EQ(pixels[3], 0xFF) << "opaque";
+// The page's files are the run's: its BMP file is the run's picture
+// reduced as the program saves it, its heightmap the run's; its canvas is
+// the same colours, opaque. Its sizes are the program's windows'.
+TEST(WebMap, GivesTheRunsFilesAndTheWindowsSizes) {
+    const RunSettings settings{
+        .width = 170, .height = 121, .roughness = 2, .seaShare = 3, .tick = 7654321};
+    WebMap page(settings);
+    while (page.TakeCircles(1000)) {
     }
-}
-
-TEST(WebMap, RefusesSettingsBeyondTheProgramsLimits) {
-    const WebLimits limits = Limits();
-    EXPECT_EQ(limits.leastWidth, 160);
-    EXPECT_EQ(limits.mostHeight, 1024);
-    for (const WebSettings settings :
-         {WebSettings{159, 120, 1, 5, 1}, WebSettings{160, 1025, 1, 5, 1},
-          WebSettings{160, 120, 0, 5, 1}, WebSettings{160, 120, 1, 10, 1}}) {
-        EXPECT_THROW(WebMap{settings}, ERangeError);
+    page.Finish();
+    MapRun run(settings);
+    std::optional<Heightmap> heights;
+    run.Complete({}, [&] { heights = run.MakeHeightmap(); });
+    for (const MapView view : {MapView::kColour, MapView::kCoastline}) {
+        EXPECT_EQ(page.BmpFile(view), ReduceImage(run.Picture(view).image, kMostRequested).image);
     }
+    EXPECT_EQ(page.Heights().values, heights->values);
+    EXPECT_EQ(page.Heights().seaLevel, heights->seaLevel);
+    const std::vector<uint8_t> pixels = page.CanvasPixels(MapView::kColour);
+    ASSERT_EQ(pixels.size(), std::size_t{170} * 121 * 4);
+    const ZeroedVector<uint8_t> picture = run.Picture(MapView::kColour).image;
+    // The top-left cell: the BMP's last row, blue first; the canvas's first, red first.
+    const std::size_t topLeft = ReadBmpHeader(picture).bfOffBits + std::size_t{120} * 170 * 4;
+    EXPECT_EQ(pixels[0], picture[topLeft + 2]);
+    EXPECT_EQ(pixels[2], picture[topLeft]);
+    EXPECT_EQ(pixels[3], 0xFF) << "opaque";
+
+    EXPECT_THROW(WebMap({.width = 159, .height = 120, .roughness = 1, .seaShare = 5, .tick = 1}),
+                 ERangeError);
+    EXPECT_THROW(WebMap({.width = 160, .height = 1025, .roughness = 1, .seaShare = 5, .tick = 1}),
+                 ERangeError);
 }
 
 }  // namespace

@@ -1,0 +1,146 @@
+#include "run/MapRun.h"
+
+#include <algorithm>
+#include <string>
+
+#include "components/ReducedImage/BmpImage.h"
+#include "landscape/ErodedLand.h"
+#include "terrain/ERangeError.h"
+#include "terrain/SeaLevel.h"
+
+namespace morvik {
+
+namespace {
+
+const RunSettings& Checked(const RunSettings& settings, const RunLimits& limits) {
+    CheckSettings(settings, limits);
+    return settings;
+}
+
+}  // namespace
+
+MapRun::MapRun(const RunSettings& settings, int32_t threads, const RunLimits& limits)
+    : settings_(Checked(settings, limits)),
+      size_(settings.Size()),
+      threads_(std::max(threads, 1)),
+      ticks_(std::make_unique<FixedTickSource>(settings.tick)),
+      terrain_(std::make_unique<Terrain>(*ticks_, size_, threads_)) {
+    terrain_->BuildColourTable();
+    terrain_->StartGeneration(size_, settings.roughness, settings.seaShare, size_.Width(),
+                              size_.Height(), settings.wrap);
+}
+
+void MapRun::Require(RunStep step, const char* what) const {
+    if (step_ != step) throw ERangeError(std::string("a run cannot ") + what + " now");
+}
+
+bool MapRun::TakeCircles(int32_t count, const IterationsReport& report) {
+    Require(RunStep::kCircles, "take circles");
+    terrain_->TakeIterations(size_, count, report);
+    const GenerationJob& job = terrain_->Job();
+    if (job.IterationsDone < job.TotalIterations) return true;
+    step_ = RunStep::kErosion;
+    return false;
+}
+
+void MapRun::ShapeLand(const std::function<void(double share)>& progress) {
+    Require(RunStep::kErosion, "shape the land");
+    if (settings_.erosion) {
+        seaTop_ = terrain_->ShapeLand([&](CellGrid& heights, int32_t seaTarget) {
+            return ErodeLand(heights, size_, seaTarget,
+                             {.amount = *settings_.erosion,
+                              .wrap = settings_.wrap,
+                              .threads = threads_,
+                              .progress = progress});
+        });
+    } else {
+        seaTop_ = HighestSea(terrain_->Heights(), size_, terrain_->Job().SeaTarget, threads_);
+    }
+    step_ = RunStep::kFinish;
+}
+
+Heightmap MapRun::MakeHeightmap() {
+    Require(RunStep::kFinish, "make its heightmap");
+    return morvik::MakeHeightmap(terrain_->Heights(), size_, seaTop_, threads_);
+}
+
+void MapRun::Finish() {
+    Require(RunStep::kFinish, "finish");
+    const SeaCellsReport count = [this](int32_t seaCells) {
+        ++loweringPasses_;
+        seaCells_ = seaCells;
+    };
+    if (settings_.erosion) {
+        terrain_->FinishAtSea(size_, seaTop_, count);
+    } else {
+        terrain_->FinishGeneration(size_, count);
+    }
+    step_ = RunStep::kDone;
+}
+
+void MapRun::Complete(const StepReport& report, const std::function<void()>& shaped) {
+    const auto tell = [&](RunStep step, double share) {
+        if (report) report(step, share);
+    };
+    if (step_ == RunStep::kCircles) {
+        const int32_t total = terrain_->Job().TotalIterations;
+        tell(RunStep::kCircles, static_cast<double>(Job().IterationsDone) / total);
+        TakeCircles(total, [&](const GenerationJob& job) {
+            tell(RunStep::kCircles, static_cast<double>(job.IterationsDone) / total);
+        });
+    }
+    if (step_ == RunStep::kErosion) {
+        std::function<void(double)> progress;
+        if (settings_.erosion) {
+            tell(RunStep::kErosion, 0);
+            progress = [&](double share) { tell(RunStep::kErosion, share); };
+        }
+        ShapeLand(progress);
+        if (shaped) shaped();
+    }
+    if (step_ == RunStep::kFinish) {
+        tell(RunStep::kFinish, 0);
+        Finish();
+    }
+    tell(RunStep::kDone, 1);
+}
+
+int32_t MapRun::LoweringPasses() const {
+    Require(RunStep::kDone, "count its passes");
+    return loweringPasses_;
+}
+
+int32_t MapRun::SeaCells() const {
+    Require(RunStep::kDone, "count its sea");
+    return seaCells_;
+}
+
+HeightExtremes MapRun::Draw(const PixelView& pixels, MapView view) {
+    Require(RunStep::kDone, "be drawn");
+    const HeightExtremes extremes = terrain_->RenderMap(pixels);
+    if (view == MapView::kCoastline) terrain_->RenderCoastline(pixels);
+    return extremes;
+}
+
+MapPicture MapRun::Picture(MapView view) {
+    // Past the headers, on a boundary of the pixels' own size.
+    constexpr std::size_t kPixelsAt = 64;
+    const auto pixelBytes = static_cast<std::size_t>(size_.Cells()) * 4;
+    MapPicture picture{ZeroedVector<uint8_t>(kPixelsAt + pixelBytes), {}};
+    WriteBmpHeader({.bfSize = static_cast<int32_t>(picture.image.size()),
+                    .bfOffBits = static_cast<int32_t>(kPixelsAt),
+                    .biWidth = size_.Width(),
+                    .biHeight = size_.Height(),
+                    .biBitCount = 32,
+                    .biSizeImage = static_cast<int32_t>(pixelBytes)},
+                   picture.image);
+    // The top row last in memory, blue first.
+    auto* pixels = reinterpret_cast<uint32_t*>(picture.image.data() + kPixelsAt);
+    const PixelView pixelView(
+        pixels + static_cast<std::ptrdiff_t>(size_.Height() - 1) * size_.Width(),
+        -static_cast<std::ptrdiff_t>(size_.Width()), size_, 0, ChannelOrder::kBlueFirst);
+    picture.extremes = Draw(pixelView, view);
+    return picture;
+}
+
+}  // namespace morvik

@@ -1,0 +1,41 @@
+#include "tools/Report.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+namespace morvik {
+
+void Report::Value(const char* key, long long value) {
+    text_ += std::string(key) + ": " + std::to_string(value) + "\n";
+}
+
+void Report::Name(const char* key, const std::string& file) {
+    text_ += std::string(key) + ": " + file + "\n";
+}
+
+void Report::Reduction(const morvik::Reduction& reduction, const std::vector<std::string>& files) {
+    Value("source_colors", reduction.sourceColours);
+    Value("color_count", reduction.colourCount);
+    Value("levels", reduction.levels);
+    for (const std::string& file : files) Name("output", file);
+}
+
+void WriteStandardStream(bool toStandardError, const std::string& text) {
+    const int to = toStandardError ? STDERR_FILENO : STDOUT_FILENO;
+    for (std::size_t done = 0; done < text.size();) {
+        const ssize_t written = write(to, text.data() + done, text.size() - done);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) {
+            throw std::runtime_error(
+                std::string("cannot write ") +
+                (toStandardError ? "standard error: " : "standard output: ") +
+                (written < 0 ? strerrordesc_np(errno) : "nothing was written"));
+        }
+        done += static_cast<std::size_t>(written);
+    }
+}
+
+}  // namespace morvik

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "components/ReducedImage/ColourReduction.h"
+
+namespace morvik {
+
+// Writes all of the text to standard output, or standard error; throws
+// std::runtime_error, with the system's reason, when it cannot (a full disk,
+// a closed pipe).
+void WriteStandardStream(bool toStandardError, const std::string& text);
+
+// What a run tells when it is done, "key: value" a line, gathered whole and
+// then written at once, to standard output or, where a file of the run is
+// written there, to standard error.
+class Report {
+  public:
+    explicit Report(bool toStandardError) : toStandardError_(toStandardError) {}
+
+    void Value(const char* key, long long value);
+    void Name(const char* key, const std::string& file);
+    void Reduction(const morvik::Reduction& reduction, const std::vector<std::string>& files);
+
+    // Throws as WriteStandardStream does.
+    void Write() const { WriteStandardStream(toStandardError_, text_); }
+
+  private:
+    bool toStandardError_;
+    std::string text_;
+};
+
+}  // namespace morvik
