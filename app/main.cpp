@@ -1,3 +1,5 @@
+#include <optional>
+
 #include "app/Application.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
@@ -16,7 +18,8 @@ morvik::Terrain terrain(systemTicks, morvik::kLargestProgramMap);
 int main(int argc, char** argv) {
     using namespace morvik;
     PreferXWayland();  // in a Wayland session, XWayland where it is there
-    TApplication application(argc, argv);
+    std::optional<TApplication> application;
+    MakeApplication(argc, argv, [&] { application.emplace(argc, argv); });
     SetUpApplication();
 
     // The map view places itself beside the control window, so the control
