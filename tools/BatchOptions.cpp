@@ -23,7 +23,8 @@ std::string Range(int64_t lowest, int64_t highest) {
 // that %1 does not eat the start of %12.
 std::string Filled(std::string text, const std::vector<std::string>& values) {
     for (std::size_t i = values.size(); i > 0; --i) {
-        const std::string mark = "%" + std::to_string(i);
+        std::string mark(1, '%');
+        mark += std::to_string(i);
         for (std::size_t at = text.find(mark); at != std::string::npos;
              at = text.find(mark, at + values[i - 1].size())) {
             text.replace(at, mark.size(), values[i - 1]);
@@ -261,9 +262,11 @@ void ReadGenerateOptions(const Parsed& parsed, BatchOptions& options) {
     if (options.output.empty() && options.heightmap.empty()) {
         throw EUsageError("generate needs -o FILE, --heightmap FILE or both");
     }
-    if (!options.heightmap.empty() && options.heightmap != "-" &&
+    // Raw values go wherever the name gives no ending: standard output, a
+    // pipe (/dev/fd/N), a device.
+    if (!options.heightmap.empty() && !IsSpecialFile(options.heightmap) &&
         !IsHeightmapName(options.heightmap)) {
-        throw EUsageError("--heightmap FILE ends in .png, .r16 or .raw, or is -, not '" +
+        throw EUsageError("--heightmap FILE ends in .png, .r16 or .raw, or is - or a pipe, not '" +
                           options.heightmap + "'");
     }
     if (!options.output.empty() && !options.heightmap.empty() &&

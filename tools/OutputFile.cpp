@@ -104,7 +104,8 @@ int MakeFileBeside(int folder, const std::string& target, std::string& made) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         // The name cut short, so that the longest one a folder takes still
         // leaves room for the dot and the number.
-        made = "." + target.substr(0, 200) + "." + std::to_string(names() % 1000000000);
+        made.assign(1, '.').append(target, 0, 200).append(1, '.');
+        made += std::to_string(names() % 1000000000);
         const int descriptor =
             openat(folder, made.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
         if (descriptor >= 0 || errno != EEXIST) return descriptor;

@@ -8,6 +8,7 @@
 #include <QImageReader>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <map>
 
 #include "tests/ReducedImage/BmpBuilder.h"
 #include "tests/support/Files.h"
@@ -269,6 +270,113 @@ TEST_F(BatchOutput, PngFilesPastQtsImageLimitHoldEveryValueAndIndex) {
         for (int32_t x = 0; x < kSide; x += 3) {
             ASSERT_EQ(map.pixelIndex(x, y), (x + 2 * y) % 5) << x << ", " << y;
         }
+    }
+}
+
+// Pipes reached by name (/dev/stdout, /dev/fd/N) are written through, and
+// a report that would share standard output with a file goes to standard
+// error instead.
+TEST_F(BatchOutput, PipesBehindDevFdAndStandardOutputAreWrittenThrough) {
+    const BatchRun file = Batch(
+        QStringList{"generate", "-o", Path("m.bmp"), "--heightmap", Path("h.r16")} + kSmallMap);
+    ASSERT_EQ(file.exitCode, 0) << file.err.toStdString();
+    const QString map = kSmallMap.join(' ');
+    const BatchRun stdoutPipe =
+        Shell("\"$TOOL\" generate -o /dev/stdout " + map + " | cat > piped.bmp", directory.path());
+    ASSERT_EQ(stdoutPipe.exitCode, 0) << stdoutPipe.err.toStdString();
+    EXPECT_EQ(ReadFile(Path("piped.bmp")), ReadFile(Path("m.bmp")));
+    EXPECT_TRUE(stdoutPipe.err.contains("sea_cells: ")) << "the report, on standard error";
+
+    const BatchRun fdPipe = Shell(
+        "\"$TOOL\" generate --heightmap /dev/fd/3 " + map + " 3>&1 >report.txt | cat > fd.r16",
+        directory.path());
+    ASSERT_EQ(fdPipe.exitCode, 0) << fdPipe.err.toStdString();
+    EXPECT_EQ(ReadFile(Path("fd.r16")), ReadFile(Path("h.r16"))) << "raw values, as for -";
+    EXPECT_TRUE(ReadFile(Path("report.txt")).contains("heightmap_sea_level: "));
+}
+
+// A name that is no valid UTF-8 (Latin-1 here) is the file written and the
+// name reported, byte for byte; and a path at the system's limit is written,
+// the file made beside it meanwhile no longer than it.
+TEST_F(BatchOutput, NamesAreKeptByteForByteUpToTheLongestPath) {
+    const BatchRun latin =
+        Shell("\"$TOOL\" generate -o $'caf\\xe9.bmp' " + kSmallMap.join(' '), directory.path());
+    ASSERT_EQ(latin.exitCode, 0) << latin.err.toStdString();
+    struct stat latinFile {};
+    EXPECT_EQ(stat((Name("") + "/caf\xe9.bmp").c_str(), &latinFile), 0) << "the name as given";
+    EXPECT_TRUE(latin.out.contains("output: caf\xe9.bmp\n")) << latin.out.toStdString();
+    EXPECT_EQ(Shell("ls -A | wc -l", directory.path()).out, "1\n") << "nothing beside it";
+
+    // Folders to 3,850 bytes, then a name that takes the path to 4,094.
+    std::string path = Name("") + "/";
+    while (path.size() < 3850) {
+        path += std::string(std::min<std::size_t>(200, 3850 - path.size()), 'd');
+        ASSERT_EQ(mkdir(path.c_str(), 0700), 0) << path.size();
+        path += '/';
+    }
+    path += std::string(4094 - path.size() - 4, 'x') + ".bmp";
+    const BatchRun longest = Shell("\"$TOOL\" generate -o \"$NAME\" " + kSmallMap.join(' '),
+                                   directory.path(), {"NAME=" + QString::fromStdString(path)});
+    EXPECT_EQ(longest.exitCode, 0) << longest.err.left(200).toStdString();
+    struct stat longFile {};
+    EXPECT_EQ(stat(path.c_str(), &longFile), 0);
+    EXPECT_EQ(longFile.st_size, latinFile.st_size) << "the same map";
+}
+
+// A report that cannot be written (a full disk) is an error, said in one
+// line; so is help that cannot be.
+TEST_F(BatchOutput, AReportThatCannotBeWrittenFails) {
+    for (const QString& command :
+         {"\"$TOOL\" generate -o m.bmp " + kSmallMap.join(' '), QString("\"$TOOL\" --help")}) {
+        const BatchRun full = Shell(command + " > /dev/full", directory.path());
+        EXPECT_EQ(full.exitCode, 1) << command.toStdString();
+        EXPECT_EQ(full.err,
+                  "morvik-batch: cannot write standard output: No space left on device\n");
+    }
+}
+
+// Runs writing the same two names at once each put their whole set in
+// place: whichever map is left, the heightmap beside it is its own.
+TEST_F(BatchOutput, RunsWritingTheSameNamesAtOnceLeaveAWholeSet) {
+    constexpr int kRuns = 6;
+    std::map<QByteArray, QByteArray> heightmapOf;
+    QString together;
+    for (int run = 0; run < kRuns; ++run) {
+        const QString tick = QString::number(100000 + run);
+        const QString own = QString::number(run);
+        const QStringList map{"--width", "300", "--height", "200", "--tick", tick};
+        ASSERT_EQ(Batch(QStringList{"generate", "-o", Path(own + ".bmp"), "--heightmap",
+                                    Path(own + ".r16")} +
+                        map)
+                      .exitCode,
+                  0);
+        heightmapOf[ReadFile(Path(own + ".bmp"))] = ReadFile(Path(own + ".r16"));
+        together += "\"$TOOL\" generate -o a.bmp --heightmap a.r16 " + map.join(' ') + " & ";
+    }
+    for (int trial = 0; trial < 4; ++trial) {
+        const BatchRun all = Shell(together + "wait", directory.path());
+        ASSERT_EQ(all.exitCode, 0) << all.err.toStdString();
+        const auto map = heightmapOf.find(ReadFile(Path("a.bmp")));
+        ASSERT_NE(map, heightmapOf.end());
+        EXPECT_EQ(ReadFile(Path("a.r16")), map->second) << "trial " << trial;
+    }
+}
+
+// Where the system starts no more threads, the tool goes on with fewer, down
+// to its own, and writes the same files.
+TEST_F(BatchOutput, ThreadsThatCannotStartGiveTheSameFiles) {
+    const QString map = "--width 700 --height 500 --erode 5 --tick 77777";
+    const BatchRun usual =
+        Shell("\"$TOOL\" generate -o u.bmp --heightmap u.png " + map, directory.path());
+    ASSERT_EQ(usual.exitCode, 0) << usual.err.toStdString();
+    for (const QString allowed : {"0", "1"}) {
+        const BatchRun fewer =
+            Shell("\"$TOOL\" generate -o f.bmp --heightmap f.png " + map, directory.path(),
+                  {"LD_PRELOAD=" FAILING_THREADS_PATH, "FAILING_THREADS_ALLOWED=" + allowed,
+                   "ASAN_OPTIONS=verify_asan_link_order=0"});
+        ASSERT_EQ(fewer.exitCode, 0) << fewer.err.toStdString();
+        EXPECT_EQ(ReadFile(Path("f.bmp")), ReadFile(Path("u.bmp"))) << allowed.toStdString();
+        EXPECT_EQ(ReadFile(Path("f.png")), ReadFile(Path("u.png"))) << allowed.toStdString();
     }
 }
 

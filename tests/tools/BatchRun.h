@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -28,6 +29,24 @@ inline BatchRun Batch(const QStringList& arguments, const QStringList& wrapper =
     } else {
         process.start(wrapper[0], wrapper.mid(1) + QStringList{tool} + arguments);
     }
+    EXPECT_TRUE(process.waitForFinished(120000));
+    return BatchRun{process.exitCode(), process.readAllStandardOutput(),
+                    QString::fromUtf8(process.readAllStandardError())};
+}
+
+// A bash command line, run in `folder`, with the tool's path in $TOOL and
+// `environment` added.
+inline BatchRun Shell(const QString& script, const QString& folder,
+                      const QStringList& environment = {}) {
+    QProcess process;
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    variables.insert("TOOL", MORVIK_BATCH_PATH);
+    for (const QString& variable : environment) {
+        variables.insert(variable.section('=', 0, 0), variable.section('=', 1));
+    }
+    process.setProcessEnvironment(variables);
+    process.setWorkingDirectory(folder);
+    process.start("bash", {"-c", script});
     EXPECT_TRUE(process.waitForFinished(120000));
     return BatchRun{process.exitCode(), process.readAllStandardOutput(),
                     QString::fromUtf8(process.readAllStandardError())};

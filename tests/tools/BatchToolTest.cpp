@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,7 @@
 #include "tests/support/Files.h"
 #include "tests/tools/BatchRun.h"
 #include "tools/BatchOptions.h"
+#include "tools/ThreadCount.h"
 
 namespace morvik {
 namespace {
@@ -459,6 +461,57 @@ TEST_F(BatchTool, UnreadableInputsAndFailedSavesWriteNothing) {
     EXPECT_EQ(save.err.toStdString(),
               ("morvik-batch: cannot write " + unwritable + ": No such file or directory\n")
                   .toStdString());
+}
+
+// An input is read no further than its header accounts for: what is no BMP
+// is refused at its header, and a BMP followed by a gigabyte, or by no end,
+// is refused once past its pixels, in little memory.
+TEST_F(BatchTool, HugeAndEndlessInputsAreRefusedInBoundedMemory) {
+    const std::vector<uint8_t> small =
+        MakeBmp(100, 8, std::vector<std::vector<uint8_t>>(100, std::vector<uint8_t>(100, 1)),
+                {0x000000, 0xFFFFFF});
+    WriteFile(Path("small.bmp"), small);
+    const QString folder = directory.path();
+    ASSERT_EQ(Shell("cp small.bmp huge.bmp && truncate -s 1G huge.bmp && "
+                    "head -c 1000000 /dev/urandom > noise.bin && truncate -s 1G noise.bin",
+                    folder)
+                  .exitCode,
+              0);
+    const std::vector<std::pair<QString, QString>> cases{
+        {"\"$TOOL\" reduce /dev/zero out.bmp", "/dev/zero is not an uncompressed BMP file"},
+        {"\"$TOOL\" reduce noise.bin out.bmp", "noise.bin is not an uncompressed BMP file"},
+        {"\"$TOOL\" reduce huge.bmp out.bmp",
+         "huge.bmp is longer than a BMP file of 100 x 100 pixels can be"},
+        {"cat small.bmp /dev/zero | \"$TOOL\" reduce /dev/stdin out.bmp",
+         "/dev/stdin is longer than a BMP file of 100 x 100 pixels can be"}};
+    for (const auto& [command, reason] : cases) {
+        rusage before{};
+        getrusage(RUSAGE_CHILDREN, &before);
+        const BatchRun run = Shell(command, folder);
+        EXPECT_EQ(run.exitCode, 1) << command.toStdString();
+        EXPECT_TRUE(run.err.startsWith("morvik-batch: " + reason)) << run.err.toStdString();
+        EXPECT_EQ(run.err.count('\n'), 1) << "one line";
+        EXPECT_FALSE(QFile::exists(Path("out.bmp")));
+        rusage after{};
+        getrusage(RUSAGE_CHILDREN, &after);
+        // The largest child so far, in KiB: the tool, well under the input.
+        EXPECT_LT(after.ru_maxrss, 200 * 1024) << command.toStdString();
+    }
+    const BatchRun fine = Shell("cat small.bmp | \"$TOOL\" reduce /dev/stdin out.bmp", folder);
+    EXPECT_EQ(fine.exitCode, 0) << fine.err.toStdString();
+}
+
+// A cgroup's quota, "QUOTA PERIOD" in microseconds, bounds the threads to
+// its share of a CPU rounded up; "max" is no bound.
+TEST(ThreadCount, FollowsTheCgroupQuota) {
+    EXPECT_EQ(QuotaThreads("100000 100000\n"), 1);
+    EXPECT_EQ(QuotaThreads("50000 100000"), 1);
+    EXPECT_EQ(QuotaThreads("150000 100000"), 2);
+    EXPECT_EQ(QuotaThreads("800000 100000\n"), 8);
+    EXPECT_EQ(QuotaThreads("max 100000\n"), std::nullopt);
+    EXPECT_EQ(QuotaThreads(""), std::nullopt);
+    EXPECT_EQ(QuotaThreads("0 100000"), std::nullopt);
+    EXPECT_GE(MachineThreads(), 1);
 }
 
 }  // namespace
