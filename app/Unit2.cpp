@@ -13,8 +13,7 @@ namespace morvik {
 TForm2::TForm2(TForm1& form1, QWidget* parent)
     : THookableForm(parent),
       form1_(form1),
-      sd_(this, QString(), QString(),
-          QStringLiteral("ビットマップ (*.bmp);;すべてのファイル (*.*)")) {
+      sd_(this, QStringLiteral("ビットマップ (*.bmp);;すべてのファイル (*.*)")) {
     ui_.setupUi(this);
     ApplyFontHeights(*this);
     // Sizable, with no title-bar buttons and no system menu; closing the
@@ -25,7 +24,6 @@ TForm2::TForm2(TForm1& form1, QWidget* parent)
     setAttribute(Qt::WA_ShowWithoutActivating);
     // Any client size is allowed, smaller than the menu bar's items too.
     setMinimumSize(1, 1);
-    sd_.setAcceptMode(QFileDialog::AcceptSave);
     sd_.setDefaultSuffix(QStringLiteral("bmp"));
     sd_.setIconProvider(&sdIcons_);
 

@@ -1,8 +1,7 @@
 #pragma once
 
-#include <QFileDialog>
-
 #include "app/NameOnlyIconProvider.h"
+#include "app/SaveDialog.h"
 #include "components/ZCMinMax/ZMinMax.h"
 #include "platform/HookableForm.h"
 
@@ -52,7 +51,7 @@ class TForm2 : public THookableForm {
     Ui::TForm2 ui_;
     TForm1& form1_;
     NameOnlyIconProvider sdIcons_;  // outlives the dialog that asks it
-    QFileDialog sd_;
+    SaveDialog sd_;
     TZMinMax* zMinMax1_ = nullptr;
 };
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileDialog>
@@ -25,8 +26,8 @@
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "platform/ApplicationErrors.h"
-#include "tests/support/Files.h"
 #include "run/MapRun.h"
+#include "tests/support/Files.h"
 
 namespace morvik {
 namespace {
@@ -110,7 +111,8 @@ class Program : public testing::Test {
         int32_t seaCells;
     };
     static ExpectedMap Expected(int width, int height, bool coastline = false) {
-        MapRun run({.width = width, .height = height, .roughness = 1, .seaShare = 5, .tick = kTick});
+        MapRun run(
+            {.width = width, .height = height, .roughness = 1, .seaShare = 5, .tick = kTick});
         run.Complete();
         return {run.Picture(coastline ? MapView::kCoastline : MapView::kColour), run.SeaCells()};
     }
@@ -535,6 +537,54 @@ TEST_F(ProgramSave, SavesTheFileTheBatchToolMakes) {
     ClickMenu(Form2().N1);  // the menu saves at any time
     EXPECT_TRUE(asked);
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 3);
+}
+
+TEST_F(ProgramSave, TakesTheNameAsTypedWhateverTheFileType) {
+    Click(Form1().Button1);
+    RunToEnd();
+    // Typed first, then the file type chosen with the keyboard: Qt's own
+    // dialog gives the name the pattern's extension as the type switches.
+    const QString bitmaps = "ビットマップ (*.bmp)";
+    const QString allFiles = "すべてのファイル (*.*)";
+    const struct {
+        QString typed;
+        QString type;
+        QString saved;
+    } saves[] = {
+        {"map.bmp", allFiles, "map.bmp"},  // never map.*
+        {"map2", bitmaps, "map2.bmp"},
+        {"photo.png", allFiles, "photo.png"},
+        {"plain", allFiles, "plain.bmp"},
+        {"pattern.*", allFiles, "pattern.bmp"},  // a wildcard is no extension
+    };
+    for (const auto& save : saves) {
+        QString typeChosen;
+        Answer([&](QWidget* dialog) {
+            auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+            auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
+            ASSERT_NE(name, nullptr);
+            ASSERT_NE(types, nullptr);
+            name->setText(folder.filePath(save.typed));
+            QTest::keyClick(types, save.type == allFiles ? Qt::Key_End : Qt::Key_Home);
+            typeChosen = static_cast<QFileDialog*>(dialog)->selectedNameFilter();
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        ClickMenu(Form2().N1);
+        EXPECT_EQ(typeChosen, save.type) << save.typed.toStdString();
+        EXPECT_TRUE(QFile::exists(folder.filePath(save.saved))) << save.typed.toStdString();
+    }
+
+    // Any other wildcard is a pattern, which names no file.
+    bool stayedOpen = false;
+    Answer([&](QWidget* dialog) {
+        ChooseFile(dialog, folder.filePath("ma?.bmp"));
+        stayedOpen = dialog->isVisible();
+        static_cast<QDialog*>(dialog)->reject();
+    });
+    ClickMenu(Form2().N1);
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files),
+              (QStringList{"map.bmp", "map2.bmp", "pattern.bmp", "photo.png", "plain.bmp"}));
 }
 
 TEST_F(ProgramSave, AFailedSaveIsShownAndTheProgramGoesOn) {

@@ -218,6 +218,29 @@ TEST_P(RealWindows, RunsAndSavesAMap) {
     EXPECT_EQ(bitmap->header.bfSize, bitmap->fileSize);
 }
 
+TEST_P(RealWindows, TheSaveDialogTakesTheNameAsTyped) {
+    QTemporaryDir folder;
+    const QRect view = ClientRect(mapView);
+    // The name typed, then the file type chosen with the keys: Tab reaches
+    // the list of types from the name, Down and Up step through it.
+    const auto save = [&](const QString& name, const QString& typeKey) {
+        ClickAt(view.topLeft() + QPoint(20, (view.height() - 120) / 2));  // 保存(S)
+        WaitForTheSaveDialog();
+        Type(folder.filePath(name));
+        Keys({"Tab", typeKey, "Return"});
+        ASSERT_TRUE(QTest::qWaitFor([&] { return VisibleWindows() == 2; }, 5000));
+    };
+    save("map.bmp", "Down");  // すべてのファイル (*.*)
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return QFile(folder.filePath("map.bmp")).size() > 0; }, 5000));
+    // The dialog keeps its type: Up goes back to the bitmaps, which gives the
+    // name their extension, as it would not had Down not chosen all files.
+    save("photo.png", "Up");
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return QFile(folder.filePath("photo.bmp")).size() > 0; }, 5000));
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), (QStringList{"map.bmp", "photo.bmp"}));
+}
+
 INSTANTIATE_TEST_SUITE_P(WindowManagers, RealWindows,
                          testing::Values("openbox", "metacity", "mutter"),
                          [](const testing::TestParamInfo<const char*>& info) {
