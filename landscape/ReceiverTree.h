@@ -151,35 +151,45 @@ void ReceiverTree::Downstream(int32_t threads, Visit visit) {
 // Each thread claims the cells from one of its parts down to a cell whose
 // height is known (or a root), then visits them back up. A cell that another
 // thread has claimed is that thread's to finish: its claims lie downstream of
-// all this thread's, so neither ever waits for the other.
+// all this thread's, so neither ever waits for the other. A thread that
+// fails (out of memory) lets its claims go, so that none waits for ever.
 template <typename Visit>
 void ReceiverTree::Upstream(int32_t threads, Visit visit) {
     ForEachCell(width_, rows_, threads,
                 [&](int32_t cell) { progress_[cell].store(kWaiting, std::memory_order_relaxed); });
     ForEachPart(threads, [&](int32_t first, int32_t end) {
         std::vector<int32_t> claimed;
-        for (int32_t start = first; start < end; ++start) {
-            for (int32_t cell = start;;) {
-                uint8_t waiting = kWaiting;
-                if (progress_[cell].load(std::memory_order_acquire) == kWaiting &&
-                    progress_[cell].compare_exchange_strong(waiting, kClaimed,
-                                                            std::memory_order_acquire)) {
-                    claimed.push_back(cell);
-                    if (IsRoot(cell)) break;
-                    cell = Receiver(cell);
-                    continue;
+        int32_t claiming = -1;  // claimed, and not yet in `claimed`
+        try {
+            for (int32_t start = first; start < end; ++start) {
+                for (int32_t cell = start;;) {
+                    uint8_t waiting = kWaiting;
+                    if (progress_[cell].load(std::memory_order_acquire) == kWaiting &&
+                        progress_[cell].compare_exchange_strong(waiting, kClaimed,
+                                                                std::memory_order_acquire)) {
+                        claiming = cell;
+                        claimed.push_back(cell);
+                        claiming = -1;
+                        if (IsRoot(cell)) break;
+                        cell = Receiver(cell);
+                        continue;
+                    }
+                    while (progress_[cell].load(std::memory_order_acquire) != kDone) {
+                        std::this_thread::yield();
+                    }
+                    break;
                 }
-                while (progress_[cell].load(std::memory_order_acquire) != kDone) {
-                    std::this_thread::yield();
+                while (!claimed.empty()) {
+                    const int32_t cell = claimed.back();
+                    visit(cell);
+                    claimed.pop_back();
+                    progress_[cell].store(kDone, std::memory_order_release);
                 }
-                break;
             }
-            while (!claimed.empty()) {
-                const int32_t cell = claimed.back();
-                claimed.pop_back();
-                visit(cell);
-                progress_[cell].store(kDone, std::memory_order_release);
-            }
+        } catch (...) {
+            if (claiming >= 0) progress_[claiming].store(kDone);
+            for (const int32_t cell : claimed) progress_[cell].store(kDone);
+            throw;
         }
     });
 }

@@ -88,7 +88,8 @@ std::string BatchUsage() {
         "--quiet   no progress line; it is drawn only when standard error is a terminal.\n"
         "A run writes every file it is asked for, or replaces none of them. A FILE\n"
         "of - is standard output (a BMP file or raw heightmap), and the report then\n"
-        "goes to standard error. Devices and FIFOs are written to, never replaced.\n"
+        "goes to standard error. Devices and FIFOs (/dev/stdout, /dev/fd/N) are\n"
+        "written to, never replaced; a heightmap there is raw values.\n"
         "Options take their value as the next argument or after '=' (--width=300).\n",
         {Range(limits.width.least, limits.width.most), std::to_string(limits.defaults.width),
          std::to_string(limits.defaults.height),
