@@ -33,7 +33,7 @@ emscripten::val Range(SettingRange range) {
 }
 
 // What the page offers, and what it starts with: the core's, read once.
-emscripten::val Limits() {
+emscripten::val OfferedLimits() {
     const RunLimits limits = PageLimits();
     emscripten::val defaults = emscripten::val::object();
     defaults.set("width", limits.defaults.width);
@@ -83,7 +83,7 @@ EMSCRIPTEN_BINDINGS(morvik) {
         .field("roughness", &PageSettings::roughness)
         .field("seaShare", &PageSettings::seaShare)
         .field("tick", &PageSettings::tick);
-    emscripten::function("limits", &Limits);
+    emscripten::function("limits", &OfferedLimits);
     emscripten::class_<WebMap>("WebMap")
         .constructor(&MakeMap, emscripten::allow_raw_pointers())
         .function("totalIterations", &WebMap::TotalIterations)
