@@ -123,8 +123,10 @@ constexpr std::array kOptions{
     Option{"version", 'v', Option::kFlag},
 };
 
-// A whole number, all of the text; none for anything else.
+// A whole number, all of the text, a "+" before it allowed; none for
+// anything else.
 std::optional<int64_t> WholeNumber(std::string_view text) {
+    if (text.starts_with('+')) text.remove_prefix(1);
     int64_t value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
@@ -143,13 +145,17 @@ struct Parsed {
     const std::string& Value(std::string_view name) const { return values.at(name); }
 };
 
-const Option& Named(std::string_view name, const std::string& as) {
+// An option by its long name, or by its letter for a name of one letter.
+const Option& Named(std::string_view name, const std::string& argument) {
     for (const Option& option : kOptions) {
         if (name.size() == 1 ? option.letter == name[0] : option.name == name) return option;
     }
-    throw EUsageError("unknown option '" + as + "'");
+    throw EUsageError("unknown option '" + argument + "'");
 }
 
+// Letters after one dash are options each, as in "-qo FILE"; a letter that
+// takes a value takes the rest of the argument ("-oFILE", "-o=FILE"), or
+// else the next argument.
 Parsed Parse(const std::vector<std::string>& arguments) {
     Parsed parsed;
     for (std::size_t at = 1; at < arguments.size(); ++at) {
@@ -158,31 +164,46 @@ Parsed Parse(const std::vector<std::string>& arguments) {
             parsed.plain.insert(parsed.plain.end(), arguments.begin() + at + 1, arguments.end());
             break;
         }
-        const std::size_t dashes = argument.starts_with("--")  ? 2
-                                   : argument.starts_with('-') ? 1
-                                                               : 0;
-        if (dashes == 0 || argument == "-") {
+        if (!argument.starts_with('-') || argument == "-") {
             parsed.plain.push_back(argument);
             continue;
         }
-        const std::size_t equals = argument.find('=');
-        const std::string_view name = std::string_view(argument).substr(
-            dashes, equals == std::string::npos ? std::string::npos : equals - dashes);
-        if (dashes == 1 && name.size() != 1) throw EUsageError("unknown option '" + argument + "'");
-        const Option& option = Named(name, argument);
-        const std::string shown = "--" + std::string(option.name);
-        std::string value;
-        if (equals != std::string::npos) {
-            if (option.kind == Option::kFlag) throw EUsageError(shown + " takes no value");
-            value = argument.substr(equals + 1);
-        } else if (option.kind == Option::kValue) {
-            if (at + 1 == arguments.size()) throw EUsageError("missing value after " + shown);
-            value = arguments[++at];
-        } else if (option.kind == Option::kOptionalNumber) {
-            const bool number = at + 1 < arguments.size() && WholeNumber(arguments[at + 1]);
-            value = number ? arguments[++at] : std::to_string(Limits().defaultErosion);
+        // The options of this argument, each with the text it was given
+        // after its name; none after a long one without "=".
+        std::vector<std::pair<const Option*, std::optional<std::string>>> given;
+        if (argument.starts_with("--")) {
+            const std::size_t equals = argument.find('=');
+            const Option& option = Named(argument.substr(2, equals - 2), argument);
+            given.emplace_back(&option, equals == std::string::npos
+                                            ? std::nullopt
+                                            : std::optional(argument.substr(equals + 1)));
+        } else {
+            for (std::size_t letter = 1; letter < argument.size(); ++letter) {
+                const Option& option = Named(argument.substr(letter, 1), argument);
+                const std::string rest = argument.substr(letter + 1);
+                if (option.kind == Option::kFlag || rest.empty()) {
+                    given.emplace_back(&option, std::nullopt);
+                    continue;
+                }
+                given.emplace_back(&option, rest.starts_with('=') ? rest.substr(1) : rest);
+                break;
+            }
         }
-        parsed.values[option.name] = value;
+        for (auto& [option, text] : given) {
+            const std::string shown = "--" + std::string(option->name);
+            std::string value;
+            if (text) {
+                if (option->kind == Option::kFlag) throw EUsageError(shown + " takes no value");
+                value = *text;
+            } else if (option->kind == Option::kValue) {
+                if (at + 1 == arguments.size()) throw EUsageError("missing value after " + shown);
+                value = arguments[++at];
+            } else if (option->kind == Option::kOptionalNumber) {
+                const bool number = at + 1 < arguments.size() && WholeNumber(arguments[at + 1]);
+                value = number ? arguments[++at] : std::to_string(Limits().defaultErosion);
+            }
+            parsed.values[option->name] = value;
+        }
     }
     return parsed;
 }
@@ -206,7 +227,7 @@ int32_t Setting(const Parsed& parsed, std::string_view name, SettingRange range)
 // a device or a FIFO, beside which no tile can be made.
 bool IsSpecialFile(const std::string& name) {
     struct stat status {};
-    return name == "-" || (stat(name.c_str(), &status) == 0 && !S_ISREG(status.st_mode));
+    return DescriptorNamed(name) || (stat(name.c_str(), &status) == 0 && !S_ISREG(status.st_mode));
 }
 
 // "--tiles NxM" for a map of the options' size, written to files.
@@ -231,7 +252,7 @@ TileGrid ReadTiles(const std::string& text, const BatchOptions& options) {
     for (const std::string* name : {&options.output, &options.heightmap}) {
         if (!name->empty() && IsSpecialFile(*name)) {
             throw EUsageError("--tiles writes new files beside each name, and '" + *name +
-                              "' is a device or FIFO");
+                              "' is no plain file but a device, a pipe or a descriptor");
         }
     }
     const RunSettings& run = options.run;

@@ -9,6 +9,7 @@
 #include <array>
 #include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <csignal>
 #include <cstdlib>
@@ -16,7 +17,10 @@
 #include <map>
 #include <new>
 #include <random>
+#include <string_view>
 #include <utility>
+
+#include "tools/StandardStreams.h"
 
 namespace morvik {
 
@@ -131,21 +135,36 @@ EOutputError::EOutputError(const std::string& name, const std::string& reason)
     : std::runtime_error("cannot write " + ShownName(name) + ": " + reason) {}
 
 OutputFile::OutputFile(std::string name) : name_(std::move(name)) {
-    if (name_ == "-") {
-        if (isatty(STDOUT_FILENO)) Fail("it is a terminal, and the file is binary");
+    try {
+        Open();
+    } catch (...) {
+        Release();
+        throw;
+    }
+}
+
+void OutputFile::Open() {
+    // Standard output and the tool's other open files by name: written
+    // through their descriptors, where they stand, as a shell set them up
+    // (appending, say), whatever they are.
+    if (const std::optional<int> given = DescriptorNamed(name_)) {
+        if (!WasOpenAtStart(*given)) Fail(Reason(EBADF));
+        if (isatty(*given)) Fail("it is a terminal, and the file is binary");
         kind_ = Kind::kDirect;
-        descriptor_ = STDOUT_FILENO;
+        descriptor_ = fcntl(*given, F_DUPFD_CLOEXEC, 3);
+        if (descriptor_ < 0) FailWithErrno();
         return;
     }
-    // What is there, links followed; a pipe behind /dev/fd/N has no path of
-    // its own, only the name it was given.
+    // What is there, links followed.
     struct stat status {};
     const bool exists = stat(name_.c_str(), &status) == 0;
     if (!exists && errno != ENOENT) FailWithErrno();
     if (exists && S_ISDIR(status.st_mode)) Fail(Reason(EISDIR));
     if (exists && S_ISSOCK(status.st_mode)) Fail("it is a socket");
     if (exists && !S_ISREG(status.st_mode)) {
-        OpenDirect(name_);
+        kind_ = Kind::kDirect;
+        descriptor_ = open(name_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        if (descriptor_ < 0) FailWithErrno();
         return;
     }
     const std::string target = FollowLinks(name_);
@@ -176,17 +195,13 @@ OutputFile::OutputFile(std::string name) : name_(std::move(name)) {
     }
 }
 
-void OutputFile::OpenDirect(const std::string& path) {
-    kind_ = Kind::kDirect;
-    descriptor_ = open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
-    if (descriptor_ < 0) FailWithErrno();
-}
+OutputFile::~OutputFile() { Release(); }
 
-OutputFile::~OutputFile() {
-    if (descriptor_ >= 0 && descriptor_ != STDOUT_FILENO) close(descriptor_);
+void OutputFile::Release() noexcept {
+    if (descriptor_ >= 0) close(std::exchange(descriptor_, -1));
     if (!committed_ && !stagedName_.empty()) unlinkat(folder_, stagedName_.c_str(), 0);
     Untrack(stagedName_);
-    if (folder_ >= 0) close(folder_);
+    if (folder_ >= 0) close(std::exchange(folder_, -1));
 }
 
 void OutputFile::Fail(const std::string& reason) const { throw EOutputError(name_, reason); }
@@ -247,10 +262,7 @@ void OutputFile::Commit() {
         case Kind::kDirect:
             WriteAll(descriptor_, pending_);
             pending_ = {};
-            if (descriptor_ != STDOUT_FILENO && close(std::exchange(descriptor_, -1)) != 0 &&
-                errno != EINTR) {
-                FailWithErrno();
-            }
+            if (close(std::exchange(descriptor_, -1)) != 0 && errno != EINTR) FailWithErrno();
             break;
     }
     committed_ = true;
@@ -297,10 +309,15 @@ class FolderLocks {
 
 void CommitTogether(std::span<OutputFile* const> files) {
     for (OutputFile* file : files) file->Finish();
+    // A pipe may wait for its reader, who may be another run wanting these
+    // folders: pipes and devices first, without the locks.
+    for (OutputFile* file : files) {
+        if (file->Folder() < 0) file->Commit();
+    }
     const FolderLocks locks(files);
     for (const bool staged : {false, true}) {
         for (OutputFile* file : files) {
-            if (file->IsStaged() == staged) file->Commit();
+            if (file->Folder() >= 0 && file->IsStaged() == staged) file->Commit();
         }
     }
 }
@@ -311,8 +328,9 @@ namespace {
 // full path it would be made at.
 std::string Identity(const std::string& name) {
     struct stat status {};
-    if (name == "-" && fstat(STDOUT_FILENO, &status) != 0) return "-";
-    if (name == "-" || stat(name.c_str(), &status) == 0) {
+    const std::optional<int> given = DescriptorNamed(name);
+    if (given && fstat(*given, &status) != 0) return "descriptor " + std::to_string(*given);
+    if (given || stat(name.c_str(), &status) == 0) {
         return std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
     }
     const std::string path = FollowLinks(name);
@@ -328,11 +346,28 @@ bool NameTheSameFile(const std::string& first, const std::string& second) {
 }
 
 bool IsStandardOutput(const std::string& name) {
-    if (name == "-") return true;
+    if (DescriptorNamed(name) == STDOUT_FILENO) return true;
     struct stat named {};
     struct stat output {};
     return stat(name.c_str(), &named) == 0 && fstat(STDOUT_FILENO, &output) == 0 &&
            named.st_dev == output.st_dev && named.st_ino == output.st_ino;
+}
+
+std::optional<int> DescriptorNamed(const std::string& name) {
+    if (name == "-" || name == "/dev/stdout") return STDOUT_FILENO;
+    if (name == "/dev/stderr") return STDERR_FILENO;
+    for (const std::string& folder : {std::string("/dev/fd/"), std::string("/proc/self/fd/"),
+                                      "/proc/" + std::to_string(getpid()) + "/fd/"}) {
+        if (!name.starts_with(folder)) continue;
+        const std::string_view number = std::string_view(name).substr(folder.size());
+        int descriptor = -1;
+        const auto [end, error] =
+            std::from_chars(number.data(), number.data() + number.size(), descriptor);
+        if (error == std::errc() && end == number.data() + number.size() && descriptor >= 0) {
+            return descriptor;
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace morvik

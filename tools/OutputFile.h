@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -28,11 +29,11 @@ class EOutputError : public std::runtime_error {
 // A regular file, or a name not yet taken, is written to a new file beside
 // it (beside the file a symbolic link leads to), which takes its place only
 // on Commit: until then any old file stays as it was. Anything else, a
-// device or a FIFO (a pipe behind /dev/stdout or /dev/fd/N among them), and
-// standard output for "-", cannot be replaced and is written directly, on
-// Commit, from what was written to it in memory; so is a writable file in a
-// folder where no file can be made beside it, in place. A socket, a folder,
-// or standard output on a terminal is refused.
+// device or a FIFO, and the tool's own open files by name ("-" or
+// /dev/stdout for standard output, /dev/fd/N), cannot be replaced and is
+// written directly, on Commit, from what was written to it in memory; so is
+// a writable file in a folder where no file can be made beside it, in place.
+// A socket, a folder, or a terminal is refused.
 class OutputFile {
   public:
     // Opens the file or its stand-in at once, so that a file that cannot be
@@ -65,9 +66,10 @@ class OutputFile {
   private:
     enum class Kind { kStaged, kDirect, kInPlace };
 
+    void Open();
+    void Release() noexcept;
     [[noreturn]] void Fail(const std::string& reason) const;
     [[noreturn]] void FailWithErrno() const;
-    void OpenDirect(const std::string& path);
     void WriteAll(int descriptor, std::span<const uint8_t> bytes) const;
     void Flush();
 
@@ -96,5 +98,10 @@ bool NameTheSameFile(const std::string& first, const std::string& second);
 
 // Whether a name leads to the process's standard output ("-" among them).
 bool IsStandardOutput(const std::string& name);
+
+// The descriptor a name stands for: 1 for "-" and /dev/stdout, 2 for
+// /dev/stderr, N for /dev/fd/N and the process's /proc/.../fd/N; none for
+// any other name.
+std::optional<int> DescriptorNamed(const std::string& name);
 
 }  // namespace morvik

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -7,9 +8,17 @@
 
 namespace morvik {
 
+// A standard stream that could not take what was written to it; the message
+// says which and the system's reason, `error` is that reason's number.
+class EStreamWriteError : public std::runtime_error {
+  public:
+    EStreamWriteError(int error, const std::string& message)
+        : std::runtime_error(message), error(error) {}
+    int error;
+};
+
 // Writes all of the text to standard output, or standard error; throws
-// std::runtime_error, with the system's reason, when it cannot (a full disk,
-// a closed pipe).
+// EStreamWriteError when it cannot (a full disk, a closed pipe).
 void WriteStandardStream(bool toStandardError, const std::string& text);
 
 // What a run tells when it is done, "key: value" a line, gathered whole and

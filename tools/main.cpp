@@ -1,5 +1,6 @@
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +22,7 @@
 #include "tools/ProgressLine.h"
 #include "tools/Report.h"
 #include "tools/RunOutput.h"
+#include "tools/StandardStreams.h"
 #include "tools/ThreadCount.h"
 #include "tools/Tiles.h"
 
@@ -94,6 +96,9 @@ const char* StepName(RunStep step) {
 // is known at once, and each is written in full before any takes its
 // file's place.
 int Generate(const BatchOptions& options) {
+    // Asked before any file takes its place: a file that is standard output
+    // now may be replaced by then.
+    Report report = ReportFor(options);
     const RunSettings& settings = options.run;
     const MapSize size = settings.Size();
     WarnOfASmallTick(settings.tick, size);
@@ -140,7 +145,6 @@ int Generate(const BatchOptions& options) {
     CommitTogether(files);
     progress.Clear();
 
-    Report report = ReportFor(options);
     report.Value("tick", settings.tick);
     report.Value("total_iterations", run.Job().TotalIterations);
     report.Value("sea_target", run.Job().SeaTarget);
@@ -160,20 +164,25 @@ int Generate(const BatchOptions& options) {
 }
 
 int Reduce(const BatchOptions& options) {
+    Report report = ReportFor(options);
     const std::vector<uint8_t> image = ReadBmpInput(options.input);
     RunOutput output(options.output);
     ProgressLine progress = Progress(options);
     const Reduction reduction = ReduceAndWrite(image, options.colours, output, progress);
     CommitTogether(output.Files());
     progress.Clear();
-    Report report = ReportFor(options);
     report.Reduction(reduction, output.Names());
     report.Write();
     return 0;
 }
 
+// Help for a reader that stopped reading (`| head`) is no failure.
 int Print(const std::string& text) {
-    WriteStandardStream(false, text);
+    try {
+        WriteStandardStream(false, text);
+    } catch (const EStreamWriteError& error) {
+        if (error.error != EPIPE) throw;
+    }
     return 0;
 }
 
@@ -199,6 +208,7 @@ int main(int argc, char** argv) {
     // A reader that goes away is a write error to report, like any other,
     // with the new files cleared away: not a silent end.
     std::signal(SIGPIPE, SIG_IGN);
+    GuardStandardStreams();
     RemoveUnfinishedFilesOnSignals();
     BatchOptions options;
     try {

@@ -148,7 +148,7 @@ TEST_F(BatchOutput, DashIsStandardOutputAndMovesTheReport) {
 // the line is drawn; through a pipe, or with --quiet, there is none.
 TEST_F(BatchOutput, TheProgressLineIsDrawnOnATerminalOnly) {
     const QString run = QString(MORVIK_BATCH_PATH) + " generate -o " + Path("m.bmp") +
-                        " --width 1500 --height 1500 --tick 123456789";
+                        " --width 3000 --height 3000 --tick 123456789";
     QProcess terminal;
     terminal.start("script", {"-qec", run + " >/dev/null", "/dev/null"});
     ASSERT_TRUE(terminal.waitForFinished(60000));
@@ -293,6 +293,32 @@ TEST_F(BatchOutput, PipesBehindDevFdAndStandardOutputAreWrittenThrough) {
     ASSERT_EQ(fdPipe.exitCode, 0) << fdPipe.err.toStdString();
     EXPECT_EQ(ReadFile(Path("fd.r16")), ReadFile(Path("h.r16"))) << "raw values, as for -";
     EXPECT_TRUE(ReadFile(Path("report.txt")).contains("heightmap_sea_level: "));
+
+    // A file behind /dev/stdout is written where the shell left it: after
+    // what came before, not replaced.
+    const BatchRun appended =
+        Shell("{ printf HDR; \"$TOOL\" generate -o /dev/stdout " + map + "; } > after.bmp",
+              directory.path());
+    ASSERT_EQ(appended.exitCode, 0) << appended.err.toStdString();
+    EXPECT_EQ(ReadFile(Path("after.bmp")), "HDR" + ReadFile(Path("m.bmp")));
+
+    // A run that writes a pipe holds no lock while its reader, another run
+    // in the same folder, has yet to read it.
+    const BatchRun chained = Shell(
+        "timeout 60 bash -c '\"$TOOL\" generate -o - --heightmap "
+        "h2.r16 --width 1000 --height 1000 | { sleep 1; \"$TOOL\" "
+        "generate -o y.bmp " +
+            map + " >/dev/null; cat > z.bmp; }'",
+        directory.path());
+    EXPECT_EQ(chained.exitCode, 0) << chained.err.toStdString();
+
+    // Without standard output, "-" is refused, and no file of the run
+    // takes its place.
+    const BatchRun closed =
+        Shell("\"$TOOL\" generate --heightmap - -o other.bmp " + map + " >&-", directory.path());
+    EXPECT_EQ(closed.exitCode, 1);
+    EXPECT_EQ(closed.err, "morvik-batch: cannot write standard output: Bad file descriptor\n");
+    EXPECT_FALSE(QFile::exists(Path("other.bmp")));
 }
 
 // A name that is no valid UTF-8 (Latin-1 here) is the file written and the
