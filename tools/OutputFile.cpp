@@ -71,11 +71,15 @@ struct Unfinished {
 };
 std::array<Unfinished, 8> unfinished{};
 
+// A slot taken, its folder not yet set: the name is published last.
+constexpr const char* kTaking = "";
+
 void Track(int folder, const std::string& name) {
     for (Unfinished& slot : unfinished) {
         const char* empty = nullptr;
-        if (slot.name.compare_exchange_strong(empty, name.c_str())) {
+        if (slot.name.compare_exchange_strong(empty, kTaking)) {
             slot.folder = folder;
+            slot.name = name.c_str();
             return;
         }
     }
@@ -90,9 +94,9 @@ void Untrack(const std::string& name) {
 
 extern "C" void RemoveUnfinishedAndStop(int signal) {
     for (Unfinished& slot : unfinished) {
-        const int folder = slot.folder.load();
-        if (const char* name = slot.name.load(); name != nullptr && folder >= 0) {
-            unlinkat(folder, name, 0);
+        // The name first: its folder was set before it.
+        if (const char* name = slot.name.load(); name != nullptr && name != kTaking) {
+            unlinkat(slot.folder.load(), name, 0);
         }
     }
     std::signal(signal, SIG_DFL);
