@@ -92,6 +92,37 @@ const char* StepName(RunStep step) {
     return "finish";
 }
 
+// The run, its heightmap handed to the writer as soon as it is made, and
+// its picture in the asked view; the report told the run's keys. The run's
+// grids are gone once it returns, before the picture is reduced.
+MapPicture RunAndDraw(const BatchOptions& options, ProgressLine& progress,
+                      std::optional<HeightmapWriter>& heightmapWriter, Report& report) {
+    ProgressLine::Task task = progress.Start("circles");
+    MapRun run(options.run, MachineThreads());
+    run.Complete(
+        [&](RunStep step, double share) {
+            if (step == RunStep::kCircles || step == RunStep::kErosion) {
+                task.Show(StepName(step), share);
+            } else {
+                task.Show(StepName(step));
+            }
+        },
+        [&] {
+            if (!heightmapWriter) return;
+            task.Show("heightmap");
+            heightmapWriter->Start(run.MakeHeightmap());
+        });
+    MapPicture picture = run.Picture(options.view);
+    report.Value("tick", options.run.tick);
+    report.Value("total_iterations", run.Job().TotalIterations);
+    report.Value("sea_target", run.Job().SeaTarget);
+    report.Value("lowering_passes", run.LoweringPasses());
+    report.Value("sea_cells", run.SeaCells());
+    report.Value("highest", picture.extremes.highest);
+    report.Value("lowest", picture.extremes.lowest);
+    return picture;
+}
+
 // Every file is opened before the run, so that one that cannot be written
 // is known at once, and each is written in full before any takes its
 // file's place.
@@ -112,28 +143,11 @@ int Generate(const BatchOptions& options) {
     if (!options.output.empty()) mapFile.emplace(options.output, size, options.tiles);
 
     ProgressLine progress = Progress(options);
-    std::optional<ProgressLine::Task> task(progress.Start("circles"));
     std::optional<HeightmapWriter> heightmapWriter;
     if (heightmapFile) heightmapWriter.emplace(*heightmapFile, progress);
-    MapRun run(settings, MachineThreads());
-    run.Complete(
-        [&](RunStep step, double share) {
-            if (step == RunStep::kCircles || step == RunStep::kErosion) {
-                task->Show(StepName(step), share);
-            } else {
-                task->Show(StepName(step));
-            }
-        },
-        [&] {
-            if (!heightmapWriter) return;
-            task->Show("heightmap");
-            heightmapWriter->Start(run.MakeHeightmap());
-        });
-    std::optional<MapPicture> picture = run.Picture(options.view);
-    task.reset();
+    std::optional<MapPicture> picture = RunAndDraw(options, progress, heightmapWriter, report);
     std::optional<Reduction> reduction;
     if (mapFile) reduction = ReduceAndWrite(picture->image, options.colours, *mapFile, progress);
-    const HeightExtremes extremes = picture->extremes;
     picture.reset();
     if (heightmapWriter) heightmapWriter->Join();
 
@@ -145,13 +159,6 @@ int Generate(const BatchOptions& options) {
     CommitTogether(files);
     progress.Clear();
 
-    report.Value("tick", settings.tick);
-    report.Value("total_iterations", run.Job().TotalIterations);
-    report.Value("sea_target", run.Job().SeaTarget);
-    report.Value("lowering_passes", run.LoweringPasses());
-    report.Value("sea_cells", run.SeaCells());
-    report.Value("highest", extremes.highest);
-    report.Value("lowest", extremes.lowest);
     if (heightmapWriter) {
         report.Value("heightmap_sea_level", heightmapWriter->SeaLevel());
         if (options.tiles) {
