@@ -143,6 +143,22 @@ try {
         await page.close();
     }
 
+    // Nothing in the address: the core's defaults and ranges, and the
+    // batch tool's map for them.
+    {
+        const { page } = await openPage('?tick=777777');
+        await made(page);
+        const inputs = await page.evaluate(() => ['width', 'height', 'roughness', 'sea'].map((id) => {
+            const input = document.getElementById(id);
+            return [input.value, input.min, input.max].join(' ');
+        }));
+        check(inputs.join(', ') === '160 160 1280, 120 120 1024, 1 1 5, 5 1 9',
+            `the inputs start at the core's defaults, in its ranges: ${inputs.join(', ')}`);
+        check((await offered(page, 'saveBmp')).equals(batchBmp({ width: 160, height: 120, tick: 777777 })),
+            "the default map is the batch tool's default map");
+        await page.close();
+    }
+
     // A map made with a fresh tick is made again by the address it leaves.
     {
         const { page } = await openPage('?w=200&h=150&r=3&s=4');
