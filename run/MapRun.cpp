@@ -21,13 +21,12 @@ const RunSettings& Checked(const RunSettings& settings, const RunLimits& limits)
 
 MapRun::MapRun(const RunSettings& settings, int32_t threads, const RunLimits& limits)
     : settings_(Checked(settings, limits)),
-      size_(settings.Size()),
       threads_(std::max(threads, 1)),
       ticks_(std::make_unique<FixedTickSource>(settings.tick)),
-      terrain_(std::make_unique<Terrain>(*ticks_, size_, threads_)) {
+      terrain_(std::make_unique<Terrain>(*ticks_, Size(), threads_)) {
     terrain_->BuildColourTable();
-    terrain_->StartGeneration(size_, settings.roughness, settings.seaShare, size_.Width(),
-                              size_.Height(), settings.wrap);
+    terrain_->StartGeneration(Size(), settings.roughness, settings.seaShare, settings.width,
+                              settings.height, settings.wrap);
 }
 
 void MapRun::Require(RunStep step, const char* what) const {
@@ -36,7 +35,7 @@ void MapRun::Require(RunStep step, const char* what) const {
 
 bool MapRun::TakeCircles(int32_t count, const IterationsReport& report) {
     Require(RunStep::kCircles, "take circles");
-    terrain_->TakeIterations(size_, count, report);
+    terrain_->TakeIterations(Size(), count, report);
     const GenerationJob& job = terrain_->Job();
     if (job.IterationsDone < job.TotalIterations) return true;
     step_ = RunStep::kErosion;
@@ -47,21 +46,21 @@ void MapRun::ShapeLand(const std::function<void(double share)>& progress) {
     Require(RunStep::kErosion, "shape the land");
     if (settings_.erosion) {
         seaTop_ = terrain_->ShapeLand([&](CellGrid& heights, int32_t seaTarget) {
-            return ErodeLand(heights, size_, seaTarget,
+            return ErodeLand(heights, Size(), seaTarget,
                              {.amount = *settings_.erosion,
                               .wrap = settings_.wrap,
                               .threads = threads_,
                               .progress = progress});
         });
     } else {
-        seaTop_ = HighestSea(terrain_->Heights(), size_, terrain_->Job().SeaTarget, threads_);
+        seaTop_ = HighestSea(terrain_->Heights(), Size(), terrain_->Job().SeaTarget, threads_);
     }
     step_ = RunStep::kFinish;
 }
 
 Heightmap MapRun::MakeHeightmap() {
     Require(RunStep::kFinish, "make its heightmap");
-    return morvik::MakeHeightmap(terrain_->Heights(), size_, seaTop_, threads_);
+    return morvik::MakeHeightmap(terrain_->Heights(), Size(), seaTop_, threads_);
 }
 
 void MapRun::Finish() {
@@ -71,9 +70,9 @@ void MapRun::Finish() {
         seaCells_ = seaCells;
     };
     if (settings_.erosion) {
-        terrain_->FinishAtSea(size_, seaTop_, count);
+        terrain_->FinishAtSea(Size(), seaTop_, count);
     } else {
-        terrain_->FinishGeneration(size_, count);
+        terrain_->FinishGeneration(Size(), count);
     }
     step_ = RunStep::kDone;
 }
@@ -125,20 +124,21 @@ HeightExtremes MapRun::Draw(const PixelView& pixels, MapView view) {
 MapPicture MapRun::Picture(MapView view) {
     // Past the headers, on a boundary of the pixels' own size.
     constexpr std::size_t kPixelsAt = 64;
-    const auto pixelBytes = static_cast<std::size_t>(size_.Cells()) * 4;
+    const MapSize size = Size();
+    const auto pixelBytes = static_cast<std::size_t>(size.Cells()) * 4;
     MapPicture picture{ZeroedVector<uint8_t>(kPixelsAt + pixelBytes), {}};
     WriteBmpHeader({.bfSize = static_cast<int32_t>(picture.image.size()),
                     .bfOffBits = static_cast<int32_t>(kPixelsAt),
-                    .biWidth = size_.Width(),
-                    .biHeight = size_.Height(),
+                    .biWidth = size.Width(),
+                    .biHeight = size.Height(),
                     .biBitCount = 32,
                     .biSizeImage = static_cast<int32_t>(pixelBytes)},
                    picture.image);
     // The top row last in memory, blue first.
     auto* pixels = reinterpret_cast<uint32_t*>(picture.image.data() + kPixelsAt);
     const PixelView pixelView(
-        pixels + static_cast<std::ptrdiff_t>(size_.Height() - 1) * size_.Width(),
-        -static_cast<std::ptrdiff_t>(size_.Width()), size_, 0, ChannelOrder::kBlueFirst);
+        pixels + static_cast<std::ptrdiff_t>(size.Height() - 1) * size.Width(),
+        -static_cast<std::ptrdiff_t>(size.Width()), size, 0, ChannelOrder::kBlueFirst);
     picture.extremes = Draw(pixelView, view);
     return picture;
 }

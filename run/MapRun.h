@@ -44,7 +44,7 @@ class MapRun {
     MapRun& operator=(const MapRun&) = delete;
 
     const RunSettings& Settings() const { return settings_; }
-    MapSize Size() const { return size_; }
+    MapSize Size() const { return settings_.Size(); }
     const GenerationJob& Job() const { return terrain_->Job(); }
     RunStep Step() const { return step_; }
 
@@ -80,7 +80,6 @@ class MapRun {
     void Require(RunStep step, const char* what) const;
 
     RunSettings settings_;
-    MapSize size_;
     int32_t threads_;
     std::unique_ptr<FixedTickSource> ticks_;
     std::unique_ptr<Terrain> terrain_;

@@ -1,15 +1,13 @@
 #include "tools/BatchOptions.h"
 
-#include <sys/stat.h>
-
 #include <array>
-#include <charconv>
 #include <map>
 #include <string_view>
 
 #include "terrain/TickSource.h"
 #include "tools/OutputFile.h"
 #include "tools/OutputFiles.h"
+#include "tools/SystemText.h"
 
 namespace morvik {
 
@@ -123,18 +121,6 @@ constexpr std::array kOptions{
     Option{"version", 'v', Option::kFlag},
 };
 
-// A whole number, all of the text, a "+" before it allowed; none for
-// anything else.
-std::optional<int64_t> WholeNumber(std::string_view text) {
-    if (text.starts_with('+')) text.remove_prefix(1);
-    int64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 // A command line taken apart: the options given, each with its last value,
 // and the plain arguments.
 struct Parsed {
@@ -223,13 +209,6 @@ int32_t Setting(const Parsed& parsed, std::string_view name, SettingRange range)
     return static_cast<int32_t>(Number(parsed, name, range.least, range.most));
 }
 
-// Whether a name leads to something that is there and is not a plain file:
-// a device or a FIFO, beside which no tile can be made.
-bool IsSpecialFile(const std::string& name) {
-    struct stat status {};
-    return DescriptorNamed(name) || (stat(name.c_str(), &status) == 0 && !S_ISREG(status.st_mode));
-}
-
 // "--tiles NxM" for a map of the options' size, written to files.
 TileGrid ReadTiles(const std::string& text, const BatchOptions& options) {
     const std::size_t x = text.find('x');
@@ -250,7 +229,7 @@ TileGrid ReadTiles(const std::string& text, const BatchOptions& options) {
         throw EUsageError("--tiles writes files, not standard output (-)");
     }
     for (const std::string* name : {&options.output, &options.heightmap}) {
-        if (!name->empty() && IsSpecialFile(*name)) {
+        if (!name->empty() && IsWrittenThrough(*name)) {
             throw EUsageError("--tiles writes new files beside each name, and '" + *name +
                               "' is no plain file but a device, a pipe or a descriptor");
         }
@@ -286,7 +265,7 @@ void ReadGenerateOptions(const Parsed& parsed, BatchOptions& options) {
     }
     // Raw values go wherever the name gives no ending: standard output, a
     // pipe (/dev/fd/N), a device.
-    if (!options.heightmap.empty() && !IsSpecialFile(options.heightmap) &&
+    if (!options.heightmap.empty() && !IsWrittenThrough(options.heightmap) &&
         !IsHeightmapName(options.heightmap)) {
         throw EUsageError("--heightmap FILE ends in .png, .r16 or .raw, or is - or a pipe, not '" +
                           options.heightmap + "'");

@@ -11,6 +11,7 @@
 
 #include "components/ReducedImage/BmpImage.h"
 #include "terrain/MapSize.h"
+#include "tools/SystemText.h"
 
 namespace morvik {
 
@@ -49,7 +50,7 @@ class Input {
 
   private:
     [[noreturn]] void FailWithErrno() const {
-        throw EInputError("cannot read " + name_ + ": " + strerrordesc_np(errno));
+        throw EInputError("cannot read " + name_ + ": " + SystemReason(errno));
     }
 
     std::string name_;

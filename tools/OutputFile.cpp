@@ -9,7 +9,6 @@
 #include <array>
 #include <atomic>
 #include <cerrno>
-#include <charconv>
 #include <climits>
 #include <csignal>
 #include <cstdlib>
@@ -21,19 +20,13 @@
 #include <utility>
 
 #include "tools/StandardStreams.h"
+#include "tools/SystemText.h"
 
 namespace morvik {
 
 namespace {
 
 constexpr std::size_t kBufferBytes = std::size_t{1} << 20;
-
-// The system's reason in English, as the tool's other messages are,
-// whatever language the session's locale would give it.
-std::string Reason(int error) {
-    const char* description = strerrordesc_np(error);
-    return description != nullptr ? description : "error " + std::to_string(error);
-}
 
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
@@ -152,7 +145,7 @@ void OutputFile::Open() {
     // through their descriptors, where they stand, as a shell set them up
     // (appending, say), whatever they are.
     if (const std::optional<int> given = DescriptorNamed(name_)) {
-        if (!WasOpenAtStart(*given)) Fail(Reason(EBADF));
+        if (!WasOpenAtStart(*given)) Fail(SystemReason(EBADF));
         if (isatty(*given)) Fail("it is a terminal, and the file is binary");
         kind_ = Kind::kDirect;
         descriptor_ = fcntl(*given, F_DUPFD_CLOEXEC, 3);
@@ -163,7 +156,7 @@ void OutputFile::Open() {
     struct stat status {};
     const bool exists = stat(name_.c_str(), &status) == 0;
     if (!exists && errno != ENOENT) FailWithErrno();
-    if (exists && S_ISDIR(status.st_mode)) Fail(Reason(EISDIR));
+    if (exists && S_ISDIR(status.st_mode)) Fail(SystemReason(EISDIR));
     if (exists && S_ISSOCK(status.st_mode)) Fail("it is a socket");
     if (exists && !S_ISREG(status.st_mode)) {
         kind_ = Kind::kDirect;
@@ -210,7 +203,7 @@ void OutputFile::Release() noexcept {
 
 void OutputFile::Fail(const std::string& reason) const { throw EOutputError(name_, reason); }
 
-void OutputFile::FailWithErrno() const { Fail(Reason(errno)); }
+void OutputFile::FailWithErrno() const { Fail(SystemReason(errno)); }
 
 void OutputFile::WriteAll(int descriptor, std::span<const uint8_t> bytes) const {
     while (!bytes.empty()) {
@@ -218,7 +211,7 @@ void OutputFile::WriteAll(int descriptor, std::span<const uint8_t> bytes) const 
             write(descriptor, bytes.data(), std::min(bytes.size(), kBufferBytes));
         if (written < 0 && errno == EINTR) continue;
         if (written < 0) FailWithErrno();
-        if (written == 0) Fail(Reason(ENOSPC));
+        if (written == 0) Fail(SystemReason(ENOSPC));
         bytes = bytes.subspan(static_cast<std::size_t>(written));
     }
 }
@@ -357,18 +350,20 @@ bool IsStandardOutput(const std::string& name) {
            named.st_dev == output.st_dev && named.st_ino == output.st_ino;
 }
 
+bool IsWrittenThrough(const std::string& name) {
+    struct stat status {};
+    return DescriptorNamed(name) || (stat(name.c_str(), &status) == 0 && !S_ISREG(status.st_mode));
+}
+
 std::optional<int> DescriptorNamed(const std::string& name) {
     if (name == "-" || name == "/dev/stdout") return STDOUT_FILENO;
     if (name == "/dev/stderr") return STDERR_FILENO;
     for (const std::string& folder : {std::string("/dev/fd/"), std::string("/proc/self/fd/"),
                                       "/proc/" + std::to_string(getpid()) + "/fd/"}) {
         if (!name.starts_with(folder)) continue;
-        const std::string_view number = std::string_view(name).substr(folder.size());
-        int descriptor = -1;
-        const auto [end, error] =
-            std::from_chars(number.data(), number.data() + number.size(), descriptor);
-        if (error == std::errc() && end == number.data() + number.size() && descriptor >= 0) {
-            return descriptor;
+        const std::optional<int64_t> descriptor = WholeNumber(name.substr(folder.size()));
+        if (descriptor && *descriptor >= 0 && *descriptor <= INT_MAX) {
+            return static_cast<int>(*descriptor);
         }
     }
     return std::nullopt;

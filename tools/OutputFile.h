@@ -99,6 +99,10 @@ bool NameTheSameFile(const std::string& first, const std::string& second);
 // Whether a name leads to the process's standard output ("-" among them).
 bool IsStandardOutput(const std::string& name);
 
+// Whether a name is written through, never replaced: a descriptor by name
+// (below), or something there that is no plain file (a device, a FIFO).
+bool IsWrittenThrough(const std::string& name);
+
 // The descriptor a name stands for: 1 for "-" and /dev/stdout, 2 for
 // /dev/stderr, N for /dev/fd/N and the process's /proc/.../fd/N; none for
 // any other name.

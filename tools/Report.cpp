@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "tools/StandardStreams.h"
+#include "tools/SystemText.h"
 
 namespace morvik {
 
@@ -31,7 +32,7 @@ void WriteStandardStream(bool toStandardError, const std::string& text) {
         throw EStreamWriteError(error,
                                 std::string("cannot write ") +
                                     (toStandardError ? "standard error: " : "standard output: ") +
-                                    (error != 0 ? strerrordesc_np(error) : "nothing was written"));
+                                    (error != 0 ? SystemReason(error) : "nothing was written"));
     };
     if (!WasOpenAtStart(to)) fail(EBADF);
     for (std::size_t done = 0; done < text.size();) {

@@ -3,21 +3,15 @@
 #include <sched.h>
 
 #include <algorithm>
-#include <charconv>
 #include <fstream>
 #include <string>
 #include <thread>
 
+#include "tools/SystemText.h"
+
 namespace morvik {
 
 namespace {
-
-std::optional<int64_t> Number(std::string_view text) {
-    int64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value <= 0) return std::nullopt;
-    return value;
-}
 
 // The process's cgroup (v2), as /proc/self/cgroup names it: "0::/PATH".
 std::optional<std::string> OwnCgroup() {
@@ -55,9 +49,9 @@ std::optional<int32_t> QuotaThreads(std::string_view cpuMax) {
     }
     const std::size_t space = cpuMax.find(' ');
     if (space == std::string_view::npos) return std::nullopt;
-    const std::optional<int64_t> quota = Number(cpuMax.substr(0, space));
-    const std::optional<int64_t> period = Number(cpuMax.substr(space + 1));
-    if (!quota || !period) return std::nullopt;
+    const std::optional<int64_t> quota = WholeNumber(cpuMax.substr(0, space));
+    const std::optional<int64_t> period = WholeNumber(cpuMax.substr(space + 1));
+    if (!quota || !period || *quota <= 0 || *period <= 0) return std::nullopt;
     return static_cast<int32_t>(
         std::clamp<int64_t>((*quota + *period - 1) / *period, 1, INT32_MAX));
 }
