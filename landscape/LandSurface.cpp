@@ -25,15 +25,19 @@ SurfaceExtremes ExtremesOf(const LandSurface& land, int32_t threads) {
     return extremes;
 }
 
+double LevelStep(SurfaceExtremes extremes, int32_t top) {
+    const double span = static_cast<double>(extremes.highest) - extremes.lowest;
+    // A hair over the span's share, so that the highest cell stays within top.
+    return span > 0 ? span / top * (1 + 1e-9) : 1;
+}
+
 // A cell's level counts whole steps from the sea level, sea below it and
 // land from one above the sea top up, so the parting needs no comparison.
 int32_t WriteWholeLevels(const LandSurface& land, float seaLevel, int32_t top, CellGrid& cells,
                          int32_t threads) {
     const MapSize size = land.size;
     const SurfaceExtremes extremes = ExtremesOf(land, threads);
-    const double span = static_cast<double>(extremes.highest) - extremes.lowest;
-    // A hair over the span's share, so that the highest cell stays within top.
-    const double step = span > 0 ? span / top * (1 + 1e-9) : 1;
+    const double step = LevelStep(extremes, top);
     const double sea = seaLevel;
     const auto seaTop = static_cast<int32_t>(std::ceil((sea - extremes.lowest) / step)) - 1;
     ForEachBand(size.Width(), threads, [&](int32_t, int32_t first, int32_t end) {

@@ -32,6 +32,9 @@ struct SurfaceExtremes {
 };
 SurfaceExtremes ExtremesOf(const LandSurface& land, int32_t threads);
 
+// The height of one whole level when the surface becomes levels 0..top.
+double LevelStep(SurfaceExtremes extremes, int32_t top);
+
 // A surface as whole levels 0..top in the corner of a grid, evenly spaced,
 // its lowest cell 0 and none above top, parted at its sea level: every cell
 // below seaLevel gets a level at most the one returned, every other cell a

@@ -11,10 +11,12 @@
 #include "landscape/RockUplift.h"
 #include "landscape/SedimentDeposition.h"
 #include "landscape/StreamPowerIncision.h"
+#include "terrain/ParallelFor.h"
 
 namespace morvik {
 
-void EvolveLandscape(LandSurface& land, float seaLevel, const ErosionSettings& settings) {
+void EvolveLandscape(LandSurface& land, float seaLevel, const ErosionSettings& settings,
+                     ErosionTraces* traces) {
     const int32_t threads = settings.threads;
     const int32_t steps =
         settings.leastSteps +
@@ -52,13 +54,18 @@ void EvolveLandscape(LandSurface& land, float seaLevel, const ErosionSettings& s
                            .share = std::min(1.0F, settings.lateralErosion * time),
                            .floorRise = settings.floorRise * leastDrop},
                           tree, sediment, threads);
+        if (traces) {
+            // What each cell lost this step is the sediment it starts with.
+            ForEachCell(land.size.Width(), land.size.Height(), threads,
+                        [&](int32_t cell) { traces->wear.heights[cell] += sediment[cell]; });
+        }
         DepositSediment(land, area,
                         {.seaLevel = seaLevel,
                          .leastDrop = leastDrop,
                          .landShare = settings.deposition,
                          .channelArea = settings.channelArea,
                          .seaShare = settings.seaDeposition},
-                        tree, sediment, threads);
+                        tree, sediment, threads, traces ? &traces->deposit.heights : nullptr);
         if (settings.progress) settings.progress(static_cast<double>(step + 1) / steps);
     }
 }

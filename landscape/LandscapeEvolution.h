@@ -1,6 +1,7 @@
 #pragma once
 
 #include "landscape/ErosionSettings.h"
+#include "landscape/ErosionTraces.h"
 #include "landscape/LandSurface.h"
 
 namespace morvik {
@@ -16,7 +17,9 @@ namespace morvik {
 //   DepositSediment        the sediment flux (down the receiver tree)
 // Every land cell that had a way down, a lower neighbour or an edge that
 // does not wrap, keeps one at least leastDrop levels deep, a level being
-// the 1 / kDrainableTop of the surface's whole range.
-void EvolveLandscape(LandSurface& land, float seaLevel, const ErosionSettings& settings);
+// the 1 / kDrainableTop of the surface's whole range. With `traces`, adds
+// each cell's cut and fill to their wear and deposit, in the surface's units.
+void EvolveLandscape(LandSurface& land, float seaLevel, const ErosionSettings& settings,
+                     ErosionTraces* traces = nullptr);
 
 }  // namespace morvik

@@ -10,7 +10,7 @@ namespace morvik {
 
 double DepositSediment(LandSurface& land, const ZeroedVector<float>& area,
                        const Deposition& deposition, ReceiverTree& tree,
-                       ZeroedVector<float>& carried, int32_t threads) {
+                       ZeroedVector<float>& carried, int32_t threads, ZeroedVector<float>* left) {
     float* heights = land.heights.data();
     const float sea = deposition.seaLevel;
     tree.Downstream(threads, [&](int32_t cell) {
@@ -22,17 +22,18 @@ double DepositSediment(LandSurface& land, const ZeroedVector<float>& area,
         });
         float& height = heights[cell];
         float ceiling = lowestDonor - deposition.leastDrop;
-        float left = 0;
+        float dropped = 0;
         if (height < sea) {
             ceiling = std::min(ceiling, sea - deposition.leastDrop);
-            left = flux * deposition.seaShare;
+            dropped = flux * deposition.seaShare;
         } else if (area[cell] >= deposition.channelArea) {
-            left = flux * deposition.landShare / (area[cell] + deposition.landShare);
+            dropped = flux * deposition.landShare / (area[cell] + deposition.landShare);
         }
-        if (tree.IsRoot(cell) && !tree.LeavesMap(cell)) left = flux;  // a hollow keeps it all
-        left = std::clamp(ceiling - height, 0.0F, left);
-        height += left;
-        carried[cell] = flux - left;
+        if (tree.IsRoot(cell) && !tree.LeavesMap(cell)) dropped = flux;  // a hollow keeps it all
+        dropped = std::clamp(ceiling - height, 0.0F, dropped);
+        height += dropped;
+        carried[cell] = flux - dropped;
+        if (left) (*left)[cell] += dropped;
     });
     const MapSize size = land.size;
     std::vector<double> bands(BandsOf(size.Width()), 0);

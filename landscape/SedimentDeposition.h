@@ -25,8 +25,10 @@ struct Deposition {
 };
 // `carried` holds each cell's own eroded sediment and takes the sediment
 // each cell passes on; returns the sediment that left the land at the roots.
+// With `left`, adds what each cell was given to it.
 double DepositSediment(LandSurface& land, const ZeroedVector<float>& area,
                        const Deposition& deposition, ReceiverTree& tree,
-                       ZeroedVector<float>& carried, int32_t threads);
+                       ZeroedVector<float>& carried, int32_t threads,
+                       ZeroedVector<float>* left = nullptr);
 
 }  // namespace morvik

@@ -50,7 +50,8 @@ void MapRun::ShapeLand(const std::function<void(double share)>& progress) {
                              {.amount = *settings_.erosion,
                               .wrap = settings_.wrap,
                               .threads = threads_,
-                              .progress = progress});
+                              .progress = progress},
+                             traces_.get());
         });
     } else {
         seaTop_ = HighestSea(terrain_->Heights(), Size(), terrain_->Job().SeaTarget, threads_);
@@ -58,9 +59,20 @@ void MapRun::ShapeLand(const std::function<void(double share)>& progress) {
     step_ = RunStep::kFinish;
 }
 
+void MapRun::KeepLayers() {
+    Require(RunStep::kCircles, "keep its layers");
+    if (settings_.erosion) traces_ = std::make_unique<ErosionTraces>(Size());
+}
+
 Heightmap MapRun::MakeHeightmap() {
     Require(RunStep::kFinish, "make its heightmap");
     return morvik::MakeHeightmap(terrain_->Heights(), Size(), seaTop_, threads_);
+}
+
+LandLayers MapRun::MakeLayers() {
+    Require(RunStep::kFinish, "make its layers");
+    return MakeLandLayers(terrain_->Heights(), Size(), seaTop_, settings_.wrap, traces_.get(),
+                          threads_);
 }
 
 void MapRun::Finish() {
@@ -74,6 +86,7 @@ void MapRun::Finish() {
     } else {
         terrain_->FinishGeneration(Size(), count);
     }
+    traces_.reset();
     step_ = RunStep::kDone;
 }
 
@@ -114,14 +127,29 @@ int32_t MapRun::SeaCells() const {
     return seaCells_;
 }
 
-HeightExtremes MapRun::Draw(const PixelView& pixels, MapView view) {
+HeightExtremes MapRun::Draw(const PixelView& pixels, MapView view, std::span<const uint8_t> water) {
     Require(RunStep::kDone, "be drawn");
     const HeightExtremes extremes = terrain_->RenderMap(pixels);
+    if (!water.empty()) {
+        if (water.size() != static_cast<std::size_t>(Size().Cells())) {
+            throw ERangeError("the water to draw is not the map's size");
+        }
+        // The sea's surface is one of the map's colours already, so rivers
+        // cost the reduction no colour of their own.
+        const uint32_t colour = pixels.Pixel(terrain_->Colours().Colour(0));
+        for (int32_t y = 0; y < Size().Height(); ++y) {
+            uint32_t* row = pixels.Row(y);
+            const uint8_t* wet = &water[static_cast<std::size_t>(y) * Size().Width()];
+            for (int32_t x = 0; x < Size().Width(); ++x) {
+                if (wet[x] != 0) row[x] = colour;
+            }
+        }
+    }
     if (view == MapView::kCoastline) terrain_->RenderCoastline(pixels);
     return extremes;
 }
 
-MapPicture MapRun::Picture(MapView view) {
+MapPicture MapRun::Picture(MapView view, std::span<const uint8_t> water) {
     // Past the headers, on a boundary of the pixels' own size.
     constexpr std::size_t kPixelsAt = 64;
     const MapSize size = Size();
@@ -139,7 +167,7 @@ MapPicture MapRun::Picture(MapView view) {
     const PixelView pixelView(
         pixels + static_cast<std::ptrdiff_t>(size.Height() - 1) * size.Width(),
         -static_cast<std::ptrdiff_t>(size.Width()), size, 0, ChannelOrder::kBlueFirst);
-    picture.extremes = Draw(pixelView, view);
+    picture.extremes = Draw(pixelView, view, water);
     return picture;
 }
 

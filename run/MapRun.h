@@ -3,7 +3,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 
+#include "landscape/ErosionTraces.h"
+#include "layers/LandLayers.h"
 #include "run/RunSettings.h"
 #include "terrain/Heightmap.h"
 #include "terrain/PixelView.h"
@@ -56,8 +59,14 @@ class MapRun {
     // done. It sets which heights are to be sea; without it the finish does.
     void ShapeLand(const std::function<void(double share)>& progress = {});
 
-    // Between ShapeLand and Finish: the heights as the 16-bit heightmap.
+    // Before ShapeLand: the erosion keeps what MakeLayers needs of it, which
+    // costs 12 bytes a cell more.
+    void KeepLayers();
+
+    // Between ShapeLand and Finish: the heights as the 16-bit heightmap; or
+    // that and the land's other layers, finer when the erosion kept them.
     Heightmap MakeHeightmap();
+    LandLayers MakeLayers();
 
     // The finish: the heights rescaled and the sea set.
     void Finish();
@@ -72,9 +81,10 @@ class MapRun {
     int32_t SeaCells() const;
 
     // Once finished: the map drawn into `pixels`, with the extremes the
-    // colours met; or as a BMP file image.
-    HeightExtremes Draw(const PixelView& pixels, MapView view);
-    MapPicture Picture(MapView view);
+    // colours met; or as a BMP file image. `water` (WaterCells', or none)
+    // is drawn over the land in the sea's own colour.
+    HeightExtremes Draw(const PixelView& pixels, MapView view, std::span<const uint8_t> water = {});
+    MapPicture Picture(MapView view, std::span<const uint8_t> water = {});
 
   private:
     void Require(RunStep step, const char* what) const;
@@ -83,6 +93,7 @@ class MapRun {
     int32_t threads_;
     std::unique_ptr<FixedTickSource> ticks_;
     std::unique_ptr<Terrain> terrain_;
+    std::unique_ptr<ErosionTraces> traces_;
     RunStep step_ = RunStep::kCircles;
     int32_t seaTop_ = 0;  // once shaped: the highest height that is sea
     int32_t loweringPasses_ = 0;

@@ -28,50 +28,107 @@ int64_t ValueOfRank(int64_t rank, int64_t ranks, int64_t seaTop) {
     return seaLevel + 1 + (rank - seaTop - 1) * (kTop - 1 - seaLevel) / landRanks;
 }
 
-}  // namespace
+// The value of every height that occurs, by its height's slot above the
+// lowest.
+struct ValueTable {
+    HeightExtremes extremes;
+    std::vector<int32_t> values;  // -1 for a height that does not occur
+    uint16_t seaLevel;
 
-Heightmap MakeHeightmap(const CellGrid& heights, MapSize size, int32_t seaTop, int32_t threads) {
+    std::size_t SlotOf(int32_t height) const {
+        return static_cast<std::size_t>(int64_t{height} - extremes.lowest);
+    }
+};
+
+ValueTable MakeValueTable(const CellGrid& heights, MapSize size, int32_t seaTop, int32_t threads) {
     const HeightExtremes extremes = FindExtremes(heights, size, threads);
-
+    ValueTable table{extremes, {}, 0};
     // Which heights occur, then each one's rank among them; a run's sea is
     // never empty, so the lowest rank is sea.
     const auto slots = static_cast<std::size_t>(int64_t{extremes.highest} - extremes.lowest + 1);
-    const auto slotOf = [&](int32_t height) {
-        return static_cast<std::size_t>(int64_t{height} - extremes.lowest);
-    };
     std::vector<std::atomic<uint8_t>> occurs(slots);
     ForEachBand(size.Width(), threads, [&](int32_t, int32_t first, int32_t end) {
         for (int32_t x = first; x < end; ++x) {
             const int32_t* column = heights.Column(x);
             for (int32_t y = 0; y < size.Height(); ++y) {
-                occurs[slotOf(column[y])].store(1, std::memory_order_relaxed);
+                occurs[table.SlotOf(column[y])].store(1, std::memory_order_relaxed);
             }
         }
     });
-    std::vector<int32_t> table(slots, 0);
+    table.values.assign(slots, -1);
     int64_t ranks = 0;
     int64_t seaRank = 0;
     for (std::size_t slot = 0; slot < slots; ++slot) {
         if (occurs[slot].load(std::memory_order_relaxed) == 0) continue;
         const auto height = static_cast<int32_t>(extremes.lowest + static_cast<int64_t>(slot));
         if (height <= seaTop) seaRank = ranks;
-        table[slot] = static_cast<int32_t>(ranks++);
+        table.values[slot] = static_cast<int32_t>(ranks++);
     }
-    for (int32_t& slot : table) slot = static_cast<int32_t>(ValueOfRank(slot, ranks, seaRank));
+    for (int32_t& value : table.values) {
+        if (value >= 0) value = static_cast<int32_t>(ValueOfRank(value, ranks, seaRank));
+    }
+    table.seaLevel = static_cast<uint16_t>(ValueOfRank(seaRank, ranks, seaRank));
+    return table;
+}
 
+}  // namespace
+
+Heightmap MakeHeightmap(const CellGrid& heights, MapSize size, int32_t seaTop, int32_t threads) {
+    const ValueTable table = MakeValueTable(heights, size, seaTop, threads);
     Heightmap map{size, ZeroedVector<uint16_t>(static_cast<std::size_t>(size.Cells())),
-                  static_cast<uint16_t>(ValueOfRank(seaRank, ranks, seaRank))};
+                  table.seaLevel};
     // A band of columns at a time: the cells lie column by column, the
     // values row by row.
     ForEachBand(size.Width(), threads, [&](int32_t, int32_t first, int32_t end) {
         for (int32_t y = 0; y < size.Height(); ++y) {
             uint16_t* row = &map.values[static_cast<std::size_t>(y) * size.Width()];
             for (int32_t x = first; x < end; ++x) {
-                row[x] = static_cast<uint16_t>(table[slotOf(heights.At(x, y))]);
+                row[x] = static_cast<uint16_t>(table.values[table.SlotOf(heights.At(x, y))]);
             }
         }
     });
     return map;
+}
+
+ZeroedVector<float> MakeFineHeights(const CellGrid& heights, MapSize size, int32_t seaTop,
+                                    std::span<const float> levels, int32_t threads) {
+    const ValueTable table = MakeValueTable(heights, size, seaTop, threads);
+    // The gap from each height's value to the next value up and down; a
+    // hair short of it, so that the finer heights never meet the next.
+    constexpr double kShort = 0.999;
+    const std::size_t slots = table.values.size();
+    std::vector<float> up(slots, 0);
+    std::vector<float> down(slots, 0);
+    for (std::size_t slot = 0, last = 0; slot < slots; ++slot) {
+        if (table.values[slot] < 0) continue;
+        if (slot > 0) {
+            const double gap = table.values[slot] - table.values[last];
+            up[last] = static_cast<float>(gap * kShort);
+            down[slot] = static_cast<float>(gap * kShort);
+        }
+        last = slot;
+    }
+    ZeroedVector<float> fine(static_cast<std::size_t>(size.Cells()));
+    ForEachBand(size.Width(), threads, [&](int32_t, int32_t first, int32_t end) {
+        for (int32_t y = 0; y < size.Height(); ++y) {
+            float* row = &fine[static_cast<std::size_t>(y) * size.Width()];
+            for (int32_t x = first; x < end; ++x) {
+                const int32_t height = heights.At(x, y);
+                const std::size_t slot = table.SlotOf(height);
+                float value = static_cast<float>(table.values[slot]);
+                if (!levels.empty()) {
+                    const float share =
+                        levels[static_cast<std::size_t>(x) * size.Height() + y] - height;
+                    // A cell lifted or cut after its level was taken keeps it whole.
+                    if (share >= 0 && share < 1) {
+                        value += height <= seaTop ? -(1 - share) * down[slot] : share * up[slot];
+                    }
+                }
+                row[x] = value;
+            }
+        }
+    });
+    return fine;
 }
 
 }  // namespace morvik

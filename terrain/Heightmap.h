@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "terrain/CellGrid.h"
@@ -24,5 +25,14 @@ struct Heightmap {
 // sea (HighestSea's, for a run whose finish sets the sea); on up to
 // `threads` threads, with the same values for any number.
 Heightmap MakeHeightmap(const CellGrid& heights, MapSize size, int32_t seaTop, int32_t threads = 1);
+
+// The same heights finer, in the heightmap's units and order: each cell's
+// value, plus the share of the way to the next height up that `levels`
+// (the heights before they were made whole, column by column as they lie;
+// none: whole heights) gives it above its own, or for sea the share of the
+// way down to the next height below. So cells keep the heightmap's order
+// and the sea stays at or below its level.
+ZeroedVector<float> MakeFineHeights(const CellGrid& heights, MapSize size, int32_t seaTop,
+                                    std::span<const float> levels, int32_t threads = 1);
 
 }  // namespace morvik

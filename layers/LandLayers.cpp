@@ -1,0 +1,100 @@
+#include "layers/LandLayers.h"
+
+#include <span>
+
+#include "landscape/Drainage.h"
+#include "landscape/DrainageArea.h"
+#include "landscape/LandSurface.h"
+#include "landscape/ReceiverTree.h"
+#include "terrain/ParallelFor.h"
+#include "terrain/SeaLevel.h"
+
+namespace morvik {
+
+namespace {
+
+// Calls visit(row index, column index) for every cell, a band of columns a
+// thread.
+template <typename Visit>
+void ForEachRowAndColumnIndex(MapSize size, int32_t threads, Visit visit) {
+    ForEachBand(size.Width(), threads, [&](int32_t, int32_t first, int32_t end) {
+        for (int32_t y = 0; y < size.Height(); ++y) {
+            for (int32_t x = first; x < end; ++x) {
+                visit(static_cast<std::size_t>(y) * size.Width() + x,
+                      static_cast<std::size_t>(x) * size.Height() + y);
+            }
+        }
+    });
+}
+
+ZeroedVector<float> ToRows(const ZeroedVector<float>& columns, MapSize size, float scale,
+                           int32_t threads) {
+    ZeroedVector<float> rows(columns.size());
+    ForEachRowAndColumnIndex(size, threads, [&](std::size_t row, std::size_t column) {
+        rows[row] = columns[column] * scale;
+    });
+    return rows;
+}
+
+// The ground water runs over: the finer heights where the erosion left
+// every cell a way down; else the heightmap with its hollows filled, each
+// filled cell a lake. Returns the level that parts sea from land.
+float GroundForWater(LandLayers& layers, int32_t threads, LandSurface& ground) {
+    const MapSize size = layers.Size();
+    if (layers.Eroded()) {
+        ForEachRowAndColumnIndex(size, threads, [&](std::size_t row, std::size_t column) {
+            ground.heights[column] = layers.heights[row];
+        });
+        return layers.heightmap.seaLevel + 0.5F;
+    }
+    // The filling takes heights a little under 16 bits.
+    const auto level = [](uint16_t value) {
+        return static_cast<int32_t>(int64_t{value} * kDrainableTop / 65535);
+    };
+    CellGrid grid(size);
+    ForEachRowAndColumnIndex(size, threads, [&](std::size_t row, std::size_t) {
+        const int32_t x = static_cast<int32_t>(row % size.Width());
+        const int32_t y = static_cast<int32_t>(row / size.Width());
+        grid.At(x, y) = level(layers.heightmap.values[row]);
+    });
+    const int32_t seaTop = level(layers.heightmap.seaLevel);
+    DrainToSea(grid, size, seaTop, layers.wrap, Hollows::kFill, threads);
+    layers.lakes = ZeroedVector<uint8_t>(layers.heights.size());
+    ForEachRowAndColumnIndex(size, threads, [&](std::size_t row, std::size_t column) {
+        const int32_t filled = grid.Column(0)[column];
+        ground.heights[column] = static_cast<float>(filled);
+        layers.lakes[row] = filled > level(layers.heightmap.values[row]) ? 1 : 0;
+    });
+    return SeaLevelAbove(seaTop);
+}
+
+}  // namespace
+
+LandLayers MakeLandLayers(const CellGrid& heights, MapSize size, int32_t seaTop, Wrap wrap,
+                          const ErosionTraces* traces, int32_t threads) {
+    std::span<const float> levels;
+    if (traces) levels = std::span<const float>(traces->levels.heights);
+    LandLayers layers{.heightmap = MakeHeightmap(heights, size, seaTop, threads),
+                      .wrap = wrap,
+                      .heights = MakeFineHeights(heights, size, seaTop, levels, threads)};
+    if (traces) {
+        // A level is the heightmap's span over the levels' span.
+        const HeightExtremes extremes = FindExtremes(heights, size, threads);
+        const float unit = extremes.highest > extremes.lowest
+                               ? 65535.0F / static_cast<float>(extremes.highest - extremes.lowest)
+                               : 0.0F;
+        layers.wear = ToRows(traces->wear.heights, size, unit, threads);
+        layers.deposit = ToRows(traces->deposit.heights, size, unit, threads);
+        layers.lakes = ZeroedVector<uint8_t>(layers.heights.size());
+    }
+    LandSurface ground(size);
+    const float seaLevel = GroundForWater(layers, threads, ground);
+    ReceiverTree tree(size, wrap);
+    tree.Route(ground, seaLevel, 0, threads);
+    ZeroedVector<float> area(ground.heights.size());
+    AccumulateDrainageArea(tree, area, threads);
+    layers.flow = ToRows(area, size, 1, threads);
+    return layers;
+}
+
+}  // namespace morvik

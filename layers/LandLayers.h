@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "landscape/ErosionTraces.h"
+#include "terrain/CellGrid.h"
+#include "terrain/Heightmap.h"
+#include "terrain/MapSize.h"
+#include "terrain/Wrap.h"
+#include "terrain/ZeroedVector.h"
+
+namespace morvik {
+
+// The land of one run as the files an engine builds its terrain from see
+// it: every grid row by row from the top, as the heightmap's values are.
+struct LandLayers {
+    Heightmap heightmap;
+    Wrap wrap;
+    // The heights finer than the heightmap's whole values, in its units and
+    // order (MakeFineHeights).
+    ZeroedVector<float> heights = {};
+    // The cells whose water passes through each cell, itself included: a
+    // cell never has more than the cell its water goes to.
+    ZeroedVector<float> flow = {};
+    // Land the water fills before it finds a way out.
+    ZeroedVector<uint8_t> lakes = {};
+    // Rock worn away and sediment left by the erosion, in the heightmap's
+    // units; none without it.
+    ZeroedVector<float> wear = {};
+    ZeroedVector<float> deposit = {};
+
+    MapSize Size() const { return heightmap.size; }
+    std::size_t Index(int32_t x, int32_t y) const {
+        return static_cast<std::size_t>(y) * Size().Width() + x;
+    }
+    bool IsSea(std::size_t cell) const { return heightmap.values[cell] <= heightmap.seaLevel; }
+    bool Eroded() const { return !wear.empty(); }
+};
+
+// From a run's heights between the shaping and the finish, the highest of
+// them that is sea, and what the erosion left (none without one). The same
+// for any number of threads.
+LandLayers MakeLandLayers(const CellGrid& heights, MapSize size, int32_t seaTop, Wrap wrap,
+                          const ErosionTraces* traces, int32_t threads);
+
+}  // namespace morvik

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "layers/LandLayers.h"
+#include "layers/TerrainScale.h"
+#include "terrain/ZeroedVector.h"
+
+namespace morvik {
+
+// The 8-bit masks an engine paints its terrain by: where the water is, the
+// deposits and the wear, the slope, and four splat weights (sand, grass,
+// rock, snow) that add up to 255 at every cell.
+enum class Mask { kWater, kDeposit, kWear, kSlope, kSand, kGrass, kRock, kSnow };
+inline constexpr std::array kMasks{Mask::kWater, Mask::kDeposit, Mask::kWear, Mask::kSlope,
+                                   Mask::kSand,  Mask::kGrass,   Mask::kRock, Mask::kSnow};
+inline constexpr std::array kSplatMasks{Mask::kSand, Mask::kGrass, Mask::kRock, Mask::kSnow};
+
+// "water", "deposit", ...: the name each mask's file ends in.
+std::string_view MaskName(Mask mask);
+
+// The splat weights of one cell, in kSplatMasks' order.
+using SplatWeights = std::array<uint8_t, 4>;
+
+class TerrainMasks {
+  public:
+    // `water` as WaterCells gives it.
+    TerrainMasks(const LandLayers& layers, const TerrainScale& scale, ZeroedVector<uint8_t> water);
+
+    // The mask's values for the cells of row y from `left`.
+    void Row(Mask mask, int32_t y, int32_t left, std::span<uint8_t> values) const;
+
+    // Sea floor is sand. On land, rock takes the steep and the worn ground,
+    // snow the high ground it does not slide off, sand the beaches and the
+    // deposits, and grass the rest.
+    SplatWeights WeightsAt(int32_t x, int32_t y) const;
+
+  private:
+    // A deposit or a wear as a share 0..1 of the map's deepest (all but the
+    // deepest hundredth, which stay 1), square-rooted so that thin ones show.
+    double Share(const ZeroedVector<float>& values, double deepest, std::size_t cell) const;
+    uint8_t Value(Mask mask, int32_t x, int32_t y) const;
+
+    const LandLayers& layers_;
+    TerrainScale scale_;
+    ZeroedVector<uint8_t> water_;
+    double deepestDeposit_ = 0;
+    double deepestWear_ = 0;
+    double highest_ = 0;  // the highest finer height
+};
+
+}  // namespace morvik

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+
+#include "layers/LandLayers.h"
+#include "terrain/ZeroedVector.h"
+
+namespace morvik {
+
+// The land under water as a map shows it, 1 a cell, row by row from the
+// top: the lakes, and the rivers, land that drains more than a share of
+// the map's cells, each as wide as the water through it, so rivers widen
+// downstream. Alike at every size: a map twice as large shows the same
+// rivers twice as wide.
+ZeroedVector<uint8_t> WaterCells(const LandLayers& layers);
+
+}  // namespace morvik
