@@ -1,19 +1,17 @@
 #include "tools/OutputFile.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
-#include <atomic>
 #include <cerrno>
 #include <climits>
-#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <new>
 #include <random>
 #include <string_view>
@@ -21,6 +19,7 @@
 
 #include "tools/StandardStreams.h"
 #include "tools/SystemText.h"
+#include "tools/UnfinishedFiles.h"
 
 namespace morvik {
 
@@ -55,51 +54,11 @@ std::string FollowLinks(std::string path) {
     return path;
 }
 
-// The new files not yet in place, by folder and name, for a signal that
-// ends the process to remove: a run cut short leaves no half-written file
-// behind.
-struct Unfinished {
-    std::atomic<int> folder{-1};
-    std::atomic<const char*> name{nullptr};
-};
-std::array<Unfinished, 8> unfinished{};
-
-// A slot taken, its folder not yet set: the name is published last.
-constexpr const char* kTaking = "";
-
-void Track(int folder, const std::string& name) {
-    for (Unfinished& slot : unfinished) {
-        const char* empty = nullptr;
-        if (slot.name.compare_exchange_strong(empty, kTaking)) {
-            slot.folder = folder;
-            slot.name = name.c_str();
-            return;
-        }
-    }
-}
-
-void Untrack(const std::string& name) {
-    for (Unfinished& slot : unfinished) {
-        const char* mine = name.c_str();
-        slot.name.compare_exchange_strong(mine, nullptr);
-    }
-}
-
-extern "C" void RemoveUnfinishedAndStop(int signal) {
-    for (Unfinished& slot : unfinished) {
-        // The name first: its folder was set before it.
-        if (const char* name = slot.name.load(); name != nullptr && name != kTaking) {
-            unlinkat(slot.folder.load(), name, 0);
-        }
-    }
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
-}
-
-// A new file in `folder` beside `target`, made by this call: hidden, named
-// after it. Names within the folder keep every path as short as its
-// target's, however long that is.
-int MakeFileBeside(int folder, const std::string& target, std::string& made) {
+// A hidden name in a folder beside `target`, named after it, tried by
+// `make` until it does not find the name taken (EEXIST). Names within the
+// folder keep every path as short as its target's, however long that is.
+template <typename Make>
+int MakeNameBeside(const std::string& target, std::string& made, const Make& make) {
     std::random_device seed;
     std::mt19937_64 names(seed());
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -107,12 +66,31 @@ int MakeFileBeside(int folder, const std::string& target, std::string& made) {
         // leaves room for the dot and the number.
         made.assign(1, '.').append(target, 0, 200).append(1, '.');
         made += std::to_string(names() % 1000000000);
-        const int descriptor =
-            openat(folder, made.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-        if (descriptor >= 0 || errno != EEXIST) return descriptor;
+        const int result = make(made.c_str());
+        if (result >= 0 || errno != EEXIST) return result;
     }
     return -1;
 }
+
+// The signals that end the process, held back while a new file is made and
+// tracked, so that none is left untracked.
+class SignalsHeld {
+  public:
+    SignalsHeld() {
+        sigset_t held;
+        sigemptyset(&held);
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXFSZ, SIGABRT}) {
+            sigaddset(&held, signal);
+        }
+        pthread_sigmask(SIG_BLOCK, &held, &before_);
+    }
+    ~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &before_, nullptr); }
+    SignalsHeld(const SignalsHeld&) = delete;
+    SignalsHeld& operator=(const SignalsHeld&) = delete;
+
+  private:
+    sigset_t before_{};
+};
 
 // The folder open for files to be made in it, and read, so that it can be
 // locked; only searched where it cannot be read.
@@ -168,7 +146,13 @@ void OutputFile::Open() {
     folder_ = OpenFolder(FolderOf(target));
     if (folder_ < 0) FailWithErrno();
     targetName_ = BaseName(target);
-    descriptor_ = MakeFileBeside(folder_, targetName_, stagedName_);
+    {
+        const SignalsHeld held;
+        descriptor_ = MakeNameBeside(targetName_, stagedName_, [&](const char* made) {
+            return openat(folder_, made, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        });
+        if (descriptor_ >= 0) unfinished_ = TrackUnfinished(folder_, stagedName_);
+    }
     if (descriptor_ < 0) {
         const int error = errno;
         stagedName_.clear();
@@ -177,13 +161,16 @@ void OutputFile::Open() {
             FailWithErrno();
         }
         // A folder the user may not write to: the file itself, in place,
-        // once everything else has been done.
+        // once everything else has been done; read first, to be put back.
         kind_ = Kind::kInPlace;
-        descriptor_ = openat(folder_, targetName_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        descriptor_ = openat(folder_, targetName_.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY);
+        readable_ = descriptor_ >= 0;
+        if (!readable_) {
+            descriptor_ = openat(folder_, targetName_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        }
         if (descriptor_ < 0) FailWithErrno();
         return;
     }
-    Track(folder_, stagedName_);
     // The new file keeps the old one's owner where it may (as root) and its
     // permissions; an owner it cannot keep is no reason to fail.
     if (exists) {
@@ -197,7 +184,7 @@ OutputFile::~OutputFile() { Release(); }
 void OutputFile::Release() noexcept {
     if (descriptor_ >= 0) close(std::exchange(descriptor_, -1));
     if (!committed_ && !stagedName_.empty()) unlinkat(folder_, stagedName_.c_str(), 0);
-    Untrack(stagedName_);
+    UntrackUnfinished(std::exchange(unfinished_, nullptr));
     if (folder_ >= 0) close(std::exchange(folder_, -1));
 }
 
@@ -244,79 +231,146 @@ void OutputFile::Finish() {
     if (close(descriptor) != 0) FailWithErrno();
 }
 
-void OutputFile::Commit() {
-    switch (kind_) {
-        case Kind::kStaged:
-            Finish();
-            if (renameat(folder_, stagedName_.c_str(), folder_, targetName_.c_str()) != 0) {
-                FailWithErrno();
-            }
-            Untrack(stagedName_);
-            break;
-        case Kind::kInPlace:
-            if (ftruncate(descriptor_, 0) != 0) FailWithErrno();
-            [[fallthrough]];
-        case Kind::kDirect:
-            WriteAll(descriptor_, pending_);
-            pending_ = {};
-            if (close(std::exchange(descriptor_, -1)) != 0 && errno != EINTR) FailWithErrno();
-            break;
-    }
+void OutputFile::WriteThrough() {
+    WriteAll(descriptor_, pending_);
+    pending_ = {};
+    if (close(std::exchange(descriptor_, -1)) != 0 && errno != EINTR) FailWithErrno();
     committed_ = true;
 }
 
-void RemoveUnfinishedFilesOnSignals() {
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, RemoveUnfinishedAndStop);
+void OutputFile::Place() {
+    Finish();
+    const char* staged = stagedName_.c_str();
+    const char* target = targetName_.c_str();
+    // Exchanged, the old file waits under the new one's name until the
+    // whole set is in place.
+    if (renameat2(folder_, staged, folder_, target, RENAME_EXCHANGE) == 0) {
+        placed_ = Placed::kExchanged;
+        return;
+    }
+    if (errno == ENOENT && renameat2(folder_, staged, folder_, target, RENAME_NOREPLACE) == 0) {
+        placed_ = Placed::kNew;
+        return;
+    }
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) FailWithErrno();
+    PlaceWithoutExchange();
 }
 
-namespace {
-
-// Exclusive locks on folders, each taken once and all in one order, so that
-// two runs that lock the same folders cannot wait for each other; released
-// when it goes. A folder that can only be searched, not read, takes no lock.
-class FolderLocks {
-  public:
-    explicit FolderLocks(std::span<OutputFile* const> files) {
-        std::map<std::pair<dev_t, ino_t>, int> folders;
-        for (const OutputFile* file : files) {
-            struct stat status {};
-            if (file->Folder() >= 0 && fstat(file->Folder(), &status) == 0) {
-                folders.emplace(std::pair(status.st_dev, status.st_ino), file->Folder());
-            }
+// Where the file system cannot exchange two names: the old file linked to
+// a hidden name of its own (moved there where it cannot be linked), then
+// replaced.
+void OutputFile::PlaceWithoutExchange() {
+    const char* target = targetName_.c_str();
+    struct stat status {};
+    if (fstatat(folder_, target, &status, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno != ENOENT) FailWithErrno();
+        if (renameat(folder_, stagedName_.c_str(), folder_, target) != 0) FailWithErrno();
+        placed_ = Placed::kNew;
+        return;
+    }
+    bool linked = true;
+    const int kept = MakeNameBeside(targetName_, backupName_, [&](const char* made) {
+        if (linkat(folder_, target, folder_, made, 0) == 0) return 0;
+        if (errno == EEXIST) return -1;
+        // No hard links here: moved aside, to a name free under the lock.
+        linked = false;
+        if (fstatat(folder_, made, &status, AT_SYMLINK_NOFOLLOW) == 0) {
+            errno = EEXIST;
+            return -1;
         }
-        for (const auto& [identity, folder] : folders) {
-            int result = 0;
-            do {
-                result = flock(folder, LOCK_EX);
-            } while (result != 0 && errno == EINTR);
-            if (result == 0) locked_.push_back(folder);
+        return renameat(folder_, target, folder_, made);
+    });
+    if (kept != 0) {
+        backupName_.clear();
+        FailWithErrno();
+    }
+    if (renameat(folder_, stagedName_.c_str(), folder_, target) != 0) {
+        const int error = errno;
+        if (linked) {
+            unlinkat(folder_, backupName_.c_str(), 0);
+        } else {
+            renameat(folder_, backupName_.c_str(), folder_, target);
+        }
+        backupName_.clear();
+        errno = error;
+        FailWithErrno();
+    }
+    placed_ = Placed::kBackedUp;
+}
+
+void OutputFile::Rewrite() {
+    struct stat status {};
+    if (fstat(descriptor_, &status) != 0) FailWithErrno();
+    if (readable_) {
+        old_.resize(static_cast<std::size_t>(status.st_size));
+        for (std::size_t done = 0; done < old_.size();) {
+            const ssize_t read = pread(descriptor_, old_.data() + done, old_.size() - done,
+                                       static_cast<off_t>(done));
+            if (read < 0 && errno == EINTR) continue;
+            if (read < 0) FailWithErrno();
+            if (read == 0) old_.resize(done);
+            done += static_cast<std::size_t>(read);
         }
     }
-    ~FolderLocks() {
-        for (const int folder : locked_) flock(folder, LOCK_UN);
-    }
-    FolderLocks(const FolderLocks&) = delete;
-    FolderLocks& operator=(const FolderLocks&) = delete;
-
-  private:
-    std::vector<int> locked_;
-};
-
-}  // namespace
-
-void CommitTogether(std::span<OutputFile* const> files) {
-    for (OutputFile* file : files) file->Finish();
-    // A pipe may wait for its reader, who may be another run wanting these
-    // folders: pipes and devices first, without the locks.
-    for (OutputFile* file : files) {
-        if (file->Folder() < 0) file->Commit();
-    }
-    const FolderLocks locks(files);
-    for (const bool staged : {false, true}) {
-        for (OutputFile* file : files) {
-            if (file->Folder() >= 0 && file->IsStaged() == staged) file->Commit();
+    rewritten_ = true;
+    try {
+        // The room taken first, so that a full disk or a file size limit is
+        // met before a byte of the old file changes.
+        const auto size = static_cast<off_t>(pending_.size());
+        if (size > status.st_size && fallocate(descriptor_, 0, 0, size) != 0 &&
+            errno != EOPNOTSUPP && errno != ENOSYS) {
+            FailWithErrno();
         }
+        if (lseek(descriptor_, 0, SEEK_SET) != 0) FailWithErrno();
+        WriteAll(descriptor_, pending_);
+        if (ftruncate(descriptor_, size) != 0 || fsync(descriptor_) != 0) FailWithErrno();
+    } catch (...) {
+        Restore();
+        throw;
     }
+}
+
+void OutputFile::Restore() noexcept {
+    if (!std::exchange(rewritten_, false) || !readable_) return;
+    std::span<const uint8_t> old(old_);
+    for (off_t at = 0; !old.empty();) {
+        const ssize_t written = pwrite(descriptor_, old.data(), old.size(), at);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) break;
+        old = old.subspan(static_cast<std::size_t>(written));
+        at += written;
+    }
+    if (ftruncate(descriptor_, static_cast<off_t>(old_.size())) == 0) fsync(descriptor_);
+}
+
+void OutputFile::PutBack() noexcept {
+    const char* target = targetName_.c_str();
+    switch (std::exchange(placed_, Placed::kNot)) {
+        case Placed::kExchanged:
+            renameat2(folder_, stagedName_.c_str(), folder_, target, RENAME_EXCHANGE);
+            break;
+        case Placed::kNew:
+            unlinkat(folder_, target, 0);
+            break;
+        case Placed::kBackedUp:
+            renameat(folder_, backupName_.c_str(), folder_, target);
+            backupName_.clear();
+            break;
+        case Placed::kNot:
+            break;
+    }
+    Restore();
+}
+
+void OutputFile::DropOld() noexcept {
+    if (placed_ == Placed::kExchanged) unlinkat(folder_, stagedName_.c_str(), 0);
+    if (placed_ == Placed::kBackedUp) unlinkat(folder_, backupName_.c_str(), 0);
+    UntrackUnfinished(std::exchange(unfinished_, nullptr));
+    placed_ = Placed::kNot;
+    rewritten_ = false;
+    old_ = {};
+    pending_ = {};
+    committed_ = true;
 }
 
 namespace {

@@ -24,22 +24,23 @@ class EOutputError : public std::runtime_error {
     EOutputError(const std::string& name, const std::string& reason);
 };
 
-// One file the batch tool writes, so that a failed run changes nothing.
+struct Unfinished;
+
+// One file of an OutputSet, which opens it and puts it in place with the
+// rest of the set.
 //
 // A regular file, or a name not yet taken, is written to a new file beside
 // it (beside the file a symbolic link leads to), which takes its place only
-// on Commit: until then any old file stays as it was. Anything else, a
-// device or a FIFO, and the tool's own open files by name ("-" or
-// /dev/stdout for standard output, /dev/fd/N), cannot be replaced and is
-// written directly, on Commit, from what was written to it in memory; so is
-// a writable file in a folder where no file can be made beside it, in place.
-// A socket, a folder, or a terminal is refused.
+// when the set is committed: until then any old file stays as it was.
+// Anything else, a device or a FIFO, and the tool's own open files by name
+// ("-" or /dev/stdout for standard output, /dev/fd/N), cannot be replaced
+// and is written directly, on commit, from what was written to it in
+// memory; so is a writable file in a folder where no file can be made
+// beside it, in place, its old content kept meanwhile. A socket, a folder,
+// or a terminal is refused.
 class OutputFile {
   public:
-    // Opens the file or its stand-in at once, so that a file that cannot be
-    // written is known before any work is done. Throws EOutputError.
-    explicit OutputFile(std::string name);
-    // Without Commit, removes the new file and leaves the old one.
+    // Without a commit, removes the new file and leaves the old one.
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -53,20 +54,34 @@ class OutputFile {
     // Throws EOutputError.
     void Finish();
 
-    // Puts what was written in the file's place. Throws EOutputError.
-    void Commit();
-
-    // Whether Commit only renames, which cannot fail halfway.
-    bool IsStaged() const { return kind_ == Kind::kStaged; }
-
     // The folder the file is replaced in (open, for a lock on it); -1 for a
     // device, a FIFO or standard output.
     int Folder() const { return folder_; }
 
   private:
+    friend class OutputSet;
     enum class Kind { kStaged, kDirect, kInPlace };
+    // How a staged file took its place, so that it can be undone.
+    enum class Placed { kNot, kExchanged, kNew, kBackedUp };
+
+    // Opens the file or its stand-in at once, so that a file that cannot be
+    // written is known before any work is done. Throws EOutputError.
+    explicit OutputFile(std::string name);
+
+    // The steps of a commit, each throwing EOutputError: a direct file
+    // written through, a staged file put in place with the old one kept,
+    // a file rewritten in place with its old content kept.
+    void WriteThrough();
+    void Place();
+    void Rewrite();
+    // The old file back, where a step above was taken.
+    void PutBack() noexcept;
+    // What was kept of the old file let go: the new one stays.
+    void DropOld() noexcept;
 
     void Open();
+    void PlaceWithoutExchange();
+    void Restore() noexcept;
     void Release() noexcept;
     [[noreturn]] void Fail(const std::string& reason) const;
     [[noreturn]] void FailWithErrno() const;
@@ -75,23 +90,19 @@ class OutputFile {
 
     std::string name_;
     Kind kind_ = Kind::kStaged;
-    int folder_ = -1;         // staged or in place: the target's folder
-    std::string targetName_;  // ... and the target's name within it, links followed
-    std::string stagedName_;  // kStaged: the new file beside it, within the folder
+    int folder_ = -1;                   // staged or in place: the target's folder
+    std::string targetName_;            // ... and the target's name within it, links followed
+    std::string stagedName_;            // kStaged: the new file beside it, within the folder
+    Unfinished* unfinished_ = nullptr;  // ... known to the signals meanwhile
+    Placed placed_ = Placed::kNot;
+    std::string backupName_;  // kBackedUp: the old file, while the set is put in place
     int descriptor_ = -1;
+    bool readable_ = false;  // kInPlace: its old content can be kept
+    bool rewritten_ = false;
+    std::vector<uint8_t> old_;  // kInPlace: the old content, while the set is put in place
     bool committed_ = false;
-    std::vector<uint8_t> pending_;  // kStaged: a buffer; else all of it, till Commit
+    std::vector<uint8_t> pending_;  // kStaged: a buffer; else all of it, till the commit
 };
-
-// Ctrl-C, a kill or a closed terminal removes the new files of every
-// OutputFile not yet committed before the process ends as the signal asks.
-void RemoveUnfinishedFilesOnSignals();
-
-// Finished files, committed so that what can fail goes first: the direct
-// writes, then the renames. Each folder a file is replaced in is locked
-// (flock) meanwhile, so that runs writing the same names at once each put
-// their whole set in place, one after the other. Throws EOutputError.
-void CommitTogether(std::span<OutputFile* const> files);
 
 // Whether two names lead to the same file, whether it exists yet or not.
 bool NameTheSameFile(const std::string& first, const std::string& second);

@@ -7,31 +7,22 @@
 
 namespace morvik {
 
-RunOutput::RunOutput(const std::string& name) {
-    files_.push_back(std::make_unique<OutputFile>(name));
-}
+RunOutput::RunOutput(OutputSet& set, const std::string& name) { files_.push_back(&set.Open(name)); }
 
-RunOutput::RunOutput(const std::string& name, MapSize size, const std::optional<TileGrid>& grid)
+RunOutput::RunOutput(OutputSet& set, const std::string& name, MapSize size,
+                     const std::optional<TileGrid>& grid)
     : size_(size) {
     if (!grid) {
-        files_.push_back(std::make_unique<OutputFile>(name));
+        files_.push_back(&set.Open(name));
         return;
     }
     tiles_ = TilesOf(size, *grid);
-    for (const Tile& tile : tiles_) {
-        files_.push_back(std::make_unique<OutputFile>(TileName(name, tile)));
-    }
-}
-
-std::vector<OutputFile*> RunOutput::Files() const {
-    std::vector<OutputFile*> files;
-    for (const auto& file : files_) files.push_back(file.get());
-    return files;
+    for (const Tile& tile : tiles_) files_.push_back(&set.Open(TileName(name, tile)));
 }
 
 std::vector<std::string> RunOutput::Names() const {
     std::vector<std::string> names;
-    for (const auto& file : files_) names.push_back(file->Name());
+    for (const OutputFile* file : files_) names.push_back(file->Name());
     return names;
 }
 

@@ -1,24 +1,24 @@
 #pragma once
 
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "terrain/MapSize.h"
-#include "tools/OutputFile.h"
+#include "tools/OutputSet.h"
 #include "tools/Tiles.h"
 
 namespace morvik {
 
 // One output of a run: its file, or with --tiles the files of its tiles,
-// each opened at once and to be committed by the caller.
+// each opened at once in the run's set, which commits them.
 class RunOutput {
   public:
     // One file. Throws EOutputError.
-    explicit RunOutput(const std::string& name);
+    RunOutput(OutputSet& set, const std::string& name);
     // The map's file, or its tiles' files. Throws EOutputError.
-    RunOutput(const std::string& name, MapSize size, const std::optional<TileGrid>& grid);
+    RunOutput(OutputSet& set, const std::string& name, MapSize size,
+              const std::optional<TileGrid>& grid);
 
     // Writes the whole into the one file, or each tile's part of it, as
     // `part` cuts it from `whole`, into the tile's file: a tile that is the
@@ -38,13 +38,12 @@ class RunOutput {
         }
     }
 
-    std::vector<OutputFile*> Files() const;
     std::vector<std::string> Names() const;
 
   private:
     MapSize size_{1, 1};
-    std::vector<Tile> tiles_;  // none: one file, the whole map
-    std::vector<std::unique_ptr<OutputFile>> files_;
+    std::vector<Tile> tiles_;         // none: one file, the whole map
+    std::vector<OutputFile*> files_;  // the set's
 };
 
 // Room for this many files open at once, with some to spare: the soft limit

@@ -19,6 +19,7 @@
 #include "tools/HeightmapWriter.h"
 #include "tools/OutputFile.h"
 #include "tools/OutputFiles.h"
+#include "tools/OutputSet.h"
 #include "tools/ProgressLine.h"
 #include "tools/Report.h"
 #include "tools/RunOutput.h"
@@ -137,10 +138,12 @@ int Generate(const BatchOptions& options) {
         const int outputs = (options.heightmap.empty() ? 0 : 1) + (options.output.empty() ? 0 : 1);
         MakeRoomForFiles(int64_t{options.tiles->across} * options.tiles->down * outputs);
     }
+    OutputSet files;
     std::optional<RunOutput> heightmapFile;
     std::optional<RunOutput> mapFile;
-    if (!options.heightmap.empty()) heightmapFile.emplace(options.heightmap, size, options.tiles);
-    if (!options.output.empty()) mapFile.emplace(options.output, size, options.tiles);
+    if (!options.heightmap.empty())
+        heightmapFile.emplace(files, options.heightmap, size, options.tiles);
+    if (!options.output.empty()) mapFile.emplace(files, options.output, size, options.tiles);
 
     ProgressLine progress = Progress(options);
     std::optional<HeightmapWriter> heightmapWriter;
@@ -151,12 +154,7 @@ int Generate(const BatchOptions& options) {
     picture.reset();
     if (heightmapWriter) heightmapWriter->Join();
 
-    std::vector<OutputFile*> files;
-    for (const std::optional<RunOutput>* output : {&heightmapFile, &mapFile}) {
-        if (!*output) continue;
-        for (OutputFile* file : (*output)->Files()) files.push_back(file);
-    }
-    CommitTogether(files);
+    files.Commit();
     progress.Clear();
 
     if (heightmapWriter) {
@@ -173,10 +171,11 @@ int Generate(const BatchOptions& options) {
 int Reduce(const BatchOptions& options) {
     Report report = ReportFor(options);
     const std::vector<uint8_t> image = ReadBmpInput(options.input);
-    RunOutput output(options.output);
+    OutputSet files;
+    RunOutput output(files, options.output);
     ProgressLine progress = Progress(options);
     const Reduction reduction = ReduceAndWrite(image, options.colours, output, progress);
-    CommitTogether(output.Files());
+    files.Commit();
     progress.Clear();
     report.Reduction(reduction, output.Names());
     report.Write();

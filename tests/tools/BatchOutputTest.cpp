@@ -13,8 +13,8 @@
 #include "tests/ReducedImage/BmpBuilder.h"
 #include "tests/support/Files.h"
 #include "tests/tools/BatchRun.h"
-#include "tools/OutputFile.h"
 #include "tools/OutputFiles.h"
+#include "tools/OutputSet.h"
 
 namespace morvik {
 namespace {
@@ -197,15 +197,17 @@ TEST_F(BatchOutput, ReplacedFilesKeepTheirModeAndAbandonedOnesLeaveNoTrace) {
     WriteText(Path("m.bmp"), "old");
     ASSERT_EQ(chmod(QFile::encodeName(Path("m.bmp")).constData(), 0640), 0);
     {
-        OutputFile abandoned(Name("m.bmp"));
-        abandoned.Write(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>("new"), 3));
-        abandoned.Finish();
+        OutputSet abandoned;
+        OutputFile& file = abandoned.Open(Name("m.bmp"));
+        file.Write(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>("new"), 3));
+        file.Finish();
     }
     EXPECT_EQ(ReadFile(Path("m.bmp")), "old");
     EXPECT_EQ(Entries(), QStringList{"m.bmp"});
 
-    OutputFile kept(Name("m.bmp"));
-    kept.Write(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>("new"), 3));
+    OutputSet kept;
+    kept.Open(Name("m.bmp"))
+        .Write(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>("new"), 3));
     kept.Commit();
     EXPECT_EQ(ReadFile(Path("m.bmp")), "new");
     EXPECT_EQ(ModeOf(Path("m.bmp")) & 0777, 0640u);
@@ -213,8 +215,9 @@ TEST_F(BatchOutput, ReplacedFilesKeepTheirModeAndAbandonedOnesLeaveNoTrace) {
 
     // The longest name a folder takes leaves no room for a longer one beside it.
     const QString longest = QString(251, 'n') + ".bmp";
-    OutputFile named(Name(longest));
-    named.Write(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>("map"), 3));
+    OutputSet named;
+    named.Open(Name(longest))
+        .Write(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>("map"), 3));
     named.Commit();
     EXPECT_EQ(ReadFile(Path(longest)), "map");
 }
@@ -231,9 +234,9 @@ TEST_F(BatchOutput, PngFilesPastQtsImageLimitHoldEveryValueAndIndex) {
         }
     }
     {
-        OutputFile file(Name("h.png"));
-        WriteHeightmap(heights, file);
-        file.Commit();
+        OutputSet set;
+        WriteHeightmap(heights, set.Open(Name("h.png")));
+        set.Commit();
     }
     QImageReader::setAllocationLimit(0);
     const QImage read = QImageReader(Path("h.png")).read();
@@ -256,9 +259,9 @@ TEST_F(BatchOutput, PngFilesPastQtsImageLimitHoldEveryValueAndIndex) {
     const std::vector<uint32_t> palette{0x102030, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
     const std::vector<uint8_t> bmp = MakeBmp(kSide, 4, rows, palette);
     {
-        OutputFile file(Name("m.png"));
-        WriteMapImage(bmp, file);
-        file.Commit();
+        OutputSet set;
+        WriteMapImage(bmp, set.Open(Name("m.png")));
+        set.Commit();
     }
     const QImage map = QImageReader(Path("m.png")).read();
     ASSERT_EQ(map.format(), QImage::Format_Indexed8);
