@@ -14,18 +14,25 @@ namespace morvik {
 // machine's own byte order: the encoder puts them in PNG's.
 using PngRow = std::function<std::span<const std::byte>(int32_t y)>;
 
-// A picture for a PNG file: grey samples, or indices into a palette of
-// 0x00RRGGBB colours.
+// What a pixel holds, when there is no palette: grey (8 or 16 bits), or
+// 8-bit red, green and blue, then alpha for kRgba, in that order.
+enum class PngColour { kGrey, kRgb, kRgba };
+
+// A picture for a PNG file: samples of its colour, or indices into a
+// palette of 0x00RRGGBB colours.
 struct PngPicture {
     int32_t width;
     int32_t height;
     int32_t bitDepth;
-    std::vector<uint32_t> palette;  // none for grey
+    std::vector<uint32_t> palette;  // none but for indices
+    PngColour colour = PngColour::kGrey;
 };
 
 // Encodes the picture into the file with libspng, row by row. Heights
 // compress best with each sample taken from the one to its left, a
-// map's indices from the one above, run-length only. Throws EOutputError.
+// map's indices from the one above, run-length only; masks and normals
+// from their left, upper and upper-left neighbours (Paeth). Throws
+// EOutputError, also for a depth the colour cannot have.
 void WritePng(OutputFile& file, const PngPicture& picture, const PngRow& row,
               const WritingReport& report = {});
 
