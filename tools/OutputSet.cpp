@@ -79,6 +79,8 @@ void OutputSet::Commit() {
         }
     } catch (...) {
         for (auto file = done.rbegin(); file != done.rend(); ++file) (*file)->PutBack();
+        // The signal waiting ends the process as `deferred` goes.
+        if (SignalsDeferred::SignalWaiting()) return;
         throw;
     }
     for (OutputFile* file : done) file->DropOld();
