@@ -87,10 +87,10 @@ std::string_view MaskName(Mask mask) {
 }
 
 TerrainMasks::TerrainMasks(const LandLayers& layers, const TerrainScale& scale,
-                           ZeroedVector<uint8_t> water)
+                           std::span<const uint8_t> water)
     : layers_(layers),
       scale_(scale),
-      water_(std::move(water)),
+      water_(water),
       deepestDeposit_(Deepest(layers.deposit)),
       deepestWear_(Deepest(layers.wear)),
       highest_(*std::max_element(layers.heights.begin(), layers.heights.end())) {}
@@ -125,7 +125,7 @@ uint8_t TerrainMasks::Value(Mask mask, int32_t x, int32_t y) const {
     };
     switch (mask) {
         case Mask::kWater:
-            return water_[cell] != 0 ? 255 : 0;
+            return !water_.empty() && water_[cell] != 0 ? 255 : 0;
         case Mask::kDeposit:
             return byte(Share(layers_.deposit, deepestDeposit_, cell));
         case Mask::kWear:

@@ -27,8 +27,9 @@ using SplatWeights = std::array<uint8_t, 4>;
 
 class TerrainMasks {
   public:
-    // `water` as WaterCells gives it.
-    TerrainMasks(const LandLayers& layers, const TerrainScale& scale, ZeroedVector<uint8_t> water);
+    // `water` as WaterCells gives it, kept by the caller.
+    TerrainMasks(const LandLayers& layers, const TerrainScale& scale,
+                 std::span<const uint8_t> water);
 
     // The mask's values for the cells of row y from `left`.
     void Row(Mask mask, int32_t y, int32_t left, std::span<uint8_t> values) const;
@@ -46,7 +47,7 @@ class TerrainMasks {
 
     const LandLayers& layers_;
     TerrainScale scale_;
-    ZeroedVector<uint8_t> water_;
+    std::span<const uint8_t> water_;
     double deepestDeposit_ = 0;
     double deepestWear_ = 0;
     double highest_ = 0;  // the highest finer height

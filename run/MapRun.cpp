@@ -1,7 +1,9 @@
 #include "run/MapRun.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
+#include <vector>
 
 #include "components/ReducedImage/BmpImage.h"
 #include "landscape/ErodedLand.h"
@@ -29,6 +31,55 @@ MapRun::MapRun(const RunSettings& settings, int32_t threads, const RunLimits& li
                               settings.height, settings.wrap);
 }
 
+namespace {
+
+// Heights of any range as the generator's, 0..65535 in the same order,
+// column by column; and the per mille of them at or below seaLevel.
+struct GivenHeights {
+    std::vector<int32_t> levels;
+    int32_t seaTarget;
+};
+GivenHeights GivenAsLevels(MapSize size, std::span<const float> heights,
+                           std::optional<double> seaLevel) {
+    if (heights.size() != static_cast<std::size_t>(size.Cells())) {
+        throw ERangeError("the heights given are not the map's size");
+    }
+    if (!std::all_of(heights.begin(), heights.end(), [](float h) { return std::isfinite(h); })) {
+        throw ERangeError("the heights given are not all finite");
+    }
+    const auto [lowest, highest] = std::minmax_element(heights.begin(), heights.end());
+    const double span = static_cast<double>(*highest) - *lowest;
+    GivenHeights given{std::vector<int32_t>(heights.size()), 0};
+    int64_t sea = 0;
+    for (int32_t y = 0; y < size.Height(); ++y) {
+        for (int32_t x = 0; x < size.Width(); ++x) {
+            const float height = heights[static_cast<std::size_t>(y) * size.Width() + x];
+            given.levels[static_cast<std::size_t>(x) * size.Height() + y] =
+                span > 0 ? static_cast<int32_t>(std::lround((height - *lowest) / span * 65535)) : 0;
+            if (seaLevel && height <= *seaLevel) ++sea;
+        }
+    }
+    // Some sea and some land, whatever the level: the erosion needs both.
+    given.seaTarget = static_cast<int32_t>(std::clamp<int64_t>(sea * 1000 / size.Cells(), 1, 999));
+    return given;
+}
+
+}  // namespace
+
+MapRun::MapRun(const RunSettings& settings, std::span<const float> heights,
+               std::optional<double> seaLevel, int32_t threads)
+    : MapRun(settings, threads) {
+    const GivenHeights given = GivenAsLevels(Size(), heights, seaLevel);
+    for (int32_t x = 0; x < Size().Width(); ++x) {
+        for (int32_t y = 0; y < Size().Height(); ++y) {
+            terrain_->SetHeight(x, y,
+                                given.levels[static_cast<std::size_t>(x) * Size().Height() + y]);
+        }
+    }
+    if (seaLevel) seaTarget_ = given.seaTarget;
+    step_ = RunStep::kErosion;
+}
+
 void MapRun::Require(RunStep step, const char* what) const {
     if (step_ != step) throw ERangeError(std::string("a run cannot ") + what + " now");
 }
@@ -46,7 +97,7 @@ void MapRun::ShapeLand(const std::function<void(double share)>& progress) {
     Require(RunStep::kErosion, "shape the land");
     if (settings_.erosion) {
         seaTop_ = terrain_->ShapeLand([&](CellGrid& heights, int32_t seaTarget) {
-            return ErodeLand(heights, Size(), seaTarget,
+            return ErodeLand(heights, Size(), seaTarget_.value_or(seaTarget),
                              {.amount = *settings_.erosion,
                               .wrap = settings_.wrap,
                               .threads = threads_,
@@ -54,7 +105,8 @@ void MapRun::ShapeLand(const std::function<void(double share)>& progress) {
                              traces_.get());
         });
     } else {
-        seaTop_ = HighestSea(terrain_->Heights(), Size(), terrain_->Job().SeaTarget, threads_);
+        seaTop_ = HighestSea(terrain_->Heights(), Size(),
+                             seaTarget_.value_or(terrain_->Job().SeaTarget), threads_);
     }
     step_ = RunStep::kFinish;
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 
 #include "landscape/ErosionTraces.h"
@@ -42,6 +43,13 @@ class MapRun {
     // Throws ERangeError, naming the setting, for settings beyond `limits`.
     explicit MapRun(const RunSettings& settings, int32_t threads = 1,
                     const RunLimits& limits = Limits());
+    // A run of the erosion alone, on heights of one's own, row by row from
+    // the top: its circles are taken, and its sea is the settings' share of
+    // the cells or, given seaLevel, the cells at or below it, to a thousandth
+    // of the map. Throws ERangeError as above, and for heights that are not
+    // the settings' size or not finite.
+    MapRun(const RunSettings& settings, std::span<const float> heights,
+           std::optional<double> seaLevel, int32_t threads = 1);
     // The generator reads the run's own clock: a run stays where it is made.
     MapRun(const MapRun&) = delete;
     MapRun& operator=(const MapRun&) = delete;
@@ -50,6 +58,8 @@ class MapRun {
     MapSize Size() const { return settings_.Size(); }
     const GenerationJob& Job() const { return terrain_->Job(); }
     RunStep Step() const { return step_; }
+    // The per mille of the cells that is to be sea.
+    int32_t SeaTarget() const { return seaTarget_.value_or(Job().SeaTarget); }
 
     // Up to `count` more circles, `report` told after each batch of them;
     // whether any remain.
@@ -95,7 +105,8 @@ class MapRun {
     std::unique_ptr<Terrain> terrain_;
     std::unique_ptr<ErosionTraces> traces_;
     RunStep step_ = RunStep::kCircles;
-    int32_t seaTop_ = 0;  // once shaped: the highest height that is sea
+    std::optional<int32_t> seaTarget_;  // per mille, in place of the circles' run's
+    int32_t seaTop_ = 0;                // once shaped: the highest height that is sea
     int32_t loweringPasses_ = 0;
     int32_t seaCells_ = 0;
 };

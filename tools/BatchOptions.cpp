@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "terrain/TickSource.h"
+#include "tools/HeightmapInput.h"
 #include "tools/OutputFile.h"
 #include "tools/OutputFiles.h"
 #include "tools/SystemText.h"
@@ -36,22 +37,28 @@ std::string Filled(std::string text, const std::vector<std::string>& values) {
 std::string BatchUsage() {
     const RunLimits limits = Limits();
     return Filled(
-        "usage: morvik-batch generate [-o FILE] [--heightmap FILE] "
-        "[--width N] [--height N]\n"
-        "                             [--roughness N] [--sea N] [--tick N] [--erode [N]]\n"
-        "                             [--wrap x|xy] [--tiles NxM]\n"
-        "                             [--view colour|coastline] [--colors N] [--quiet]\n"
+        "usage: morvik-batch generate [-o FILE] [--heightmap FILE] [ENGINE FILES]\n"
+        "                             [--width N] [--height N] [--roughness N] [--sea N]\n"
+        "                             [--tick N] [--erode [N]] [--wrap x|xy] [--tiles NxM]\n"
+        "                             [--view colour|coastline] [--rivers] [--colors N]\n"
+        "                             [--quiet]\n"
+        "       morvik-batch erode INPUT [-o FILE] [--heightmap FILE] [ENGINE FILES]\n"
+        "                             [--width N --height N] [--sea N | --sea-level V]\n"
+        "                             [--erode N] [--wrap x|xy] [--tiles NxM] ...\n"
         "       morvik-batch reduce INPUT OUTPUT [--colors N] [--quiet]\n"
         "       morvik-batch --help | --version\n"
         "\n"
-        "generate  makes one map and saves it, with at least one of:\n"
+        "generate  makes one map and saves it, with at least one file:\n"
         "          -o FILE          the map in at most --colors colours: a palette PNG\n"
         "                           for a name ending in .png, else a BMP file;\n"
-        "          --heightmap FILE its heights before the sea is set, 16 bits a cell,\n"
-        "                           row by row from the top: a grayscale PNG (.png)\n"
-        "                           or little-endian values with no header (.r16,\n"
-        "                           .raw). Sea is at most heightmap_sea_level, land\n"
-        "                           above it.\n"
+        "          --heightmap FILE its heights before the sea is set, row by row from\n"
+        "                           the top: 16 bits a cell as a grayscale PNG (.png) or\n"
+        "                           little-endian values with no header (.r16, .raw),\n"
+        "                           sea at most heightmap_sea_level and land above it;\n"
+        "                           or metres, 0..--relief, as 32-bit floats, finer\n"
+        "                           than 16 bits where the erosion made them so: an\n"
+        "                           OpenEXR file of one channel Y (.exr) or little-\n"
+        "                           endian floats with no header (.r32).\n"
         "          --width %1 (%2), --height %1 (%3), --roughness %4 (%5),\n"
         "          --sea %6 tenths of the map (%7), --view colour or coastline (colour).\n"
         "          --tick %8 is the clock every random number is bounded by;\n"
@@ -80,14 +87,43 @@ std::string BatchUsage() {
         "                           column with the next tile across and its last\n"
         "                           row with the next down, so width - 1 must\n"
         "                           divide by N and height - 1 by M.\n"
+        "          --rivers         draws the rivers and lakes on the map (-o) in the\n"
+        "                           sea's colour, wider downstream.\n"
+        "ENGINE FILES, for generate and erode:\n"
+        "          --relief M       the metres the heightmap's 0..65535 span (512), and\n"
+        "          --cell M         the metres from one cell to the next (1): they\n"
+        "                           scale the normals, the slopes and float heights.\n"
+        "          --normal FILE    8-bit RGB tangent-space normals (.png); green is\n"
+        "                           toward the map's top (OpenGL) unless\n"
+        "          --normal-y down  makes it toward the bottom (DirectX).\n"
+        "          --flow FILE      the water through each cell, log-scaled, as a\n"
+        "                           16-bit grayscale PNG: no cell has more than the\n"
+        "                           cell it drains into.\n"
+        "          --masks PREFIX   8-bit grayscale PNGs PREFIX_water.png (rivers and\n"
+        "                           lakes), _deposit, _wear, _slope, and the splat\n"
+        "                           weights _sand, _grass, _rock and _snow, which add\n"
+        "                           up to 255 at every cell.\n"
+        "          --json FILE      the report as one JSON object, with the scale, the\n"
+        "                           sea level in metres and every file written.\n"
+        "          --preset unreal|unity|godot --pack DIR\n"
+        "                           a folder of what that engine imports: its\n"
+        "                           heights, normals and splat weights, named and laid\n"
+        "                           out as it takes them, and a README.txt that says\n"
+        "                           how. A size the engine cannot take is refused,\n"
+        "                           naming the nearest it can.\n"
+        "erode     wears INPUT, a heightmap of your own: a 16-bit grayscale PNG, an\n"
+        "          .r16 file of --width x --height values or an OpenEXR file (.exr),\n"
+        "          %15 to %9 a side, by --erode N (%13), with the sea as --sea's\n"
+        "          share (%7) or every cell at or below --sea-level V (a height of\n"
+        "          INPUT); and saves it as generate does.\n"
         "reduce    reduces a BMP file of up to %9 x %9 to at most --colors\n"
         "          colours, and saves it as -o does.\n"
         "--colors  %10 (%11).\n"
         "--quiet   no progress line; it is drawn only when standard error is a terminal.\n"
         "A run writes every file it is asked for, or replaces none of them. A FILE\n"
-        "of - is standard output (a BMP file or raw heightmap), and the report then\n"
-        "goes to standard error. Devices and FIFOs (/dev/stdout, /dev/fd/N) are\n"
-        "written to, never replaced; a heightmap there is raw values.\n"
+        "of - is standard output (a BMP file, a PNG, raw heights or the JSON), and\n"
+        "the report then goes to standard error. Devices and FIFOs (/dev/stdout,\n"
+        "/dev/fd/N) are written to, never replaced; a heightmap there is raw values.\n"
         "Options take their value as the next argument or after '=' (--width=300).\n",
         {Range(limits.width.least, limits.width.most), std::to_string(limits.defaults.width),
          std::to_string(limits.defaults.height),
@@ -97,7 +133,8 @@ std::string BatchUsage() {
          std::to_string(limits.defaults.seaShare), Range(0, UINT32_MAX),
          std::to_string(MapSize::kLargestSide), Range(kFewestRequested, kMostRequested),
          std::to_string(kMostRequested), Range(limits.erosion.least, limits.erosion.most),
-         std::to_string(limits.defaultErosion), Range(1, kMostTiles)});
+         std::to_string(limits.defaultErosion), Range(1, kMostTiles),
+         std::to_string(kSmallestInputSide)});
 }
 
 namespace {
@@ -111,14 +148,19 @@ struct Option {
 };
 
 constexpr std::array kOptions{
-    Option{"output", 'o', Option::kValue},  Option{"heightmap", 0, Option::kValue},
-    Option{"width", 0, Option::kValue},     Option{"height", 0, Option::kValue},
-    Option{"roughness", 0, Option::kValue}, Option{"sea", 0, Option::kValue},
-    Option{"tick", 0, Option::kValue},      Option{"erode", 0, Option::kOptionalNumber},
-    Option{"wrap", 0, Option::kValue},      Option{"tiles", 0, Option::kValue},
-    Option{"view", 0, Option::kValue},      Option{"colors", 0, Option::kValue},
-    Option{"quiet", 'q', Option::kFlag},    Option{"help", 'h', Option::kFlag},
-    Option{"version", 'v', Option::kFlag},
+    Option{"output", 'o', Option::kValue},       Option{"heightmap", 0, Option::kValue},
+    Option{"width", 0, Option::kValue},          Option{"height", 0, Option::kValue},
+    Option{"roughness", 0, Option::kValue},      Option{"sea", 0, Option::kValue},
+    Option{"sea-level", 0, Option::kValue},      Option{"tick", 0, Option::kValue},
+    Option{"erode", 0, Option::kOptionalNumber}, Option{"wrap", 0, Option::kValue},
+    Option{"tiles", 0, Option::kValue},          Option{"view", 0, Option::kValue},
+    Option{"rivers", 0, Option::kFlag},          Option{"relief", 0, Option::kValue},
+    Option{"cell", 0, Option::kValue},           Option{"normal", 0, Option::kValue},
+    Option{"normal-y", 0, Option::kValue},       Option{"flow", 0, Option::kValue},
+    Option{"masks", 0, Option::kValue},          Option{"json", 0, Option::kValue},
+    Option{"preset", 0, Option::kValue},         Option{"pack", 0, Option::kValue},
+    Option{"colors", 0, Option::kValue},         Option{"quiet", 'q', Option::kFlag},
+    Option{"help", 'h', Option::kFlag},          Option{"version", 'v', Option::kFlag},
 };
 
 // A command line taken apart: the options given, each with its last value,
@@ -225,12 +267,13 @@ TileGrid ReadTiles(const std::string& text, const BatchOptions& options) {
                           "'");
     }
     const TileGrid grid{static_cast<int32_t>(*across), static_cast<int32_t>(*down)};
-    if (options.output == "-" || options.heightmap == "-") {
-        throw EUsageError("--tiles writes files, not standard output (-)");
-    }
-    for (const std::string* name : {&options.output, &options.heightmap}) {
-        if (!name->empty() && IsWrittenThrough(*name)) {
-            throw EUsageError("--tiles writes new files beside each name, and '" + *name +
+    // The report's JSON is one file whatever the tiles.
+    std::vector<std::string> files = options.Files();
+    if (!options.json.empty()) files.pop_back();
+    for (const std::string& name : files) {
+        if (name == "-") throw EUsageError("--tiles writes files, not standard output (-)");
+        if (IsWrittenThrough(name)) {
+            throw EUsageError("--tiles writes new files beside each name, and '" + name +
                               "' is no plain file but a device, a pipe or a descriptor");
         }
     }
@@ -257,26 +300,116 @@ TileGrid ReadTiles(const std::string& text, const BatchOptions& options) {
     throw EUsageError(why);
 }
 
-void ReadGenerateOptions(const Parsed& parsed, BatchOptions& options) {
-    if (parsed.IsSet("output")) options.output = parsed.Value("output");
-    if (parsed.IsSet("heightmap")) options.heightmap = parsed.Value("heightmap");
-    if (options.output.empty() && options.heightmap.empty()) {
-        throw EUsageError("generate needs -o FILE, --heightmap FILE or both");
+// A positive number of metres, up to a thousand kilometres.
+double Metres(const Parsed& parsed, std::string_view name) {
+    const std::string& text = parsed.Value(name);
+    const std::optional<double> value = DecimalNumber(text);
+    if (!value || *value <= 0 || *value > 1e6) {
+        throw EUsageError("--" + std::string(name) +
+                          " takes metres, a number above 0 and up to 1000000, not '" + text + "'");
+    }
+    return *value;
+}
+
+// The files generate and erode write, and how.
+void ReadOutputs(const Parsed& parsed, BatchOptions& options) {
+    for (const auto& [name, file] :
+         {std::pair{"output", &options.output}, std::pair{"heightmap", &options.heightmap},
+          std::pair{"normal", &options.normal}, std::pair{"flow", &options.flow},
+          std::pair{"masks", &options.masks}, std::pair{"json", &options.json},
+          std::pair{"pack", &options.pack}}) {
+        if (!parsed.IsSet(name)) continue;
+        *file = parsed.Value(name);
+        if (file->empty()) throw EUsageError("--" + std::string(name) + " needs a file name");
+    }
+    if (parsed.IsSet("preset")) {
+        options.preset = EngineNamed(parsed.Value("preset"));
+        if (!options.preset) {
+            throw EUsageError("--preset is unreal, unity or godot, not '" + parsed.Value("preset") +
+                              "'");
+        }
+    }
+    if (options.preset.has_value() != !options.pack.empty()) {
+        throw EUsageError("--preset ENGINE and --pack DIR go together");
+    }
+    if (options.Files().empty()) {
+        throw EUsageError(
+            "a run needs a file to write: -o, --heightmap, --normal, --flow, --masks, --json or "
+            "--pack");
     }
     // Raw values go wherever the name gives no ending: standard output, a
     // pipe (/dev/fd/N), a device.
-    if (!options.heightmap.empty() && !IsWrittenThrough(options.heightmap) &&
-        !IsHeightmapName(options.heightmap)) {
-        throw EUsageError("--heightmap FILE ends in .png, .r16 or .raw, or is - or a pipe, not '" +
-                          options.heightmap + "'");
+    const std::string& heightmap = options.heightmap;
+    if (!heightmap.empty() && !IsWrittenThrough(heightmap) && !IsHeightmapName(heightmap) &&
+        !IsFloatHeightsName(heightmap)) {
+        throw EUsageError(
+            "--heightmap FILE ends in .png, .r16, .raw, .exr or .r32, or is - or a pipe, not '" +
+            heightmap + "'");
     }
-    if (!options.output.empty() && !options.heightmap.empty() &&
-        NameTheSameFile(options.output, options.heightmap)) {
-        throw EUsageError(options.output == "-"
-                              ? std::string("only one output can be standard output (-)")
-                              : "-o and --heightmap name the same file, '" + options.heightmap +
-                                    "'");
+    for (const auto& [name, file] :
+         {std::pair{"normal", &options.normal}, std::pair{"flow", &options.flow}}) {
+        if (!file->empty() && !IsWrittenThrough(*file) && !IsPngName(*file)) {
+            throw EUsageError("--" + std::string(name) + " FILE is a PNG file (.png), not '" +
+                              *file + "'");
+        }
     }
+    for (const auto& [name, folder] :
+         {std::pair{"masks", &options.masks}, std::pair{"pack", &options.pack}}) {
+        if (*folder == "-") {
+            throw EUsageError("--" + std::string(name) + " names files, not standard output");
+        }
+    }
+    if (parsed.IsSet("normal-y")) {
+        const std::string& way = parsed.Value("normal-y");
+        if (way != "up" && way != "down") {
+            throw EUsageError("--normal-y is up or down, not '" + way + "'");
+        }
+        options.normalY = way == "up" ? NormalY::kUp : NormalY::kDown;
+    }
+    if (parsed.IsSet("relief")) options.scale.relief = Metres(parsed, "relief");
+    if (parsed.IsSet("cell")) options.scale.cell = Metres(parsed, "cell");
+    options.rivers = parsed.IsSet("rivers");
+    if (parsed.IsSet("view")) {
+        const std::string& view = parsed.Value("view");
+        if (view != "colour" && view != "coastline") {
+            throw EUsageError("--view is colour or coastline, not '" + view + "'");
+        }
+        options.view = view == "colour" ? MapView::kColour : MapView::kCoastline;
+    }
+    const std::vector<std::string> files = options.Files();
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        for (std::size_t j = i + 1; j < files.size(); ++j) {
+            if (files[i] == "-" && files[j] == "-") {
+                throw EUsageError("only one output can be standard output (-)");
+            }
+            if (NameTheSameFile(files[i], files[j])) {
+                throw EUsageError("two outputs name the same file, '" + files[j] + "'");
+            }
+        }
+    }
+}
+
+// The files in tiles, and the pack's size, once the map's size is known.
+void ReadTilesAndPack(const std::string& tiles, BatchOptions& options) {
+    if (!tiles.empty()) options.tiles = ReadTiles(tiles, options);
+    if (options.preset) {
+        const std::optional<std::string> fault =
+            PackSizeFault(*options.preset, options.run.Size(), options.tiles);
+        if (fault) throw EUsageError(*fault);
+    }
+}
+
+void ReadWrap(const Parsed& parsed, RunSettings& run) {
+    if (!parsed.IsSet("wrap")) return;
+    const std::string& wrap = parsed.Value("wrap");
+    if (wrap != "x" && wrap != "xy") throw EUsageError("--wrap is x or xy, not '" + wrap + "'");
+    run.wrap = wrap == "x" ? Wrap::kX : Wrap::kXY;
+}
+
+void ReadGenerateOptions(const Parsed& parsed, BatchOptions& options) {
+    if (parsed.IsSet("sea-level"))
+        throw EUsageError("--sea-level is erode's; generate takes --sea");
+    ReadOutputs(parsed, options);
     const RunLimits limits = Limits();
     RunSettings& run = options.run;
     if (parsed.IsSet("width")) run.width = Setting(parsed, "width", limits.width);
@@ -286,22 +419,81 @@ void ReadGenerateOptions(const Parsed& parsed, BatchOptions& options) {
     run.tick = parsed.IsSet("tick") ? static_cast<uint32_t>(Number(parsed, "tick", 0, UINT32_MAX))
                                     : SystemTickSource().Ticks();
     if (parsed.IsSet("erode")) run.erosion = Setting(parsed, "erode", limits.erosion);
-    if (parsed.IsSet("wrap")) {
-        const std::string& wrap = parsed.Value("wrap");
-        if (wrap != "x" && wrap != "xy") throw EUsageError("--wrap is x or xy, not '" + wrap + "'");
-        run.wrap = wrap == "x" ? Wrap::kX : Wrap::kXY;
+    ReadWrap(parsed, run);
+    ReadTilesAndPack(parsed.IsSet("tiles") ? parsed.Value("tiles") : std::string(), options);
+}
+
+// The input's size is the file's, but for .r16, which has none of its own;
+// tiles and packs are checked against it once it is read.
+void ReadErodeOptions(const Parsed& parsed, BatchOptions& options) {
+    for (const char* name : {"roughness", "tick", "view"}) {
+        if (parsed.IsSet(name)) throw EUsageError("erode takes no --" + std::string(name));
     }
-    if (parsed.IsSet("tiles")) options.tiles = ReadTiles(parsed.Value("tiles"), options);
-    if (parsed.IsSet("view")) {
-        const std::string& view = parsed.Value("view");
-        if (view != "colour" && view != "coastline") {
-            throw EUsageError("--view is colour or coastline, not '" + view + "'");
+    if (parsed.IsSet("sea") && parsed.IsSet("sea-level")) {
+        throw EUsageError("--sea and --sea-level each set the sea: give one");
+    }
+    ReadOutputs(parsed, options);
+    const bool raw = IsR16Name(options.input);
+    if (!raw && !IsPngName(options.input) && !IsExrName(options.input)) {
+        throw EUsageError(
+            "erode reads a 16-bit grayscale PNG (.png), an .r16 file or an "
+            "OpenEXR file (.exr), not '" +
+            options.input + "'");
+    }
+    const SettingRange side{kSmallestInputSide, MapSize::kLargestSide};
+    if (parsed.IsSet("width") || parsed.IsSet("height") || raw) {
+        if (!raw) throw EUsageError("--width and --height are for an .r16 input's size");
+        if (!parsed.IsSet("width") || !parsed.IsSet("height")) {
+            throw EUsageError("an .r16 input needs --width and --height");
         }
-        options.view = view == "colour" ? MapView::kColour : MapView::kCoastline;
+        options.inputWidth = Setting(parsed, "width", side);
+        options.inputHeight = Setting(parsed, "height", side);
     }
+    const RunLimits limits = Limits();
+    RunSettings& run = options.run;
+    if (parsed.IsSet("sea")) run.seaShare = Setting(parsed, "sea", limits.seaShare);
+    if (parsed.IsSet("sea-level")) {
+        const std::string& text = parsed.Value("sea-level");
+        options.seaLevel = DecimalNumber(text);
+        if (!options.seaLevel) {
+            throw EUsageError("--sea-level takes a height of the input, not '" + text + "'");
+        }
+    }
+    run.erosion =
+        parsed.IsSet("erode") ? Setting(parsed, "erode", limits.erosion) : limits.defaultErosion;
+    ReadWrap(parsed, run);
+    if (parsed.IsSet("tiles")) options.tilesAsked = parsed.Value("tiles");
 }
 
 }  // namespace
+
+void FitToInput(BatchOptions& options) { ReadTilesAndPack(options.tilesAsked, options); }
+
+std::string MaskFileName(const std::string& prefix, Mask mask) {
+    return prefix + "_" + std::string(MaskName(mask)) + ".png";
+}
+
+std::string PackFileName(const std::string& folder, const std::string& name) {
+    return folder.ends_with('/') ? folder + name : folder + "/" + name;
+}
+
+std::vector<std::string> BatchOptions::Files() const {
+    std::vector<std::string> files;
+    for (const std::string* name : {&output, &heightmap, &normal, &flow}) {
+        if (!name->empty()) files.push_back(*name);
+    }
+    if (!masks.empty()) {
+        for (const Mask mask : kMasks) files.push_back(MaskFileName(masks, mask));
+    }
+    if (preset) {
+        for (const PackFile& file : PackFiles(*preset)) {
+            files.push_back(PackFileName(pack, file.name));
+        }
+        files.push_back(PackFileName(pack, "README.txt"));
+    }
+    if (!json.empty()) files.push_back(json);
+    return files;
+}
 
 BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments) {
     const Parsed parsed = Parse(arguments);
@@ -324,6 +516,11 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments) {
         options.command = BatchOptions::Command::kGenerate;
         if (plain.size() > 1) throw EUsageError("unexpected argument '" + plain[1] + "'");
         ReadGenerateOptions(parsed, options);
+    } else if (plain[0] == "erode") {
+        options.command = BatchOptions::Command::kErode;
+        if (plain.size() != 2 || plain[1].empty()) throw EUsageError("erode needs one INPUT");
+        options.input = plain[1];
+        ReadErodeOptions(parsed, options);
     } else if (plain[0] == "reduce") {
         options.command = BatchOptions::Command::kReduce;
         if (plain.size() != 3) throw EUsageError("reduce needs INPUT and OUTPUT");

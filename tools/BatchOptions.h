@@ -7,8 +7,11 @@
 #include <vector>
 
 #include "components/ReducedImage/ColourReduction.h"
+#include "layers/NormalMap.h"
+#include "layers/TerrainScale.h"
 #include "run/MapRun.h"
 #include "run/RunSettings.h"
+#include "tools/EnginePack.h"
 #include "tools/Tiles.h"
 
 namespace morvik {
@@ -22,19 +25,45 @@ class EUsageError : public std::runtime_error {
 
 // File names are kept as the bytes they were given, whatever their encoding.
 struct BatchOptions {
-    enum class Command { kHelp, kVersion, kGenerate, kReduce };
+    enum class Command { kHelp, kVersion, kGenerate, kErode, kReduce };
 
     Command command = Command::kHelp;
-    std::string input;      // reduce
-    std::string output;     // both; for generate, empty or the map's file; "-" standard output
-    std::string heightmap;  // generate: empty, "-" or a .png, .r16 or .raw file
-    // generate: the run, its tick the clock's when --tick is not given
+    std::string input;   // reduce and erode
+    std::string output;  // every command; for generate and erode, empty or the map's file
+    // Generate and erode: each file empty when not asked for; "-" is
+    // standard output.
+    std::string heightmap;  // .png, .r16, .raw (16 bits), .exr or .r32 (metres), "-"
+    std::string normal;     // a .png
+    NormalY normalY = NormalY::kUp;
+    std::string flow;   // a .png
+    std::string masks;  // PREFIX: PREFIX_water.png and the rest
+    std::string json;   // the report as JSON
+    std::optional<Engine> preset;
+    std::string pack;  // the preset's folder
+    bool rivers = false;
+    TerrainScale scale;
+    // The run, its tick the clock's when --tick is not given; erode's takes
+    // its size from the input and wears it for --erode or the default.
     RunSettings run = Limits().defaults;
-    std::optional<TileGrid> tiles;  // generate --tiles: every file in tiles
+    // Erode: the size of a .r16 input, and the sea as a height of the input
+    // in place of --sea's share.
+    std::optional<int32_t> inputWidth;
+    std::optional<int32_t> inputHeight;
+    std::optional<double> seaLevel;
+    std::string tilesAsked;         // erode: --tiles, read once the input's size is known
+    std::optional<TileGrid> tiles;  // --tiles: every file in tiles
     MapView view = MapView::kColour;
     int32_t colours = kMostRequested;
     bool quiet = false;  // no progress line
+
+    // Every file the run writes, by its name before tiling: masks and pack
+    // files each, the report's JSON last.
+    std::vector<std::string> Files() const;
 };
+
+// The name of a mask's file for --masks PREFIX, and of a pack's file.
+std::string MaskFileName(const std::string& prefix, Mask mask);
+std::string PackFileName(const std::string& folder, const std::string& name);
 
 // The most tiles --tiles cuts a side into.
 inline constexpr int32_t kMostTiles = 256;
@@ -44,6 +73,10 @@ inline constexpr int32_t kMostTiles = 256;
 // next argument is a number. Throws EUsageError, also for two outputs that
 // lead to the same file.
 BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments);
+
+// Erode, once the input's size is in `run`: its tiles read and its pack's
+// size checked. Throws EUsageError.
+void FitToInput(BatchOptions& options);
 
 // The --help text.
 std::string BatchUsage();

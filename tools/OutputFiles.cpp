@@ -13,17 +13,21 @@ namespace {
 
 constexpr std::size_t kSlice = std::size_t{1} << 20;
 
-void WriteRawValues(const Heightmap& map, OutputFile& file, const WritingReport& report) {
-    std::vector<uint8_t> slice;
-    for (std::size_t first = 0; first < map.values.size(); first += kSlice / 2) {
-        const std::size_t end = std::min(map.values.size(), first + kSlice / 2);
-        slice.clear();
-        for (std::size_t i = first; i < end; ++i) {
-            slice.push_back(static_cast<uint8_t>(map.values[i]));
-            slice.push_back(static_cast<uint8_t>(map.values[i] >> 8));
+// A row at a time, from the top or the bottom.
+void WriteRawValues(const Heightmap& map, bool bottomUp, OutputFile& file,
+                    const WritingReport& report) {
+    const int32_t width = map.size.Width();
+    const int32_t height = map.size.Height();
+    std::vector<uint8_t> row(static_cast<std::size_t>(width) * 2);
+    for (int32_t i = 0; i < height; ++i) {
+        const int32_t y = bottomUp ? height - 1 - i : i;
+        const uint16_t* values = &map.values[static_cast<std::size_t>(y) * width];
+        for (int32_t x = 0; x < width; ++x) {
+            row[2 * x] = static_cast<uint8_t>(values[x]);
+            row[2 * x + 1] = static_cast<uint8_t>(values[x] >> 8);
         }
-        file.Write(slice);
-        if (report) report(static_cast<double>(end) / map.values.size());
+        file.Write(row);
+        if (report) report(static_cast<double>(i + 1) / height);
     }
 }
 
@@ -84,12 +88,24 @@ bool IsHeightmapName(const std::string& fileName) {
     return IsPngName(fileName) || EndsIn(fileName, ".r16") || EndsIn(fileName, ".raw");
 }
 
+bool IsFloatHeightsName(const std::string& fileName) {
+    return IsExrName(fileName) || EndsIn(fileName, ".r32");
+}
+
+bool IsExrName(const std::string& fileName) { return EndsIn(fileName, ".exr"); }
+
+bool IsR16Name(const std::string& fileName) { return EndsIn(fileName, ".r16"); }
+
 void WriteHeightmap(const Heightmap& map, OutputFile& file, const WritingReport& report) {
     if (IsPngName(file.Name())) {
         WriteHeightmapPng(map, file, report);
     } else {
-        WriteRawValues(map, file, report);
+        WriteRawValues(map, false, file, report);
     }
+}
+
+void WriteBottomUpHeightmap(const Heightmap& map, OutputFile& file, const WritingReport& report) {
+    WriteRawValues(map, true, file, report);
 }
 
 void WriteMapImage(std::span<const uint8_t> bmpImage, OutputFile& file,

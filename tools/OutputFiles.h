@@ -12,7 +12,10 @@ namespace morvik {
 
 // What a file's name asks for, by its ending in any case.
 bool IsPngName(const std::string& fileName);
-bool IsHeightmapName(const std::string& fileName);  // .png, .r16 or .raw
+bool IsHeightmapName(const std::string& fileName);     // .png, .r16 or .raw
+bool IsFloatHeightsName(const std::string& fileName);  // .exr or .r32
+bool IsExrName(const std::string& fileName);
+bool IsR16Name(const std::string& fileName);
 
 // Each writes a whole file into `file`, to be committed by the caller, and
 // throws EOutputError when it cannot.
@@ -20,6 +23,11 @@ bool IsHeightmapName(const std::string& fileName);  // .png, .r16 or .raw
 // A 16-bit grayscale PNG for a .png name, else little-endian 16-bit values
 // with no header; row by row from the top either way.
 void WriteHeightmap(const Heightmap& map, OutputFile& file, const WritingReport& report = {});
+
+// Little-endian 16-bit values from the bottom row up, as tools whose rows
+// start at the map's south edge read them (Unity's Import Raw).
+void WriteBottomUpHeightmap(const Heightmap& map, OutputFile& file,
+                            const WritingReport& report = {});
 
 // A reduced BMP file image (4 or 8 bits a pixel, a colour table), as it is
 // or, for a .png name, as a palette PNG: the same palette in its order, and

@@ -11,12 +11,42 @@
 
 namespace morvik {
 
-void Report::Value(const char* key, long long value) {
-    text_ += std::string(key) + ": " + std::to_string(value) + "\n";
+void Report::Value(const char* key, long long value) { entries_.emplace_back(key, value); }
+
+void Report::Name(const char* key, const std::string& file) { entries_.emplace_back(key, file); }
+
+void Report::Write() const {
+    std::string text;
+    for (const auto& [key, value] : entries_) {
+        text.append(key).append(": ");
+        text.append(std::holds_alternative<long long>(value)
+                        ? std::to_string(std::get<long long>(value))
+                        : std::get<std::string>(value));
+        text.append("\n");
+    }
+    WriteStandardStream(toStandardError_, text);
 }
 
-void Report::Name(const char* key, const std::string& file) {
-    text_ += std::string(key) + ": " + file + "\n";
+std::string Report::Json(const nlohmann::ordered_json& extra) const {
+    nlohmann::ordered_json object = nlohmann::ordered_json::object();
+    for (const auto& [key, value] : entries_) {
+        nlohmann::ordered_json item;
+        if (std::holds_alternative<long long>(value)) {
+            item = std::get<long long>(value);
+        } else {
+            item = std::get<std::string>(value);
+        }
+        if (!object.contains(key)) {
+            object[key] = std::move(item);
+        } else {
+            if (!object[key].is_array()) object[key] = nlohmann::ordered_json::array({object[key]});
+            object[key].push_back(std::move(item));
+        }
+    }
+    for (const auto& [key, value] : extra.items()) object[key] = value;
+    // File names are bytes: one that is no UTF-8 is written with U+FFFD
+    // where its bytes make no character.
+    return object.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
 void Report::Reduction(const morvik::Reduction& reduction, const std::vector<std::string>& files) {

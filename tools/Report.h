@@ -1,7 +1,10 @@
 #pragma once
 
+#include <nlohmann/json.hpp>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <variant>
 #include <vector>
 
 #include "components/ReducedImage/ColourReduction.h"
@@ -32,12 +35,18 @@ class Report {
     void Name(const char* key, const std::string& file);
     void Reduction(const morvik::Reduction& reduction, const std::vector<std::string>& files);
 
+    // The same keys and values as one JSON object, a key given more than
+    // once (a file's tiles) with an array of its values, and `extra`'s
+    // members after them.
+    std::string Json(const nlohmann::ordered_json& extra) const;
+
     // Throws as WriteStandardStream does.
-    void Write() const { WriteStandardStream(toStandardError_, text_); }
+    void Write() const;
 
   private:
+    using Entry = std::pair<std::string, std::variant<long long, std::string>>;
     bool toStandardError_;
-    std::string text_;
+    std::vector<Entry> entries_;
 };
 
 }  // namespace morvik

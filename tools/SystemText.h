@@ -15,4 +15,8 @@ std::string SystemReason(int error);
 // anything else (a name, a file's line).
 std::optional<int64_t> WholeNumber(std::string_view text);
 
+// A finite decimal number ("512", "0.25", "1e3"), all of the text, a "+"
+// before it allowed; none for anything else.
+std::optional<double> DecimalNumber(std::string_view text);
+
 }  // namespace morvik

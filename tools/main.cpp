@@ -1,25 +1,34 @@
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <memory>
 #include <new>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "components/ReducedImage/BmpCrop.h"
 #include "components/ReducedImage/ColourReduction.h"
+#include "layers/WaterCells.h"
 #include "platform/ToolkitErrors.h"
 #include "run/MapRun.h"
 #include "tools/BatchOptions.h"
 #include "tools/BmpInput.h"
-#include "tools/HeightmapWriter.h"
+#include "tools/EnginePack.h"
+#include "tools/HeightmapInput.h"
+#include "tools/LayerFiles.h"
 #include "tools/OutputFile.h"
 #include "tools/OutputFiles.h"
 #include "tools/OutputSet.h"
+#include "tools/PackFolder.h"
 #include "tools/ProgressLine.h"
 #include "tools/Report.h"
 #include "tools/RunOutput.h"
@@ -42,8 +51,8 @@ ProgressLine Progress(const BatchOptions& options) {
 
 // The report goes where no file of the run goes.
 Report ReportFor(const BatchOptions& options) {
-    return Report(IsStandardOutput(options.output) ||
-                  (!options.heightmap.empty() && IsStandardOutput(options.heightmap)));
+    const std::vector<std::string> files = options.Files();
+    return Report(std::any_of(files.begin(), files.end(), IsStandardOutput));
 }
 
 std::string Writing(const OutputFile& file) { return "writing " + ShownName(file.Name()); }
@@ -93,14 +102,62 @@ const char* StepName(RunStep step) {
     return "finish";
 }
 
-// The run, its heightmap handed to the writer as soon as it is made, and
-// its picture in the asked view; the report told the run's keys. The run's
-// grids are gone once it returns, before the picture is reduced.
-MapPicture RunAndDraw(const BatchOptions& options, ProgressLine& progress,
-                      std::optional<HeightmapWriter>& heightmapWriter, Report& report) {
-    ProgressLine::Task task = progress.Start("circles");
-    MapRun run(options.run, MachineThreads());
-    run.Complete(
+void WriteText(const std::string& text, OutputFile& file) {
+    file.Write({reinterpret_cast<const uint8_t*>(text.data()), text.size()});
+    file.Finish();
+}
+
+// Every file a run's layers give, opened in the set and handed to the
+// writer, each named for the report under its key.
+using NamedFiles = std::vector<std::pair<const char*, std::vector<std::string>>>;
+NamedFiles AddLayerOutputs(const BatchOptions& options, MapSize size, OutputSet& files,
+                           LayerFiles& writer) {
+    NamedFiles named;
+    const auto add = [&](const char* key, const std::string& name, LayerKind kind) {
+        RunOutput output(files, name, size, options.tiles);
+        named.emplace_back(key, output.Names());
+        writer.Add(std::move(output), kind);
+    };
+    if (!options.heightmap.empty()) {
+        add("heightmap", options.heightmap,
+            {IsFloatHeightsName(options.heightmap) && !IsWrittenThrough(options.heightmap)
+                 ? LayerKind::kFloatHeights
+                 : LayerKind::kHeightmap});
+    }
+    if (!options.normal.empty())
+        add("normal", options.normal, {LayerKind::kNormal, options.normalY});
+    if (!options.flow.empty()) add("flow", options.flow, {LayerKind::kFlow});
+    if (!options.masks.empty()) {
+        for (const Mask mask : kMasks) {
+            add("mask", MaskFileName(options.masks, mask), {LayerKind::kMask, NormalY::kUp, mask});
+        }
+    }
+    if (options.preset) {
+        for (const PackFile& file : PackFiles(*options.preset)) {
+            add("pack", PackFileName(options.pack, file.name), file.kind);
+        }
+    }
+    return named;
+}
+
+// The run's steps, each on the progress line, its layers (or only its
+// heightmap) handed to the writer as soon as they are made, and its picture
+// in the asked view when a map is asked for; the report told the run's
+// keys. The run's grids are gone once it returns, before the picture is
+// reduced.
+struct RunResult {
+    std::optional<MapPicture> picture;
+    std::optional<uint16_t> seaLevel;  // the heightmap's, where one was made
+};
+RunResult RunAndDraw(const BatchOptions& options, std::unique_ptr<MapRun> run,
+                     ProgressLine& progress, LayerFiles& writer, bool wantsHeightmap,
+                     Report& report) {
+    ProgressLine::Task task = progress.Start(StepName(run->Step()));
+    const bool wantsLayers = writer.NeedsLayers() || options.rivers;
+    if (wantsLayers) run->KeepLayers();
+    RunResult result;
+    ZeroedVector<uint8_t> water;
+    run->Complete(
         [&](RunStep step, double share) {
             if (step == RunStep::kCircles || step == RunStep::kErosion) {
                 task.Show(StepName(step), share);
@@ -109,63 +166,128 @@ MapPicture RunAndDraw(const BatchOptions& options, ProgressLine& progress,
             }
         },
         [&] {
-            if (!heightmapWriter) return;
-            task.Show("heightmap");
-            heightmapWriter->Start(run.MakeHeightmap());
+            if (!wantsLayers && !wantsHeightmap) return;
+            task.Show(wantsLayers ? "layers" : "heightmap");
+            LandLayers layers = wantsLayers ? run->MakeLayers()
+                                            : LandLayers{.heightmap = run->MakeHeightmap(),
+                                                         .wrap = run->Settings().wrap};
+            if (wantsLayers && (options.rivers || !options.masks.empty())) {
+                water = WaterCells(layers);
+            }
+            result.seaLevel = layers.heightmap.seaLevel;
+            writer.Start(std::move(layers), water);
         });
-    MapPicture picture = run.Picture(options.view);
-    report.Value("tick", options.run.tick);
-    report.Value("total_iterations", run.Job().TotalIterations);
-    report.Value("sea_target", run.Job().SeaTarget);
-    report.Value("lowering_passes", run.LoweringPasses());
-    report.Value("sea_cells", run.SeaCells());
-    report.Value("highest", picture.extremes.highest);
-    report.Value("lowest", picture.extremes.lowest);
-    return picture;
+    if (!options.output.empty()) {
+        result.picture = run->Picture(options.view, options.rivers ? std::span<const uint8_t>(water)
+                                                                   : std::span<const uint8_t>());
+    }
+    // The writer reads the water till it is done.
+    writer.Join();
+    if (options.command == BatchOptions::Command::kGenerate) {
+        report.Value("tick", options.run.tick);
+        report.Value("total_iterations", run->Job().TotalIterations);
+    }
+    report.Value("sea_target", run->SeaTarget());
+    report.Value("lowering_passes", run->LoweringPasses());
+    report.Value("sea_cells", run->SeaCells());
+    if (result.picture) {
+        report.Value("highest", result.picture->extremes.highest);
+        report.Value("lowest", result.picture->extremes.lowest);
+    }
+    return result;
 }
 
-// Every file is opened before the run, so that one that cannot be written
-// is known at once, and each is written in full before any takes its
-// file's place.
+// Writes every file of a run into one set, and commits it: each file is
+// opened before the run, so that one that cannot be written is known at
+// once, and each is written in full before any takes its file's place.
+int WriteRun(const BatchOptions& options, std::unique_ptr<MapRun> run, Report& report) {
+    const MapSize size = run->Size();
+    if (options.tiles) {
+        const auto files = static_cast<int64_t>(options.Files().size());
+        MakeRoomForFiles(int64_t{options.tiles->across} * options.tiles->down * files);
+    }
+    PackFolder folder(options.pack);
+    OutputSet files;
+    ProgressLine progress = Progress(options);
+    LayerFiles writer(progress, options.scale);
+    const NamedFiles named = AddLayerOutputs(options, size, files, writer);
+    std::optional<RunOutput> mapFile;
+    if (!options.output.empty()) mapFile.emplace(files, options.output, size, options.tiles);
+    OutputFile* readme =
+        options.preset ? &files.Open(PackFileName(options.pack, "README.txt")) : nullptr;
+    OutputFile* json = options.json.empty() ? nullptr : &files.Open(options.json);
+
+    RunResult result = RunAndDraw(options, std::move(run), progress, writer,
+                                  !writer.Empty() || readme != nullptr || json != nullptr, report);
+    std::optional<Reduction> reduction;
+    if (mapFile) {
+        reduction = ReduceAndWrite(result.picture->image, options.colours, *mapFile, progress);
+    }
+    result.picture.reset();
+
+    if (result.seaLevel) report.Value("heightmap_sea_level", *result.seaLevel);
+    for (const auto& [key, names] : named) {
+        // The heightmap of one file is named where its tiles are.
+        if (std::string_view(key) == "heightmap" && !options.tiles) continue;
+        for (const std::string& name : names) report.Name(key, name);
+    }
+    if (reduction) report.Reduction(*reduction, mapFile->Names());
+    if (readme) {
+        const std::string text =
+            PackReadme(*options.preset, size, options.tiles, options.scale, *result.seaLevel);
+        WriteText(text, *readme);
+    }
+    if (json) {
+        nlohmann::ordered_json written = nlohmann::ordered_json::array();
+        for (const auto& [key, names] : named) {
+            for (const std::string& name : names) written.push_back(name);
+        }
+        if (mapFile) {
+            for (const std::string& name : mapFile->Names()) written.push_back(name);
+        }
+        if (readme) written.push_back(readme->Name());
+        const std::string text =
+            report.Json({{"relief", options.scale.relief},
+                         {"cell", options.scale.cell},
+                         {"sea_level_metres", options.scale.Metres(*result.seaLevel)},
+                         {"files", written}});
+        WriteText(text, *json);
+    }
+    files.Commit();
+    folder.Keep();
+    progress.Clear();
+    report.Write();
+    return 0;
+}
+
 int Generate(const BatchOptions& options) {
     // Asked before any file takes its place: a file that is standard output
     // now may be replaced by then.
     Report report = ReportFor(options);
-    const RunSettings& settings = options.run;
-    const MapSize size = settings.Size();
-    WarnOfASmallTick(settings.tick, size);
-    if (options.tiles) {
-        const int outputs = (options.heightmap.empty() ? 0 : 1) + (options.output.empty() ? 0 : 1);
-        MakeRoomForFiles(int64_t{options.tiles->across} * options.tiles->down * outputs);
-    }
-    OutputSet files;
-    std::optional<RunOutput> heightmapFile;
-    std::optional<RunOutput> mapFile;
-    if (!options.heightmap.empty())
-        heightmapFile.emplace(files, options.heightmap, size, options.tiles);
-    if (!options.output.empty()) mapFile.emplace(files, options.output, size, options.tiles);
+    WarnOfASmallTick(options.run.tick, options.run.Size());
+    return WriteRun(options, std::make_unique<MapRun>(options.run, MachineThreads()), report);
+}
 
-    ProgressLine progress = Progress(options);
-    std::optional<HeightmapWriter> heightmapWriter;
-    if (heightmapFile) heightmapWriter.emplace(*heightmapFile, progress);
-    std::optional<MapPicture> picture = RunAndDraw(options, progress, heightmapWriter, report);
-    std::optional<Reduction> reduction;
-    if (mapFile) reduction = ReduceAndWrite(picture->image, options.colours, *mapFile, progress);
-    picture.reset();
-    if (heightmapWriter) heightmapWriter->Join();
+// The reader an input's ending asks for.
+HeightmapInput ReadHeightmapInput(const BatchOptions& options) {
+    const std::string& name = options.input;
+    if (IsR16Name(name)) return ReadR16Heightmap(name, *options.inputWidth, *options.inputHeight);
+    if (IsExrName(name)) return ReadExrHeightmap(name);
+    return ReadPngHeightmap(name);
+}
 
-    files.Commit();
-    progress.Clear();
-
-    if (heightmapWriter) {
-        report.Value("heightmap_sea_level", heightmapWriter->SeaLevel());
-        if (options.tiles) {
-            for (const std::string& tile : heightmapFile->Names()) report.Name("heightmap", tile);
-        }
-    }
-    if (reduction) report.Reduction(*reduction, mapFile->Names());
-    report.Write();
-    return 0;
+// The input read, the run sized to it, and its tiles and pack checked
+// against it; then written as generate's.
+int Erode(BatchOptions options) {
+    Report report = ReportFor(options);
+    const HeightmapInput input = ReadHeightmapInput(options);
+    options.run.width = input.width;
+    options.run.height = input.height;
+    FitToInput(options);
+    return WriteRun(
+        options,
+        std::make_unique<MapRun>(options.run, input.values, options.seaLevel, MachineThreads()),
+        report);
 }
 
 int Reduce(const BatchOptions& options) {
@@ -200,6 +322,8 @@ int Run(const BatchOptions& options) {
             return Print(std::string("morvik-batch ") + MORVIK_VERSION + "\n");
         case BatchOptions::Command::kGenerate:
             return Generate(options);
+        case BatchOptions::Command::kErode:
+            return Erode(options);
         case BatchOptions::Command::kReduce:
             return Reduce(options);
     }
@@ -225,6 +349,10 @@ int main(int argc, char** argv) {
     }
     try {
         return Run(options);
+    } catch (const EUsageError& error) {
+        // Found wrong only once the input was read.
+        std::fprintf(stderr, "morvik-batch: %s\nTry 'morvik-batch --help'.\n", error.what());
+        return 2;
     } catch (const std::bad_alloc&) {
         return Fail("out of memory");
     } catch (const EOutOfMemory&) {

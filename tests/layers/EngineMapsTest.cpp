@@ -126,7 +126,8 @@ TEST(TerrainMasks, SplatWeightsAddUpAndFollowTheLand) {
     for (const auto erosion : {std::optional<int32_t>{}, std::optional<int32_t>{10}}) {
         const LandLayers layers = RunLayers(240, 180, 7000, erosion);
         const TerrainScale scale{.relief = 2000, .cell = 4};
-        const TerrainMasks masks(layers, scale, WaterCells(layers));
+        const ZeroedVector<uint8_t> water = WaterCells(layers);
+        const TerrainMasks masks(layers, scale, water);
         const double top = *std::max_element(layers.heights.begin(), layers.heights.end());
         const double sea = layers.heightmap.seaLevel;
         std::array<int64_t, 4> seen{};
@@ -168,8 +169,8 @@ TEST(TerrainMasks, DepositAndWearComeFromTheErosion) {
     const LandLayers eroded = RunLayers(200, 150, 3000, 10);
     std::vector<uint8_t> row(200);
     for (const Mask mask : {Mask::kDeposit, Mask::kWear}) {
-        const TerrainMasks none(plain, {}, WaterCells(plain));
-        const TerrainMasks some(eroded, {}, WaterCells(eroded));
+        const TerrainMasks none(plain, {}, {});
+        const TerrainMasks some(eroded, {}, {});
         int64_t plainSum = 0, erodedSum = 0;
         for (int32_t y = 0; y < 150; ++y) {
             none.Row(mask, y, 0, row);
