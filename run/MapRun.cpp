@@ -112,7 +112,7 @@ void MapRun::ShapeLand(const std::function<void(double share)>& progress) {
 }
 
 void MapRun::KeepLayers() {
-    Require(RunStep::kCircles, "keep its layers");
+    if (step_ != RunStep::kCircles) Require(RunStep::kErosion, "keep its layers");
     if (settings_.erosion) traces_ = std::make_unique<ErosionTraces>(Size());
 }
 
