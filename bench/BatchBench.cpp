@@ -118,5 +118,33 @@ void BM_ProgressLine(benchmark::State& state) {
 }
 BENCHMARK(BM_ProgressLine)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// An eroded engine-size map with its 16-bit heightmap alone (.../0), or
+// with everything an engine and a map maker take from the run (.../1):
+// float heights, normals, flow, the eight masks, an Unreal pack, the JSON
+// report and the map with its rivers.
+void BM_EngineFiles(benchmark::State& state) {
+    const QString side = QString::number(state.range(0));
+    QTemporaryDir folder;
+    QStringList arguments{
+        "generate", "--width",   side,      "--height",    side,
+        "--tick",   "123456789", "--erode", "--heightmap", folder.filePath("h.png")};
+    if (state.range(1) == 1) {
+        arguments << "--normal" << folder.filePath("n.png") << "--flow" << folder.filePath("f.png")
+                  << "--masks" << folder.filePath("m") << "--json" << folder.filePath("r.json")
+                  << "--preset"
+                  << "unreal"
+                  << "--pack" << folder.filePath("ue") << "-o" << folder.filePath("map.png")
+                  << "--rivers";
+        arguments[arguments.indexOf(folder.filePath("h.png"))] = folder.filePath("h.exr");
+    }
+    RunTheTool(state, arguments);
+}
+BENCHMARK(BM_EngineFiles)
+    ->Args({4033, 0})
+    ->Args({4033, 1})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
 }  // namespace
 }  // namespace morvik

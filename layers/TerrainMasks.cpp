@@ -4,6 +4,8 @@
 #include <cmath>
 #include <vector>
 
+#include "terrain/ParallelFor.h"
+
 namespace morvik {
 
 namespace {
@@ -87,13 +89,19 @@ std::string_view MaskName(Mask mask) {
 }
 
 TerrainMasks::TerrainMasks(const LandLayers& layers, const TerrainScale& scale,
-                           std::span<const uint8_t> water)
+                           std::span<const uint8_t> water, int32_t threads)
     : layers_(layers),
       scale_(scale),
       water_(water),
       deepestDeposit_(Deepest(layers.deposit)),
       deepestWear_(Deepest(layers.wear)),
-      highest_(*std::max_element(layers.heights.begin(), layers.heights.end())) {}
+      highest_(*std::max_element(layers.heights.begin(), layers.heights.end())),
+      weights_(layers.heights.size()) {
+    const MapSize size = layers.Size();
+    ParallelFor(size.Height(), threads, [&](int32_t y) {
+        for (int32_t x = 0; x < size.Width(); ++x) weights_[layers.Index(x, y)] = Weigh(x, y);
+    });
+}
 
 double TerrainMasks::Share(const ZeroedVector<float>& values, double deepest,
                            std::size_t cell) const {
@@ -101,7 +109,7 @@ double TerrainMasks::Share(const ZeroedVector<float>& values, double deepest,
     return std::sqrt(std::clamp(values[cell] / deepest, 0.0, 1.0));
 }
 
-SplatWeights TerrainMasks::WeightsAt(int32_t x, int32_t y) const {
+SplatWeights TerrainMasks::Weigh(int32_t x, int32_t y) const {
     const std::size_t cell = layers_.Index(x, y);
     if (layers_.IsSea(cell)) return {255, 0, 0, 0};
     const double seaLevel = layers_.heightmap.seaLevel;

@@ -27,9 +27,10 @@ using SplatWeights = std::array<uint8_t, 4>;
 
 class TerrainMasks {
   public:
-    // `water` as WaterCells gives it, kept by the caller.
+    // `water` as WaterCells gives it, kept by the caller. The splat weights
+    // are worked out here for every cell, on up to `threads` threads.
     TerrainMasks(const LandLayers& layers, const TerrainScale& scale,
-                 std::span<const uint8_t> water);
+                 std::span<const uint8_t> water, int32_t threads = 1);
 
     // The mask's values for the cells of row y from `left`.
     void Row(Mask mask, int32_t y, int32_t left, std::span<uint8_t> values) const;
@@ -37,9 +38,10 @@ class TerrainMasks {
     // Sea floor is sand. On land, rock takes the steep and the worn ground,
     // snow the high ground it does not slide off, sand the beaches and the
     // deposits, and grass the rest.
-    SplatWeights WeightsAt(int32_t x, int32_t y) const;
+    SplatWeights WeightsAt(int32_t x, int32_t y) const { return weights_[layers_.Index(x, y)]; }
 
   private:
+    SplatWeights Weigh(int32_t x, int32_t y) const;
     // A deposit or a wear as a share 0..1 of the map's deepest (all but the
     // deepest hundredth, which stay 1), square-rooted so that thin ones show.
     double Share(const ZeroedVector<float>& values, double deepest, std::size_t cell) const;
@@ -51,6 +53,7 @@ class TerrainMasks {
     double deepestDeposit_ = 0;
     double deepestWear_ = 0;
     double highest_ = 0;  // the highest finer height
+    ZeroedVector<SplatWeights> weights_;
 };
 
 }  // namespace morvik

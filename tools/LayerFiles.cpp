@@ -1,10 +1,12 @@
 #include "tools/LayerFiles.h"
 
+#include <algorithm>
 #include <string>
 #include <system_error>
 #include <utility>
 
 #include "layers/FlowMap.h"
+#include "terrain/ParallelFor.h"
 #include "tools/FloatHeights.h"
 #include "tools/OutputFiles.h"
 #include "tools/PngFile.h"
@@ -150,22 +152,28 @@ void LayerFiles::Start(LandLayers&& layers, std::span<const uint8_t> water) {
 
 void LayerFiles::Write() {
     try {
-        ProgressLine::Task task = progress_.Start("layers");
         const Region whole{0, 0, layers_->Size()};
         Painters painters{*layers_, scale_, std::nullopt, std::nullopt};
-        if (NeedsLayers()) {
-            painters.flow.emplace(*layers_);
-            painters.masks.emplace(*layers_, scale_, water_);
+        const auto asks = [&](LayerKind::Of of) {
+            return std::any_of(outputs_.begin(), outputs_.end(),
+                               [&](const Output& output) { return output.kind.of == of; });
+        };
+        if (asks(LayerKind::kFlow)) painters.flow.emplace(*layers_);
+        if (asks(LayerKind::kMask) || asks(LayerKind::kSplat)) {
+            ProgressLine::Task task = progress_.Start("splat weights");
+            painters.masks.emplace(*layers_, scale_, water_, threads_);
         }
-        for (Output& output : outputs_) {
-            output.files.WriteTiles(whole, RegionOf, [&](const Region& region, OutputFile& file) {
-                const std::string writing = "writing " + ShownName(file.Name());
-                task.Show(writing);
-                WriteLayer(painters, output.kind, region, file,
-                           [&](double share) { task.Show(writing, share); });
-                file.Finish();
-            });
-        }
+        ParallelFor(static_cast<int32_t>(outputs_.size()), threads_, [&](int32_t at) {
+            ProgressLine::Task task = progress_.Start("layers");
+            outputs_[at].files.WriteTiles(
+                whole, RegionOf, [&](const Region& region, OutputFile& file) {
+                    const std::string writing = "writing " + ShownName(file.Name());
+                    task.Show(writing);
+                    WriteLayer(painters, outputs_[at].kind, region, file,
+                               [&](double share) { task.Show(writing, share); });
+                    file.Finish();
+                });
+        });
     } catch (...) {
         error_ = std::current_exception();
     }

@@ -34,13 +34,14 @@ struct LayerKind {
     bool NeedsLayers() const { return of != kHeightmap && of != kFlippedHeightmap; }
 };
 
-// Writes a run's layer files on a thread of their own from the moment the
-// layers are made, while the map is finished and reduced; on the caller's
-// thread where no thread can be started. An error waits for Join.
+// Writes a run's layer files on threads of their own from the moment the
+// layers are made, while the map is finished and reduced, a file at a time
+// on each of up to `threads`; on the caller's thread where no thread can be
+// started. An error waits for Join.
 class LayerFiles {
   public:
-    LayerFiles(ProgressLine& progress, const TerrainScale& scale)
-        : progress_(progress), scale_(scale) {}
+    LayerFiles(ProgressLine& progress, const TerrainScale& scale, int32_t threads)
+        : progress_(progress), scale_(scale), threads_(threads) {}
     LayerFiles(const LayerFiles&) = delete;
     LayerFiles& operator=(const LayerFiles&) = delete;
 
@@ -64,6 +65,7 @@ class LayerFiles {
 
     ProgressLine& progress_;
     TerrainScale scale_;
+    int32_t threads_;
     std::vector<Output> outputs_;
     std::optional<LandLayers> layers_;
     std::span<const uint8_t> water_;

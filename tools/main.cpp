@@ -209,7 +209,7 @@ int WriteRun(const BatchOptions& options, std::unique_ptr<MapRun> run, Report& r
     PackFolder folder(options.pack);
     OutputSet files;
     ProgressLine progress = Progress(options);
-    LayerFiles writer(progress, options.scale);
+    LayerFiles writer(progress, options.scale, MachineThreads());
     const NamedFiles named = AddLayerOutputs(options, size, files, writer);
     std::optional<RunOutput> mapFile;
     if (!options.output.empty()) mapFile.emplace(files, options.output, size, options.tiles);
