@@ -16,7 +16,8 @@ file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
 # In tiles, so that every key comes up; a tile's key once for all its tiles.
 execute_process(COMMAND "${BATCH}" generate --width 9 --height 7 --tick 5 -o map.bmp
-                        --heightmap map.r16 --tiles 2x2
+                        --heightmap map.r16 --tiles 2x2 --normal normal.png --flow flow.png
+                        --masks mask --preset godot --pack pack
                 WORKING_DIRECTORY "${WORK}" OUTPUT_VARIABLE generated RESULT_VARIABLE status)
 execute_process(COMMAND "${BATCH}" reduce map_x0_y0.bmp reduced.bmp
                 WORKING_DIRECTORY "${WORK}" OUTPUT_VARIABLE reduced RESULT_VARIABLE reduceStatus)
