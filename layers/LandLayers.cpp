@@ -93,7 +93,21 @@ LandLayers MakeLandLayers(const CellGrid& heights, MapSize size, int32_t seaTop,
     tree.Route(ground, seaLevel, 0, threads);
     ZeroedVector<float> area(ground.heights.size());
     AccumulateDrainageArea(tree, area, threads);
-    layers.flow = ToRows(area, size, 1, threads);
+    // Rivers end in the sea: a sea cell holds what the land gives it, and
+    // the sea floor's own drainage stays out of the flow.
+    ZeroedVector<float> flow(area.size());
+    ForEachCell(size.Width(), size.Height(), threads, [&](int32_t cell) {
+        if (ground.heights[cell] > seaLevel) {
+            flow[cell] = area[cell];
+            return;
+        }
+        float given = 1;
+        tree.ForEachDonor(cell, [&](int32_t donor) {
+            if (ground.heights[donor] > seaLevel) given += area[donor];
+        });
+        flow[cell] = given;
+    });
+    layers.flow = ToRows(flow, size, 1, threads);
     return layers;
 }
 

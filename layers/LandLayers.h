@@ -21,7 +21,8 @@ struct LandLayers {
     // order (MakeFineHeights).
     ZeroedVector<float> heights = {};
     // The cells whose water passes through each cell, itself included: a
-    // cell never has more than the cell its water goes to.
+    // cell never has more than the cell its water goes to. The sea takes
+    // the land's water where it comes and passes it no further.
     ZeroedVector<float> flow = {};
     // Land the water fills before it finds a way out.
     ZeroedVector<uint8_t> lakes = {};
