@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -59,7 +60,15 @@ GivenHeights GivenAsLevels(MapSize size, std::span<const float> heights,
             if (seaLevel && height <= *seaLevel) ++sea;
         }
     }
-    // Some sea and some land, whatever the level: the erosion needs both.
+    if (seaLevel && (sea == 0 || sea == size.Cells())) {
+        char text[160];
+        std::snprintf(text, sizeof text,
+                      "a sea level of %g leaves %s: the heights given are %g to %g", *seaLevel,
+                      sea == 0 ? "no sea" : "no land", static_cast<double>(*lowest),
+                      static_cast<double>(*highest));
+        throw ERangeError(text);
+    }
+    // The erosion's sea is a share of at least a thousandth, and land as much.
     given.seaTarget = static_cast<int32_t>(std::clamp<int64_t>(sea * 1000 / size.Cells(), 1, 999));
     return given;
 }
@@ -177,6 +186,11 @@ int32_t MapRun::LoweringPasses() const {
 int32_t MapRun::SeaCells() const {
     Require(RunStep::kDone, "count its sea");
     return seaCells_;
+}
+
+HeightExtremes MapRun::Extremes() const {
+    Require(RunStep::kDone, "give its extremes");
+    return FindExtremes(terrain_->Heights(), Size(), threads_);
 }
 
 HeightExtremes MapRun::Draw(const PixelView& pixels, MapView view, std::span<const uint8_t> water) {

@@ -89,6 +89,8 @@ class MapRun {
     // the last.
     int32_t LoweringPasses() const;
     int32_t SeaCells() const;
+    // Once finished: the highest and lowest height, as Draw meets them.
+    HeightExtremes Extremes() const;
 
     // Once finished: the map drawn into `pixels`, with the extremes the
     // colours met; or as a BMP file image. `water` (WaterCells', or none)

@@ -300,13 +300,14 @@ TileGrid ReadTiles(const std::string& text, const BatchOptions& options) {
     throw EUsageError(why);
 }
 
-// A positive number of metres, up to a thousand kilometres.
+// Metres from a millimetre to a thousand kilometres: finer or larger, the
+// slopes between cells leave the range of the normals' arithmetic.
 double Metres(const Parsed& parsed, std::string_view name) {
     const std::string& text = parsed.Value(name);
     const std::optional<double> value = DecimalNumber(text);
-    if (!value || *value <= 0 || *value > 1e6) {
-        throw EUsageError("--" + std::string(name) +
-                          " takes metres, a number above 0 and up to 1000000, not '" + text + "'");
+    if (!value || *value < 0.001 || *value > 1e6) {
+        throw EUsageError("--" + std::string(name) + " takes metres from 0.001 to 1000000, not '" +
+                          text + "'");
     }
     return *value;
 }
@@ -369,6 +370,9 @@ void ReadOutputs(const Parsed& parsed, BatchOptions& options) {
     if (parsed.IsSet("relief")) options.scale.relief = Metres(parsed, "relief");
     if (parsed.IsSet("cell")) options.scale.cell = Metres(parsed, "cell");
     options.rivers = parsed.IsSet("rivers");
+    if (options.rivers && options.output.empty()) {
+        throw EUsageError("--rivers draws on the map, and there is no -o FILE");
+    }
     if (parsed.IsSet("view")) {
         const std::string& view = parsed.Value("view");
         if (view != "colour" && view != "coastline") {
@@ -433,18 +437,18 @@ void ReadErodeOptions(const Parsed& parsed, BatchOptions& options) {
         throw EUsageError("--sea and --sea-level each set the sea: give one");
     }
     ReadOutputs(parsed, options);
-    const bool raw = IsR16Name(options.input);
+    const bool raw = IsRawHeightmapName(options.input);
     if (!raw && !IsPngName(options.input) && !IsExrName(options.input)) {
         throw EUsageError(
-            "erode reads a 16-bit grayscale PNG (.png), an .r16 file or an "
-            "OpenEXR file (.exr), not '" +
+            "erode reads a 16-bit grayscale PNG (.png), an .r16 or .raw file or an OpenEXR file "
+            "(.exr), not '" +
             options.input + "'");
     }
     const SettingRange side{kSmallestInputSide, MapSize::kLargestSide};
     if (parsed.IsSet("width") || parsed.IsSet("height") || raw) {
-        if (!raw) throw EUsageError("--width and --height are for an .r16 input's size");
+        if (!raw) throw EUsageError("--width and --height are for an .r16 or .raw input's size");
         if (!parsed.IsSet("width") || !parsed.IsSet("height")) {
-            throw EUsageError("an .r16 input needs --width and --height");
+            throw EUsageError("an .r16 or .raw input needs --width and --height");
         }
         options.inputWidth = Setting(parsed, "width", side);
         options.inputHeight = Setting(parsed, "height", side);

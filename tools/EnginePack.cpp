@@ -42,7 +42,7 @@ std::string Listed(const std::set<int32_t>& sides, int32_t side) {
 
 std::string Metres(double metres) {
     char text[32];
-    std::snprintf(text, sizeof text, "%g", metres);
+    std::snprintf(text, sizeof text, "%.7g", metres);
     return text;
 }
 
@@ -141,7 +141,10 @@ std::string PackReadme(Engine engine, MapSize size, const std::optional<TileGrid
                 "  Layers           give the landscape material four paint layers named Sand,\n"
                 "                   Grass, Rock and Snow, and import Sand.png, Grass.png,\n"
                 "                   Rock.png and Snow.png as their weight maps (8-bit grayscale,\n"
-                "                   adding up to 255 at every cell)\n"
+                "                   adding up to 255 at every cell)" +
+                std::string(grid ? "; in tiles, Sand_x0_y0.png and so on,\n"
+                                   "                   found by name as the heightmap's are\n"
+                                 : "\n") +
                 "  Normal.png       the heights' normals, DirectX (green down): import as a\n"
                 "                   texture with compression Normalmap, sRGB off\n";
             break;

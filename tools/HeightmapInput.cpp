@@ -49,6 +49,15 @@ void CheckSides(const std::string& name, int64_t width, int64_t height) {
          std::to_string(kLargest));
 }
 
+// A folder or an empty file said to be one, before a decoder calls it a
+// stream error or a file that ends early.
+void RefuseWhatHoldsNoHeights(const std::string& name) {
+    struct stat status {};
+    if (stat(name.c_str(), &status) != 0) return;  // the reader says why
+    if (S_ISDIR(status.st_mode)) Fail("cannot read " + name + ": it is a folder");
+    if (S_ISREG(status.st_mode) && status.st_size == 0) Fail(name + " is empty");
+}
+
 std::size_t CellCount(int32_t width, int32_t height) {
     return static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
 }
@@ -162,6 +171,7 @@ std::string HeightChannel(const std::string& name, const Imf::ChannelList& chann
 }  // namespace
 
 HeightmapInput ReadPngHeightmap(const std::string& name) {
+    RefuseWhatHoldsNoHeights(name);
     const CFile file(std::fopen(name.c_str(), "rbe"), std::fclose);
     if (!file) FailWithErrno(name);
     const Decoder decoder(spng_ctx_new(0), spng_ctx_free);
@@ -204,6 +214,7 @@ HeightmapInput ReadPngHeightmap(const std::string& name) {
 }
 
 HeightmapInput ReadR16Heightmap(const std::string& name, int32_t width, int32_t height) {
+    RefuseWhatHoldsNoHeights(name);
     CheckSides(name, width, height);
     const auto wanted = static_cast<int64_t>(2 * CellCount(width, height));
     const auto sizeMessage = [&](const std::string& length) {
@@ -225,7 +236,9 @@ HeightmapInput ReadR16Heightmap(const std::string& name, int32_t width, int32_t 
         const auto most = static_cast<std::size_t>(
             std::min<int64_t>(static_cast<int64_t>(piece.size()), wanted + 1 - total));
         const std::size_t count = input.Read({piece.data(), most});
-        if (total + static_cast<int64_t>(count) > wanted) Fail(sizeMessage("longer than that"));
+        if (total + static_cast<int64_t>(count) > wanted) {
+            Fail(sizeMessage("longer than " + std::to_string(wanted) + " bytes"));
+        }
         for (std::size_t i = 0; i + 1 < count; i += 2) {
             heights.values.push_back(static_cast<float>(piece[i] | piece[i + 1] << 8));
         }
@@ -237,6 +250,7 @@ HeightmapInput ReadR16Heightmap(const std::string& name, int32_t width, int32_t 
 }
 
 HeightmapInput ReadExrHeightmap(const std::string& name) {
+    RefuseWhatHoldsNoHeights(name);
     CheckExrHeader(name);
     HeightmapInput heights{.width = 0, .height = 0, .values = {}};
     try {

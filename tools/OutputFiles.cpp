@@ -85,7 +85,7 @@ bool EndsIn(const std::string& name, std::string_view ending) {
 bool IsPngName(const std::string& fileName) { return EndsIn(fileName, ".png"); }
 
 bool IsHeightmapName(const std::string& fileName) {
-    return IsPngName(fileName) || EndsIn(fileName, ".r16") || EndsIn(fileName, ".raw");
+    return IsPngName(fileName) || IsRawHeightmapName(fileName);
 }
 
 bool IsFloatHeightsName(const std::string& fileName) {
@@ -94,7 +94,9 @@ bool IsFloatHeightsName(const std::string& fileName) {
 
 bool IsExrName(const std::string& fileName) { return EndsIn(fileName, ".exr"); }
 
-bool IsR16Name(const std::string& fileName) { return EndsIn(fileName, ".r16"); }
+bool IsRawHeightmapName(const std::string& fileName) {
+    return EndsIn(fileName, ".r16") || EndsIn(fileName, ".raw");
+}
 
 void WriteHeightmap(const Heightmap& map, OutputFile& file, const WritingReport& report) {
     if (IsPngName(file.Name())) {

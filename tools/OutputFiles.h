@@ -15,7 +15,7 @@ bool IsPngName(const std::string& fileName);
 bool IsHeightmapName(const std::string& fileName);     // .png, .r16 or .raw
 bool IsFloatHeightsName(const std::string& fileName);  // .exr or .r32
 bool IsExrName(const std::string& fileName);
-bool IsR16Name(const std::string& fileName);
+bool IsRawHeightmapName(const std::string& fileName);  // .r16 or .raw
 
 // Each writes a whole file into `file`, to be committed by the caller, and
 // throws EOutputError when it cannot.

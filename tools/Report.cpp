@@ -30,18 +30,12 @@ void Report::Write() const {
 std::string Report::Json(const nlohmann::ordered_json& extra) const {
     nlohmann::ordered_json object = nlohmann::ordered_json::object();
     for (const auto& [key, value] : entries_) {
-        nlohmann::ordered_json item;
         if (std::holds_alternative<long long>(value)) {
-            item = std::get<long long>(value);
-        } else {
-            item = std::get<std::string>(value);
+            object[key] = std::get<long long>(value);
+            continue;
         }
-        if (!object.contains(key)) {
-            object[key] = std::move(item);
-        } else {
-            if (!object[key].is_array()) object[key] = nlohmann::ordered_json::array({object[key]});
-            object[key].push_back(std::move(item));
-        }
+        if (!object.contains(key)) object[key] = nlohmann::ordered_json::array();
+        object[key].push_back(std::get<std::string>(value));
     }
     for (const auto& [key, value] : extra.items()) object[key] = value;
     // File names are bytes: one that is no UTF-8 is written with U+FFFD

@@ -35,9 +35,9 @@ class Report {
     void Name(const char* key, const std::string& file);
     void Reduction(const morvik::Reduction& reduction, const std::vector<std::string>& files);
 
-    // The same keys and values as one JSON object, a key given more than
-    // once (a file's tiles) with an array of its values, and `extra`'s
-    // members after them.
+    // The same keys and values as one JSON object, each file's key with an
+    // array of its names (its tiles, or the one file), and `extra`'s members
+    // after them.
     std::string Json(const nlohmann::ordered_json& extra) const;
 
     // Throws as WriteStandardStream does.

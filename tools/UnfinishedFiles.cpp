@@ -18,6 +18,7 @@ struct Unfinished {
     enum State { kFree, kTaking, kTracked };
     std::atomic<int> state{kTaking};
     int folder = -1;
+    bool isFolder = false;
     char name[NAME_MAX + 1] = {};
     Unfinished* next = nullptr;
 };
@@ -36,8 +37,12 @@ constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXFSZ, SIGABRT};
 
 // Only what a signal handler may call.
 [[noreturn]] void RemoveAndEnd(int signal) {
-    for (Unfinished* file = tracked.load(); file != nullptr; file = file->next) {
-        if (file->state.load() == Unfinished::kTracked) unlinkat(file->folder, file->name, 0);
+    // The files first, so that the folders made for them are empty.
+    for (const bool folders : {false, true}) {
+        for (Unfinished* file = tracked.load(); file != nullptr; file = file->next) {
+            if (file->state.load() != Unfinished::kTracked || file->isFolder != folders) continue;
+            unlinkat(file->folder, file->name, folders ? AT_REMOVEDIR : 0);
+        }
     }
     struct sigaction action {};
     action.sa_handler = SIG_DFL;
@@ -75,7 +80,7 @@ extern "C" void OnSignal(int signal, siginfo_t* info, void*) {
 
 }  // namespace
 
-Unfinished* TrackUnfinished(int folder, std::string_view name) {
+Unfinished* TrackUnfinished(int folder, std::string_view name, bool isFolder) {
     Unfinished* file = nullptr;
     for (Unfinished* old = tracked.load(); old != nullptr && file == nullptr; old = old->next) {
         int free = Unfinished::kFree;
@@ -88,6 +93,7 @@ Unfinished* TrackUnfinished(int folder, std::string_view name) {
         }
     }
     file->folder = folder;
+    file->isFolder = isFolder;
     const std::size_t length = std::min(name.size(), sizeof file->name - 1);
     std::memcpy(file->name, name.data(), length);
     file->name[length] = '\0';

@@ -8,8 +8,9 @@ namespace morvik {
 // short leaves none of them behind, however many there are.
 struct Unfinished;
 
-// Tracks a new file by its folder and name within it until untracked.
-Unfinished* TrackUnfinished(int folder, std::string_view name);
+// Tracks a new file by its folder and name within it until untracked; or
+// a new folder, removed (if empty) after the files.
+Unfinished* TrackUnfinished(int folder, std::string_view name, bool isFolder = false);
 void UntrackUnfinished(Unfinished* file) noexcept;
 
 // Ctrl-C, a kill, a closed terminal, an abort or a file size limit met by a

@@ -120,9 +120,8 @@ NamedFiles AddLayerOutputs(const BatchOptions& options, MapSize size, OutputSet&
     };
     if (!options.heightmap.empty()) {
         add("heightmap", options.heightmap,
-            {IsFloatHeightsName(options.heightmap) && !IsWrittenThrough(options.heightmap)
-                 ? LayerKind::kFloatHeights
-                 : LayerKind::kHeightmap});
+            {IsFloatHeightsName(options.heightmap) ? LayerKind::kFloatHeights
+                                                   : LayerKind::kHeightmap});
     }
     if (!options.normal.empty())
         add("normal", options.normal, {LayerKind::kNormal, options.normalY});
@@ -190,10 +189,9 @@ RunResult RunAndDraw(const BatchOptions& options, std::unique_ptr<MapRun> run,
     report.Value("sea_target", run->SeaTarget());
     report.Value("lowering_passes", run->LoweringPasses());
     report.Value("sea_cells", run->SeaCells());
-    if (result.picture) {
-        report.Value("highest", result.picture->extremes.highest);
-        report.Value("lowest", result.picture->extremes.lowest);
-    }
+    const HeightExtremes extremes = result.picture ? result.picture->extremes : run->Extremes();
+    report.Value("highest", extremes.highest);
+    report.Value("lowest", extremes.lowest);
     return result;
 }
 
@@ -227,8 +225,6 @@ int WriteRun(const BatchOptions& options, std::unique_ptr<MapRun> run, Report& r
 
     if (result.seaLevel) report.Value("heightmap_sea_level", *result.seaLevel);
     for (const auto& [key, names] : named) {
-        // The heightmap of one file is named where its tiles are.
-        if (std::string_view(key) == "heightmap" && !options.tiles) continue;
         for (const std::string& name : names) report.Name(key, name);
     }
     if (reduction) report.Reduction(*reduction, mapFile->Names());
@@ -271,7 +267,8 @@ int Generate(const BatchOptions& options) {
 // The reader an input's ending asks for.
 HeightmapInput ReadHeightmapInput(const BatchOptions& options) {
     const std::string& name = options.input;
-    if (IsR16Name(name)) return ReadR16Heightmap(name, *options.inputWidth, *options.inputHeight);
+    if (IsRawHeightmapName(name))
+        return ReadR16Heightmap(name, *options.inputWidth, *options.inputHeight);
     if (IsExrName(name)) return ReadExrHeightmap(name);
     return ReadPngHeightmap(name);
 }

@@ -251,5 +251,17 @@ TEST_F(EngineFiles, ErodeWearsAHeightmapOfOnesOwnToItsSea) {
     }
 }
 
+// A run cut short takes away the pack folder it made, with every file in it.
+TEST_F(EngineFiles, AnInterruptedPackLeavesNoFolder) {
+    const BatchRun run = Shell(
+        "set -m; \"$TOOL\" generate --preset godot --pack p --tiles 4x4 --width 4001 "
+        "--height 4001 >/dev/null & pid=$!\n"
+        "while kill -0 $pid 2>/dev/null && [ $(ls -A p 2>/dev/null | grep -c '^\\.') -lt 49 ]; "
+        "do sleep 0.02; done\n"
+        "kill -INT $pid; wait $pid; echo $?; ls -A",
+        directory.path());
+    EXPECT_EQ(run.out, "130\n") << run.err.toStdString();
+}
+
 }  // namespace
 }  // namespace morvik

@@ -176,7 +176,7 @@ TEST_F(HeightmapInputs, AnR16FileOfTheWrongLengthOrSizeIsRefused) {
 TEST_F(HeightmapInputs, AnR16StreamLongerOrShorterThanItsSizeIsRefused) {
     const std::string wanted = "a 2 x 2 heightmap of 16-bit values is 8 bytes";
     const std::pair<std::size_t, std::string> cases[] = {
-        {7, " is 7 bytes; " + wanted}, {9, " is longer than that; " + wanted}, {8, ""}};
+        {7, " is 7 bytes; " + wanted}, {9, " is longer than 8 bytes; " + wanted}, {8, ""}};
     for (const auto& [length, message] : cases) {
         int ends[2];
         ASSERT_EQ(pipe(ends), 0);
