@@ -140,22 +140,22 @@ NamedFiles AddLayerOutputs(const BatchOptions& options, MapSize size, OutputSet&
 }
 
 // The run's steps, each on the progress line, its layers (or only its
-// heightmap) handed to the writer as soon as they are made, and its picture
-// in the asked view when a map is asked for; the report told the run's
-// keys. The run's grids are gone once it returns, before the picture is
-// reduced.
+// heightmap) handed to the writer as soon as they are made, with the water
+// where masks or rivers want it (for the writer to read till it is
+// joined), and its picture in the asked view when a map is asked for; the
+// report told the run's keys. The run's grids are gone once it returns,
+// before the picture is reduced, while the writer goes on.
 struct RunResult {
     std::optional<MapPicture> picture;
     std::optional<uint16_t> seaLevel;  // the heightmap's, where one was made
 };
 RunResult RunAndDraw(const BatchOptions& options, std::unique_ptr<MapRun> run,
                      ProgressLine& progress, LayerFiles& writer, bool wantsHeightmap,
-                     Report& report) {
+                     ZeroedVector<uint8_t>& water, Report& report) {
     ProgressLine::Task task = progress.Start(StepName(run->Step()));
     const bool wantsLayers = writer.NeedsLayers() || options.rivers;
     if (wantsLayers) run->KeepLayers();
     RunResult result;
-    ZeroedVector<uint8_t> water;
     run->Complete(
         [&](RunStep step, double share) {
             if (step == RunStep::kCircles || step == RunStep::kErosion) {
@@ -180,8 +180,6 @@ RunResult RunAndDraw(const BatchOptions& options, std::unique_ptr<MapRun> run,
         result.picture = run->Picture(options.view, options.rivers ? std::span<const uint8_t>(water)
                                                                    : std::span<const uint8_t>());
     }
-    // The writer reads the water till it is done.
-    writer.Join();
     if (options.command == BatchOptions::Command::kGenerate) {
         report.Value("tick", options.run.tick);
         report.Value("total_iterations", run->Job().TotalIterations);
@@ -207,6 +205,7 @@ int WriteRun(const BatchOptions& options, std::unique_ptr<MapRun> run, Report& r
     PackFolder folder(options.pack);
     OutputSet files;
     ProgressLine progress = Progress(options);
+    ZeroedVector<uint8_t> water;  // outlives the writer, which reads it
     LayerFiles writer(progress, options.scale, MachineThreads());
     const NamedFiles named = AddLayerOutputs(options, size, files, writer);
     std::optional<RunOutput> mapFile;
@@ -215,13 +214,15 @@ int WriteRun(const BatchOptions& options, std::unique_ptr<MapRun> run, Report& r
         options.preset ? &files.Open(PackFileName(options.pack, "README.txt")) : nullptr;
     OutputFile* json = options.json.empty() ? nullptr : &files.Open(options.json);
 
-    RunResult result = RunAndDraw(options, std::move(run), progress, writer,
-                                  !writer.Empty() || readme != nullptr || json != nullptr, report);
+    RunResult result =
+        RunAndDraw(options, std::move(run), progress, writer,
+                   !writer.Empty() || readme != nullptr || json != nullptr, water, report);
     std::optional<Reduction> reduction;
     if (mapFile) {
         reduction = ReduceAndWrite(result.picture->image, options.colours, *mapFile, progress);
     }
     result.picture.reset();
+    writer.Join();
 
     if (result.seaLevel) report.Value("heightmap_sea_level", *result.seaLevel);
     for (const auto& [key, names] : named) {
@@ -277,14 +278,16 @@ HeightmapInput ReadHeightmapInput(const BatchOptions& options) {
 // against it; then written as generate's.
 int Erode(BatchOptions options) {
     Report report = ReportFor(options);
-    const HeightmapInput input = ReadHeightmapInput(options);
-    options.run.width = input.width;
-    options.run.height = input.height;
-    FitToInput(options);
-    return WriteRun(
-        options,
-        std::make_unique<MapRun>(options.run, input.values, options.seaLevel, MachineThreads()),
-        report);
+    std::unique_ptr<MapRun> run;
+    {
+        const HeightmapInput input = ReadHeightmapInput(options);
+        options.run.width = input.width;
+        options.run.height = input.height;
+        FitToInput(options);
+        run =
+            std::make_unique<MapRun>(options.run, input.values, options.seaLevel, MachineThreads());
+    }
+    return WriteRun(options, std::move(run), report);
 }
 
 int Reduce(const BatchOptions& options) {
