@@ -45,6 +45,7 @@ float GroundForWater(LandLayers& layers, int32_t threads, LandSurface& ground) {
         ForEachRowAndColumnIndex(size, threads, [&](std::size_t row, std::size_t column) {
             ground.heights[column] = layers.heights[row];
         });
+        layers.lakes = ZeroedVector<uint8_t>(layers.heights.size());
         return layers.heightmap.seaLevel + 0.5F;
     }
     // The filling takes heights a little under 16 bits.
@@ -85,8 +86,13 @@ LandLayers MakeLandLayers(const CellGrid& heights, MapSize size, int32_t seaTop,
                                : 0.0F;
         layers.wear = ToRows(traces->wear.heights, size, unit, threads);
         layers.deposit = ToRows(traces->deposit.heights, size, unit, threads);
-        layers.lakes = ZeroedVector<uint8_t>(layers.heights.size());
     }
+    return layers;
+}
+
+void TraceWater(LandLayers& layers, int32_t threads) {
+    const MapSize size = layers.Size();
+    const Wrap wrap = layers.wrap;
     LandSurface ground(size);
     const float seaLevel = GroundForWater(layers, threads, ground);
     ReceiverTree tree(size, wrap);
@@ -108,7 +114,6 @@ LandLayers MakeLandLayers(const CellGrid& heights, MapSize size, int32_t seaTop,
         flow[cell] = given;
     });
     layers.flow = ToRows(flow, size, 1, threads);
-    return layers;
 }
 
 }  // namespace morvik

@@ -20,11 +20,11 @@ struct LandLayers {
     // The heights finer than the heightmap's whole values, in its units and
     // order (MakeFineHeights).
     ZeroedVector<float> heights = {};
-    // The cells whose water passes through each cell, itself included: a
-    // cell never has more than the cell its water goes to. The sea takes
-    // the land's water where it comes and passes it no further.
+    // Once TraceWater has traced them: the cells whose water passes through
+    // each cell, itself included, a cell never more than the cell its water
+    // goes to (the sea takes the land's water where it comes and passes it
+    // no further); and the land the water fills before it finds a way out.
     ZeroedVector<float> flow = {};
-    // Land the water fills before it finds a way out.
     ZeroedVector<uint8_t> lakes = {};
     // Rock worn away and sediment left by the erosion, in the heightmap's
     // units; none without it.
@@ -44,5 +44,9 @@ struct LandLayers {
 // for any number of threads.
 LandLayers MakeLandLayers(const CellGrid& heights, MapSize size, int32_t seaTop, Wrap wrap,
                           const ErosionTraces* traces, int32_t threads);
+
+// The flow and the lakes of the layers' land, for what needs the water:
+// it costs a flood of the land's hollows where the erosion left them.
+void TraceWater(LandLayers& layers, int32_t threads);
 
 }  // namespace morvik

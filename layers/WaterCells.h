@@ -11,7 +11,7 @@ namespace morvik {
 // top: the lakes, and the rivers, land that drains more than a share of
 // the map's cells, each as wide as the water through it, so rivers widen
 // downstream. Alike at every size: a map twice as large shows the same
-// rivers twice as wide.
+// rivers twice as wide. The layers' water is traced (TraceWater).
 ZeroedVector<uint8_t> WaterCells(const LandLayers& layers);
 
 }  // namespace morvik

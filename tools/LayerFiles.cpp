@@ -140,6 +140,11 @@ bool LayerFiles::NeedsLayers() const {
     return false;
 }
 
+bool LayerFiles::NeedsWater() const {
+    return std::any_of(outputs_.begin(), outputs_.end(),
+                       [](const Output& output) { return output.kind.NeedsWater(); });
+}
+
 void LayerFiles::Start(LandLayers&& layers, std::span<const uint8_t> water) {
     layers_ = std::move(layers);
     water_ = water;

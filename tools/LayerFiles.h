@@ -30,8 +30,10 @@ struct LayerKind {
     NormalY normalY = NormalY::kUp;
     Mask mask = Mask::kWater;
 
-    // Whether it needs more of the land than its 16-bit heightmap.
+    // Whether it needs more of the land than its 16-bit heightmap, and
+    // whether the water traced through it.
     bool NeedsLayers() const { return of != kHeightmap && of != kFlippedHeightmap; }
+    bool NeedsWater() const { return of == kFlow || (of == kMask && mask == Mask::kWater); }
 };
 
 // Writes a run's layer files on threads of their own from the moment the
@@ -48,6 +50,7 @@ class LayerFiles {
     void Add(RunOutput output, LayerKind kind);
     bool Empty() const { return outputs_.empty(); }
     bool NeedsLayers() const;
+    bool NeedsWater() const;
 
     // `water` as WaterCells gives it, where a water mask is asked for; the
     // caller keeps it till Join.

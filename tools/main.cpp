@@ -170,7 +170,8 @@ RunResult RunAndDraw(const BatchOptions& options, std::unique_ptr<MapRun> run,
             LandLayers layers = wantsLayers ? run->MakeLayers()
                                             : LandLayers{.heightmap = run->MakeHeightmap(),
                                                          .wrap = run->Settings().wrap};
-            if (wantsLayers && (options.rivers || !options.masks.empty())) {
+            if (writer.NeedsWater() || options.rivers) {
+                TraceWater(layers, MachineThreads());
                 water = WaterCells(layers);
             }
             result.seaLevel = layers.heightmap.seaLevel;

@@ -8,7 +8,8 @@
 
 namespace morvik {
 
-// The layers of a whole run of the given size and tick, eroded or not.
+// The layers of a whole run of the given size and tick, eroded or not,
+// its water traced.
 inline LandLayers RunLayers(int32_t width, int32_t height, uint32_t tick,
                             std::optional<int32_t> erosion, Wrap wrap = Wrap::kNone) {
     MapRun run({.width = width,
@@ -23,7 +24,9 @@ inline LandLayers RunLayers(int32_t width, int32_t height, uint32_t tick,
     while (run.TakeCircles(1 << 20)) {
     }
     run.ShapeLand();
-    return run.MakeLayers();
+    LandLayers layers = run.MakeLayers();
+    TraceWater(layers, 2);
+    return layers;
 }
 
 }  // namespace morvik
