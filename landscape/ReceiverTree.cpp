@@ -50,18 +50,28 @@ uint8_t ReceiverTree::SteepestWay(const LandSurface& land, float seaLevel, float
     return way;
 }
 
-void ReceiverTree::Route(const LandSurface& land, float seaLevel, uint32_t turn, int32_t threads) {
+template <typename Diagonal>
+void ReceiverTree::RouteWith(const LandSurface& land, float seaLevel, int32_t threads,
+                             Diagonal diagonalOf) {
     ForEachBand(width_, threads, [&](int32_t, int32_t first, int32_t end) {
         for (int32_t x = first; x < end; ++x) {
             for (int32_t y = 0; y < rows_; ++y) {
                 const int32_t cell = x * rows_ + y;
-                const float diagonal =
-                    2 - Hashed(uint64_t{turn} << 32 | static_cast<uint32_t>(cell));
-                ways_[cell] = SteepestWay(land, seaLevel, diagonal, x, y);
+                ways_[cell] = SteepestWay(land, seaLevel, diagonalOf(cell), x, y);
             }
         }
     });
     FindDonors(threads);
+}
+
+void ReceiverTree::Route(const LandSurface& land, float seaLevel, uint32_t turn, int32_t threads) {
+    RouteWith(land, seaLevel, threads, [turn](int32_t cell) {
+        return 2 - Hashed(uint64_t{turn} << 32 | static_cast<uint32_t>(cell));
+    });
+}
+
+void ReceiverTree::RouteSteepest(const LandSurface& land, float seaLevel, int32_t threads) {
+    RouteWith(land, seaLevel, threads, [](int32_t) { return kDiagonal; });
 }
 
 void ReceiverTree::FindDonors(int32_t threads) {

@@ -41,6 +41,10 @@ class ReceiverTree {
     // direction on average.
     void Route(const LandSurface& land, float seaLevel, uint32_t turn, int32_t threads);
 
+    // The same with every diagonal drop at its true distance, sqrt 2 (D8):
+    // the steepest way down as anyone measuring the land finds it.
+    void RouteSteepest(const LandSurface& land, float seaLevel, int32_t threads);
+
     bool IsRoot(int32_t cell) const { return Way(cell) == kRoot || Way(cell) == kOffMap; }
     bool LeavesMap(int32_t cell) const { return Way(cell) == kOffMap; }
     // For a cell that is no root.
@@ -105,6 +109,9 @@ class ReceiverTree {
     uint8_t SteepestWay(const LandSurface& land, float seaLevel, float diagonal, int32_t x,
                         int32_t y) const;
     void FindDonors(int32_t threads);
+    // Each cell's way with the diagonal distance diagonalOf(cell) gives.
+    template <typename Diagonal>
+    void RouteWith(const LandSurface& land, float seaLevel, int32_t threads, Diagonal diagonalOf);
 
     // body(first, end) for the cells of a few wide parts of whole columns,
     // the parts spread over the threads: water crosses from one thread's

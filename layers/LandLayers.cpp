@@ -96,7 +96,7 @@ void TraceWater(LandLayers& layers, int32_t threads) {
     LandSurface ground(size);
     const float seaLevel = GroundForWater(layers, threads, ground);
     ReceiverTree tree(size, wrap);
-    tree.Route(ground, seaLevel, 0, threads);
+    tree.RouteSteepest(ground, seaLevel, threads);
     ZeroedVector<float> area(ground.heights.size());
     AccumulateDrainageArea(tree, area, threads);
     // Rivers end in the sea: a sea cell holds what the land gives it, and

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 #include <vector>
 
@@ -42,8 +43,10 @@ TEST(LandLayers, FinerHeightsKeepTheHeightmapsOrderAndSea) {
 }
 
 // Each cell's water goes on to a lower neighbour, or leaves the land: so
-// some neighbour below has more water than the cell has, unless it is a
-// lowest cell or at an edge that lets water off the map.
+// some neighbour below has more water than the cell has. On eroded land,
+// which drains as it lies, that neighbour is the steepest way down of the
+// eight (D8, diagonals at their true distance), as anyone measuring the
+// float heights finds it.
 TEST(LandLayers, NoCellHasMoreWaterThanTheCellItDrainsInto) {
     for (const Wrap wrap : {Wrap::kNone, Wrap::kXY}) {
         for (const auto erosion : {std::optional<int32_t>{}, std::optional<int32_t>{5}}) {
@@ -62,9 +65,19 @@ TEST(LandLayers, NoCellHasMoreWaterThanTheCellItDrainsInto) {
                     const std::size_t cell = layers.Index(x, y);
                     if (layers.IsSea(cell) || layers.lakes[cell] != 0) continue;
                     bool onward = false;
+                    bool byTheSea = false;
+                    std::size_t steepest = cell;
+                    double steepestDrop = 0;
                     for (int32_t dy = -1; dy <= 1; ++dy) {
                         for (int32_t dx = -1; dx <= 1; ++dx) {
                             const std::size_t next = layers.Index(x + dx, y + dy);
+                            byTheSea |= layers.IsSea(next);
+                            const double drop =
+                                (layers.heights[cell] - layers.heights[next]) / std::hypot(dx, dy);
+                            if (next != cell && drop > steepestDrop) {
+                                steepestDrop = drop;
+                                steepest = next;
+                            }
                             if (layers.heights[next] < layers.heights[cell] &&
                                 layers.flow[next] >= layers.flow[cell] + 1 &&
                                 logged[next] >= logged[cell]) {
@@ -73,6 +86,11 @@ TEST(LandLayers, NoCellHasMoreWaterThanTheCellItDrainsInto) {
                         }
                     }
                     ASSERT_TRUE(onward) << "no way on from (" << x << ", " << y << ")";
+                    if (erosion && !byTheSea) {
+                        ASSERT_NE(steepest, cell) << "a pit at (" << x << ", " << y << ")";
+                        ASSERT_GE(layers.flow[steepest], layers.flow[cell] + 1)
+                            << "(" << x << ", " << y << ")";
+                    }
                     ++drained;
                 }
             }
