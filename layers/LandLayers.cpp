@@ -1,6 +1,8 @@
 #include "layers/LandLayers.h"
 
+#include <algorithm>
 #include <span>
+#include <vector>
 
 #include "landscape/Drainage.h"
 #include "landscape/DrainageArea.h"
@@ -48,9 +50,23 @@ float GroundForWater(LandLayers& layers, int32_t threads, LandSurface& ground) {
         layers.lakes = ZeroedVector<uint8_t>(layers.heights.size());
         return layers.heightmap.seaLevel + 0.5F;
     }
-    // The filling takes heights a little under 16 bits.
-    const auto level = [](uint16_t value) {
-        return static_cast<int32_t>(int64_t{value} * kDrainableTop / 65535);
+    // The filling takes heights a little under 16 bits: the values' ranks
+    // among those that occur keep every one apart where they fit, as a
+    // run's few hundred heights do; else they are scaled, land kept above
+    // the sea.
+    std::vector<int32_t> levels(65536, 0);
+    for (const uint16_t value : layers.heightmap.values) levels[value] = 1;
+    int32_t ranks = 0;
+    for (int32_t& level : levels) level = level != 0 ? ranks++ : ranks;
+    const bool ranked = ranks - 1 <= kDrainableTop;
+    const uint16_t seaValue = layers.heightmap.seaLevel;
+    const auto level = [&](uint16_t value) {
+        if (ranked) return levels[value];
+        const auto scaled = static_cast<int32_t>(int64_t{value} * kDrainableTop / 65535);
+        return value > seaValue
+                   ? std::max(scaled,
+                              static_cast<int32_t>(int64_t{seaValue} * kDrainableTop / 65535) + 1)
+                   : scaled;
     };
     CellGrid grid(size);
     ForEachRowAndColumnIndex(size, threads, [&](std::size_t row, std::size_t) {

@@ -196,22 +196,21 @@ HeightExtremes MapRun::Extremes() const {
 HeightExtremes MapRun::Draw(const PixelView& pixels, MapView view, std::span<const uint8_t> water) {
     Require(RunStep::kDone, "be drawn");
     const HeightExtremes extremes = terrain_->RenderMap(pixels);
-    if (!water.empty()) {
-        if (water.size() != static_cast<std::size_t>(Size().Cells())) {
-            throw ERangeError("the water to draw is not the map's size");
-        }
-        // The sea's surface is one of the map's colours already, so rivers
-        // cost the reduction no colour of their own.
-        const uint32_t colour = pixels.Pixel(terrain_->Colours().Colour(0));
-        for (int32_t y = 0; y < Size().Height(); ++y) {
-            uint32_t* row = pixels.Row(y);
-            const uint8_t* wet = &water[static_cast<std::size_t>(y) * Size().Width()];
-            for (int32_t x = 0; x < Size().Width(); ++x) {
-                if (wet[x] != 0) row[x] = colour;
-            }
+    if (view == MapView::kCoastline) terrain_->RenderCoastline(pixels);
+    if (water.empty()) return extremes;
+    if (water.size() != static_cast<std::size_t>(Size().Cells())) {
+        throw ERangeError("the water to draw is not the map's size");
+    }
+    // The sea's surface is one of the map's colours already, so rivers
+    // cost the reduction no colour of their own (the coastline one more).
+    const uint32_t colour = pixels.Pixel(terrain_->Colours().Colour(0));
+    for (int32_t y = 0; y < Size().Height(); ++y) {
+        uint32_t* row = pixels.Row(y);
+        const uint8_t* wet = &water[static_cast<std::size_t>(y) * Size().Width()];
+        for (int32_t x = 0; x < Size().Width(); ++x) {
+            if (wet[x] != 0) row[x] = colour;
         }
     }
-    if (view == MapView::kCoastline) terrain_->RenderCoastline(pixels);
     return extremes;
 }
 

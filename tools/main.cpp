@@ -225,7 +225,8 @@ int WriteRun(const BatchOptions& options, std::unique_ptr<MapRun> run, Report& r
     result.picture.reset();
     writer.Join();
 
-    if (result.seaLevel) report.Value("heightmap_sea_level", *result.seaLevel);
+    // Rivers alone make no heightmap of their own to tell of.
+    if (!writer.Empty() || readme || json) report.Value("heightmap_sea_level", *result.seaLevel);
     for (const auto& [key, names] : named) {
         for (const std::string& name : names) report.Name(key, name);
     }

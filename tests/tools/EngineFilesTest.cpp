@@ -9,6 +9,7 @@
 #include <cstring>
 #include <nlohmann/json.hpp>
 #include <numeric>
+#include <optional>
 #include <vector>
 
 #include "tests/support/Files.h"
@@ -248,6 +249,35 @@ TEST_F(EngineFiles, ErodeWearsAHeightmapOfOnesOwnToItsSea) {
         EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
         EXPECT_TRUE(run.err.startsWith("morvik-batch: ")) << run.err.toStdString();
         EXPECT_FALSE(QFile::exists(Path("no.png")));
+    }
+}
+
+// Rivers show on the map in the sea's colour, on the coastline view too,
+// and only on land that was land.
+TEST_F(EngineFiles, RiversShowOnTheColourAndTheCoastlineView) {
+    const QStringList map{"--width", "300", "--height", "200", "--tick", "70000", "--erode"};
+    for (const char* view : {"colour", "coastline"}) {
+        Run(QStringList{"generate", "-o", Path("dry.png"), "--view", view} + map);
+        Run(QStringList{"generate", "-o", Path("wet.png"), "--view", view, "--rivers"} + map);
+        const QImage dry =
+            QImageReader(Path("dry.png")).read().convertToFormat(QImage::Format_RGB32);
+        const QImage wet =
+            QImageReader(Path("wet.png")).read().convertToFormat(QImage::Format_RGB32);
+        // The sea surface's blue, as the reduction keeps it.
+        std::optional<QRgb> water;
+        int changed = 0;
+        for (int y = 0; y < 200; ++y) {
+            for (int x = 0; x < 300; ++x) {
+                if (dry.pixel(x, y) == wet.pixel(x, y)) continue;
+                if (!water) water = wet.pixel(x, y);
+                ASSERT_EQ(wet.pixel(x, y), *water) << view << " at " << x << ", " << y;
+                ++changed;
+            }
+        }
+        EXPECT_GT(changed, 100) << view;
+        ASSERT_TRUE(water.has_value());
+        EXPECT_GT(qBlue(*water), qRed(*water) + 100) << view;
+        EXPECT_GT(qBlue(*water), qGreen(*water) + 100) << view;
     }
 }
 
