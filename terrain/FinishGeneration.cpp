@@ -85,8 +85,11 @@ int32_t LoweringPasses(const RescaledCounts& cellsAt, MapSize size, int32_t seaT
 // ones up to the last that rescales within the passes.
 int32_t HighestSea(const CellGrid& heights, MapSize size, int32_t seaTarget, int32_t threads) {
     const HeightExtremes extremes = FindExtremes(heights, size, threads);
-    const int32_t passes =
-        LoweringPasses(CountRescaled(heights, size, extremes, threads), size, seaTarget);
+    return HighestSeaOf(
+        extremes, LoweringPasses(CountRescaled(heights, size, extremes, threads), size, seaTarget));
+}
+
+int32_t HighestSeaOf(HeightExtremes extremes, int32_t passes) {
     const Rescaling rescaled(extremes);
     int64_t sea = extremes.lowest;  // always within the passes
     int64_t land = int64_t{extremes.highest} + 1;

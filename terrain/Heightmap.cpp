@@ -28,38 +28,38 @@ int64_t ValueOfRank(int64_t rank, int64_t ranks, int64_t seaTop) {
     return seaLevel + 1 + (rank - seaTop - 1) * (kTop - 1 - seaLevel) / landRanks;
 }
 
-// The value of every height that occurs, by its height's slot above the
-// lowest.
-struct ValueTable {
-    HeightExtremes extremes;
-    std::vector<int32_t> values;  // -1 for a height that does not occur
-    uint16_t seaLevel;
-
-    std::size_t SlotOf(int32_t height) const {
-        return static_cast<std::size_t>(int64_t{height} - extremes.lowest);
-    }
-};
-
-ValueTable MakeValueTable(const CellGrid& heights, MapSize size, int32_t seaTop, int32_t threads) {
+HeightValues MakeValueTable(const CellGrid& heights, MapSize size, int32_t seaTop,
+                            int32_t threads) {
     const HeightExtremes extremes = FindExtremes(heights, size, threads);
-    ValueTable table{extremes, {}, 0};
-    // Which heights occur, then each one's rank among them; a run's sea is
-    // never empty, so the lowest rank is sea.
     const auto slots = static_cast<std::size_t>(int64_t{extremes.highest} - extremes.lowest + 1);
     std::vector<std::atomic<uint8_t>> occurs(slots);
     ForEachBand(size.Width(), threads, [&](int32_t, int32_t first, int32_t end) {
         for (int32_t x = first; x < end; ++x) {
             const int32_t* column = heights.Column(x);
             for (int32_t y = 0; y < size.Height(); ++y) {
-                occurs[table.SlotOf(column[y])].store(1, std::memory_order_relaxed);
+                occurs[static_cast<std::size_t>(int64_t{column[y]} - extremes.lowest)].store(
+                    1, std::memory_order_relaxed);
             }
         }
     });
-    table.values.assign(slots, -1);
+    std::vector<uint8_t> occurring(slots);
+    for (std::size_t slot = 0; slot < slots; ++slot) {
+        occurring[slot] = occurs[slot].load(std::memory_order_relaxed);
+    }
+    return ValuesOfHeights(occurring, extremes, seaTop);
+}
+
+}  // namespace
+
+HeightValues ValuesOfHeights(std::span<const uint8_t> occurs, HeightExtremes extremes,
+                             int32_t seaTop) {
+    HeightValues table{extremes, std::vector<int32_t>(occurs.size(), -1), 0};
+    // Each occurring height's rank among them; a run's sea is never empty,
+    // so the lowest rank is sea.
     int64_t ranks = 0;
     int64_t seaRank = 0;
-    for (std::size_t slot = 0; slot < slots; ++slot) {
-        if (occurs[slot].load(std::memory_order_relaxed) == 0) continue;
+    for (std::size_t slot = 0; slot < occurs.size(); ++slot) {
+        if (occurs[slot] == 0) continue;
         const auto height = static_cast<int32_t>(extremes.lowest + static_cast<int64_t>(slot));
         if (height <= seaTop) seaRank = ranks;
         table.values[slot] = static_cast<int32_t>(ranks++);
@@ -71,10 +71,8 @@ ValueTable MakeValueTable(const CellGrid& heights, MapSize size, int32_t seaTop,
     return table;
 }
 
-}  // namespace
-
 Heightmap MakeHeightmap(const CellGrid& heights, MapSize size, int32_t seaTop, int32_t threads) {
-    const ValueTable table = MakeValueTable(heights, size, seaTop, threads);
+    const HeightValues table = MakeValueTable(heights, size, seaTop, threads);
     Heightmap map{size, ZeroedVector<uint16_t>(static_cast<std::size_t>(size.Cells())),
                   table.seaLevel};
     // A band of columns at a time: the cells lie column by column, the
@@ -83,7 +81,7 @@ Heightmap MakeHeightmap(const CellGrid& heights, MapSize size, int32_t seaTop, i
         for (int32_t y = 0; y < size.Height(); ++y) {
             uint16_t* row = &map.values[static_cast<std::size_t>(y) * size.Width()];
             for (int32_t x = first; x < end; ++x) {
-                row[x] = static_cast<uint16_t>(table.values[table.SlotOf(heights.At(x, y))]);
+                row[x] = table.Of(heights.At(x, y));
             }
         }
     });
@@ -92,7 +90,7 @@ Heightmap MakeHeightmap(const CellGrid& heights, MapSize size, int32_t seaTop, i
 
 ZeroedVector<float> MakeFineHeights(const CellGrid& heights, MapSize size, int32_t seaTop,
                                     std::span<const float> levels, int32_t threads) {
-    const ValueTable table = MakeValueTable(heights, size, seaTop, threads);
+    const HeightValues table = MakeValueTable(heights, size, seaTop, threads);
     // The gap from each height's value to the next value up and down; a
     // hair short of it, so that the finer heights never meet the next.
     constexpr double kShort = 0.999;

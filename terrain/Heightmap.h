@@ -6,6 +6,7 @@
 
 #include "terrain/CellGrid.h"
 #include "terrain/MapSize.h"
+#include "terrain/Terrain.h"
 #include "terrain/ZeroedVector.h"
 
 namespace morvik {
@@ -20,6 +21,27 @@ struct Heightmap {
     ZeroedVector<uint16_t> values;
     uint16_t seaLevel;
 };
+
+// The 16-bit value of every height that occurs among a run's heights
+// before its finish, by its slot above the lowest: the heightmap's rule,
+// for a map held whole or for a world whose regions told which heights
+// they hold.
+struct HeightValues {
+    HeightExtremes extremes;
+    std::vector<int32_t> values;  // -1 for a height that does not occur
+    uint16_t seaLevel;
+
+    std::size_t SlotOf(int32_t height) const {
+        return static_cast<std::size_t>(int64_t{height} - extremes.lowest);
+    }
+    // For a height that occurs.
+    uint16_t Of(int32_t height) const { return static_cast<uint16_t>(values[SlotOf(height)]); }
+};
+
+// From which heights occur (a byte for each from extremes.lowest to
+// extremes.highest, not 0 for one that does) and the highest that is sea.
+HeightValues ValuesOfHeights(std::span<const uint8_t> occurs, HeightExtremes extremes,
+                             int32_t seaTop);
 
 // From a run's heights before its finish, and the highest of them that is
 // sea (HighestSea's, for a run whose finish sets the sea); on up to

@@ -66,6 +66,10 @@ RescaledCounts CountRescaled(const CellGrid& heights, MapSize size, HeightExtrem
 int32_t LoweringPasses(const RescaledCounts& cellsAt, MapSize size, int32_t seaTarget,
                        const SeaCellsReport& report = {});
 
+// The highest height that rescales within `passes` between these extremes:
+// what the finish makes sea.
+int32_t HighestSeaOf(HeightExtremes extremes, int32_t passes);
+
 // The highest height the finish of these heights makes sea, for a run with
 // this sea target: every cell at or below it, and none above.
 int32_t HighestSea(const CellGrid& heights, MapSize size, int32_t seaTarget, int32_t threads = 1);

@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <memory>
+#include <tuple>
+#include <utility>
 #include <vector>
 
+#include "terrain/Heightmap.h"
+#include "terrain/SeaLevel.h"
 #include "terrain/Terrain.h"
 #include "terrain/TickSource.h"
+#include "world/WorldHeightmap.h"
 #include "world/WorldTile.h"
 
 namespace morvik {
@@ -51,6 +57,65 @@ TEST(RegionHeights, AreTheWholeRunsCellForCell) {
                             << ", region at " << region.left << ", " << region.top << ": cell " << x
                             << ", " << y;
                     }
+                }
+            }
+        }
+    }
+}
+
+// A world cut into regions that do not overlap tells, region by region,
+// what its sea and its heightmap need: gathered, they give the whole run's
+// highest sea height, and each region's heightmap is the whole heightmap
+// there.
+TEST(RegionHeightmap, IsTheWholeRunsHeightmapThere) {
+    for (const Wrap wrap : {Wrap::kNone, Wrap::kXY}) {
+        const RunSettings settings{.width = 241,
+                                   .height = 181,
+                                   .roughness = 2,
+                                   .seaShare = 4,
+                                   .tick = 70000,
+                                   .wrap = wrap};
+        const MapSize size = settings.Size();
+        const CellGrid whole = WholeRunHeights(settings);
+        const int32_t seaTop = HighestSea(whole, size, settings.seaShare * 100);
+        const Heightmap heightmap = MakeHeightmap(whole, size, seaTop);
+
+        const WorldCircles circles = TakeWorldCircles(settings);
+        std::vector<WorldRegion> regions;
+        for (const auto& [left, width] : {std::pair{0, 100}, std::pair{100, 141}}) {
+            for (const auto& [top, height] :
+                 {std::pair{0, 60}, std::pair{60, 1}, std::pair{61, 120}}) {
+                regions.push_back({left, top, MapSize(width, height)});
+            }
+        }
+        std::vector<CellGrid> parts;
+        HeightExtremes extremes{.highest = INT32_MIN, .lowest = INT32_MAX};
+        for (const WorldRegion& region : regions) {
+            parts.push_back(RegionHeights(circles, size, wrap, region));
+            const HeightExtremes own = FindExtremes(parts.back(), region.size);
+            extremes = Widened(extremes, own.highest, own.lowest);
+        }
+        RescaledCounts counts{};
+        std::vector<uint8_t> occurs(
+            static_cast<std::size_t>(extremes.highest - extremes.lowest + 1));
+        for (std::size_t i = 0; i < regions.size(); ++i) {
+            const RescaledCounts own = CountRescaled(parts[i], regions[i].size, extremes);
+            for (std::size_t level = 0; level < counts.size(); ++level) counts[level] += own[level];
+            const std::vector<uint8_t> held = OccurringHeights(parts[i], regions[i].size, extremes);
+            for (std::size_t slot = 0; slot < occurs.size(); ++slot) occurs[slot] |= held[slot];
+        }
+        const int32_t worldSeaTop = WorldSeaTop(extremes, counts, size, settings.seaShare * 100);
+        EXPECT_EQ(worldSeaTop, seaTop);
+        const HeightValues values = ValuesOfHeights(occurs, extremes, worldSeaTop);
+        EXPECT_EQ(values.seaLevel, heightmap.seaLevel);
+        for (std::size_t i = 0; i < regions.size(); ++i) {
+            const WorldRegion& region = regions[i];
+            const Heightmap part = RegionHeightmap(parts[i], region.size, values);
+            for (int32_t y = 0; y < region.size.Height(); ++y) {
+                for (int32_t x = 0; x < region.size.Width(); ++x) {
+                    ASSERT_EQ(part.values[static_cast<std::size_t>(y) * region.size.Width() + x],
+                              heightmap.values[static_cast<std::size_t>(region.top + y) * 241 +
+                                               region.left + x]);
                 }
             }
         }
