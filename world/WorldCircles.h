@@ -1,23 +1,35 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 #include "run/RunSettings.h"
 #include "terrain/Circle.h"
+#include "terrain/RandomSource.h"
 
 namespace morvik {
 
-// Every circle of a run, in the order the run takes them, and what they
-// all do to every cell alike: each lowers the whole map by its sign, and
-// raises its inside by twice that.
-struct WorldCircles {
-    std::vector<Circle> circles;
-    int64_t forAll = 0;
-};
+// How many circles the run with these settings takes.
+inline int64_t CircleCount(const RunSettings& settings) {
+    return int64_t{settings.roughness} * (int64_t{settings.width} * settings.height / 50) +
+           int64_t{settings.roughness} * 400;
+}
 
-// The circles of the run with these settings, taken from the generator's
-// random numbers as a whole run takes them.
-WorldCircles TakeWorldCircles(const RunSettings& settings);
+// Calls visit(circle) for every circle of the run with these settings, in
+// the order the run takes them from the generator's random numbers; none
+// is held, so a world's circles cost no memory however many they are.
+template <typename Visit>
+void ForEachCircle(const RunSettings& settings, Visit visit) {
+    const MapSize size = settings.Size();
+    RandomSource random;
+    const auto take = [&] { return static_cast<int32_t>(random.RandomBelow(settings.tick)); };
+    for (int64_t i = CircleCount(settings); i > 0; --i) {
+        // Four separate statements: the numbers must be taken in this order.
+        const int32_t d1 = take();
+        const int32_t d2 = take();
+        const int32_t d3 = take();
+        const int32_t d4 = take();
+        visit(CircleFromNumbers(size, d1, d2, d3, d4));
+    }
+}
 
 }  // namespace morvik

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "terrain/CircleRuns.h"
+#include "world/WorldCircles.h"
 
 namespace morvik {
 
@@ -33,26 +34,42 @@ class RegionRuns {
 
 }  // namespace
 
-CellGrid RegionHeights(const WorldCircles& world, MapSize worldSize, Wrap wrap,
-                       const WorldRegion& region) {
-    const int32_t columns = region.size.Width();
-    const int32_t rows = region.size.Height();
-    std::vector<int64_t> differences(static_cast<std::size_t>(columns) * (rows + 1), 0);
-    const RegionRuns runs(region, differences);
-    const int32_t right = region.left + columns - 1;
-    for (const Circle& circle : world.circles) {
-        for (const auto& [part, span] : CircleParts(worldSize, circle, wrap)) {
-            const ColumnSpan within{std::max(span.first, region.left), std::min(span.last, right)};
-            if (within.first <= within.last) RecordCircleRuns(runs, worldSize, part, within, wrap);
-        }
+std::vector<CellGrid> RegionHeights(const RunSettings& settings,
+                                    std::span<const WorldRegion> regions) {
+    const MapSize size = settings.Size();
+    std::vector<std::vector<int64_t>> differences;
+    std::vector<RegionRuns> runs;
+    differences.reserve(regions.size());
+    for (const WorldRegion& region : regions) {
+        differences.emplace_back(
+            static_cast<std::size_t>(region.size.Width()) * (region.size.Height() + 1), 0);
     }
-    CellGrid heights(region.size);
-    for (int32_t x = 0; x < columns; ++x) {
-        const int64_t* column = &differences[static_cast<std::size_t>(x) * (rows + 1)];
-        int64_t height = world.forAll;
-        for (int32_t y = 0; y < rows; ++y) {
-            height += column[y];
-            heights.At(x, y) = static_cast<int32_t>(height);
+    for (std::size_t i = 0; i < regions.size(); ++i) runs.emplace_back(regions[i], differences[i]);
+    int64_t forAll = 0;
+    ForEachCircle(settings, [&](const Circle& circle) {
+        forAll -= circle.sign;
+        for (const auto& [part, span] : CircleParts(size, circle, settings.wrap)) {
+            for (std::size_t i = 0; i < regions.size(); ++i) {
+                const WorldRegion& region = regions[i];
+                const ColumnSpan within{std::max(span.first, region.left),
+                                        std::min(span.last, region.left + region.size.Width() - 1)};
+                if (within.first <= within.last) {
+                    RecordCircleRuns(runs[i], size, part, within, settings.wrap);
+                }
+            }
+        }
+    });
+    std::vector<CellGrid> heights;
+    for (std::size_t i = 0; i < regions.size(); ++i) {
+        const int32_t rows = regions[i].size.Height();
+        CellGrid& grid = heights.emplace_back(regions[i].size);
+        for (int32_t x = 0; x < regions[i].size.Width(); ++x) {
+            const int64_t* column = &differences[i][static_cast<std::size_t>(x) * (rows + 1)];
+            int64_t height = forAll;
+            for (int32_t y = 0; y < rows; ++y) {
+                height += column[y];
+                grid.At(x, y) = static_cast<int32_t>(height);
+            }
         }
     }
     return heights;

@@ -1,11 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
+#include <vector>
 
+#include "run/RunSettings.h"
 #include "terrain/CellGrid.h"
 #include "terrain/MapSize.h"
-#include "terrain/Wrap.h"
-#include "world/WorldCircles.h"
 
 namespace morvik {
 
@@ -16,10 +17,11 @@ struct WorldRegion {
     MapSize size;
 };
 
-// The heights a whole run of the world would have in the region before
-// its finish, from the circles that reach it alone and what all of them do
-// to every cell: the same numbers, cell for cell.
-CellGrid RegionHeights(const WorldCircles& world, MapSize worldSize, Wrap wrap,
-                       const WorldRegion& region);
+// The heights a whole run with these settings would have in each region
+// before its finish, the same numbers cell for cell, from one pass over the
+// run's circles: each region takes those that reach it, and what every
+// circle does to every cell alike.
+std::vector<CellGrid> RegionHeights(const RunSettings& settings,
+                                    std::span<const WorldRegion> regions);
 
 }  // namespace morvik

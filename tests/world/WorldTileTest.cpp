@@ -40,7 +40,6 @@ TEST(RegionHeights, AreTheWholeRunsCellForCell) {
                                        .tick = tick,
                                        .wrap = wrap};
             const CellGrid whole = WholeRunHeights(settings);
-            const WorldCircles circles = TakeWorldCircles(settings);
             const MapSize size = settings.Size();
             const std::vector<WorldRegion> regions{
                 {0, 0, size},
@@ -48,8 +47,10 @@ TEST(RegionHeights, AreTheWholeRunsCellForCell) {
                 {width / 2, height / 2, MapSize(width - width / 2, height - height / 2)},
                 {width / 3, 1, MapSize(std::max(1, width / 3), height - 2)},
                 {width - 1, height - 1, MapSize(1, 1)}};
-            for (const WorldRegion& region : regions) {
-                const CellGrid part = RegionHeights(circles, size, wrap, region);
+            const std::vector<CellGrid> parts = RegionHeights(settings, regions);
+            for (std::size_t i = 0; i < regions.size(); ++i) {
+                const WorldRegion& region = regions[i];
+                const CellGrid& part = parts[i];
                 for (int32_t x = 0; x < region.size.Width(); ++x) {
                     for (int32_t y = 0; y < region.size.Height(); ++y) {
                         ASSERT_EQ(part.At(x, y), whole.At(region.left + x, region.top + y))
@@ -80,7 +81,6 @@ TEST(RegionHeightmap, IsTheWholeRunsHeightmapThere) {
         const int32_t seaTop = HighestSea(whole, size, settings.seaShare * 100);
         const Heightmap heightmap = MakeHeightmap(whole, size, seaTop);
 
-        const WorldCircles circles = TakeWorldCircles(settings);
         std::vector<WorldRegion> regions;
         for (const auto& [left, width] : {std::pair{0, 100}, std::pair{100, 141}}) {
             for (const auto& [top, height] :
@@ -88,11 +88,10 @@ TEST(RegionHeightmap, IsTheWholeRunsHeightmapThere) {
                 regions.push_back({left, top, MapSize(width, height)});
             }
         }
-        std::vector<CellGrid> parts;
+        const std::vector<CellGrid> parts = RegionHeights(settings, regions);
         HeightExtremes extremes{.highest = INT32_MIN, .lowest = INT32_MAX};
-        for (const WorldRegion& region : regions) {
-            parts.push_back(RegionHeights(circles, size, wrap, region));
-            const HeightExtremes own = FindExtremes(parts.back(), region.size);
+        for (std::size_t i = 0; i < regions.size(); ++i) {
+            const HeightExtremes own = FindExtremes(parts[i], regions[i].size);
             extremes = Widened(extremes, own.highest, own.lowest);
         }
         RescaledCounts counts{};

@@ -18,6 +18,7 @@
 #include "tools/Tiles.h"
 #include "tools/world/RankGroup.h"
 #include "tools/world/WorldMosaic.h"
+#include "world/WorldCircles.h"
 #include "world/WorldHeightmap.h"
 #include "world/WorldTile.h"
 
@@ -105,11 +106,11 @@ int BuildWorld(const BatchOptions& options, const RankGroup& ranks) {
         if (ranks.Rank() == 0 && options.tiles && IsPngName(options.heightmap)) {
             mosaic = &files.Open(MosaicName(options.heightmap));
         }
-        const WorldCircles circles = TakeWorldCircles(settings);
-        for (const Tile* tile : own) {
-            heights.push_back(
-                RegionHeights(circles, size, settings.wrap, {tile->left, tile->top, tile->size}));
-            const HeightExtremes held = FindExtremes(heights.back(), tile->size);
+        std::vector<WorldRegion> regions;
+        for (const Tile* tile : own) regions.push_back({tile->left, tile->top, tile->size});
+        heights = RegionHeights(settings, regions);
+        for (std::size_t i = 0; i < own.size(); ++i) {
+            const HeightExtremes held = FindExtremes(heights[i], own[i]->size);
             extremes = Widened(extremes, held.highest, held.lowest);
         }
     });
@@ -158,9 +159,7 @@ int BuildWorld(const BatchOptions& options, const RankGroup& ranks) {
 
     Report report(IsStandardOutput(options.heightmap));
     report.Value("tick", settings.tick);
-    report.Value("total_iterations",
-                 int64_t{settings.roughness} * (int64_t{settings.width} * settings.height / 50) +
-                     int64_t{settings.roughness} * 400);
+    report.Value("total_iterations", CircleCount(settings));
     report.Value("sea_target", seaTarget);
     report.Value("lowering_passes", passes);
     report.Value("sea_cells", seaCells);
