@@ -1,6 +1,7 @@
 #include "layers/TerrainMasks.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -67,25 +68,9 @@ SplatWeights Quantised(const std::array<double, 4>& weights) {
 }  // namespace
 
 std::string_view MaskName(Mask mask) {
-    switch (mask) {
-        case Mask::kWater:
-            return "water";
-        case Mask::kDeposit:
-            return "deposit";
-        case Mask::kWear:
-            return "wear";
-        case Mask::kSlope:
-            return "slope";
-        case Mask::kSand:
-            return "sand";
-        case Mask::kGrass:
-            return "grass";
-        case Mask::kRock:
-            return "rock";
-        case Mask::kSnow:
-            break;
-    }
-    return "snow";
+    constexpr std::array<std::string_view, kMasks.size()> kNames{
+        "water", "deposit", "wear", "slope", "sand", "grass", "rock", "snow"};
+    return kNames[static_cast<std::size_t>(mask)];
 }
 
 TerrainMasks::TerrainMasks(const LandLayers& layers, const TerrainScale& scale,

@@ -31,13 +31,20 @@ int64_t ValueOfRank(int64_t rank, int64_t ranks, int64_t seaTop) {
 HeightValues MakeValueTable(const CellGrid& heights, MapSize size, int32_t seaTop,
                             int32_t threads) {
     const HeightExtremes extremes = FindExtremes(heights, size, threads);
-    const auto slots = static_cast<std::size_t>(int64_t{extremes.highest} - extremes.lowest + 1);
+    return ValuesOfHeights(OccurringHeights(heights, size, extremes, threads), extremes, seaTop);
+}
+
+}  // namespace
+
+std::vector<uint8_t> OccurringHeights(const CellGrid& heights, MapSize size, HeightExtremes within,
+                                      int32_t threads) {
+    const auto slots = static_cast<std::size_t>(int64_t{within.highest} - within.lowest + 1);
     std::vector<std::atomic<uint8_t>> occurs(slots);
     ForEachBand(size.Width(), threads, [&](int32_t, int32_t first, int32_t end) {
         for (int32_t x = first; x < end; ++x) {
             const int32_t* column = heights.Column(x);
             for (int32_t y = 0; y < size.Height(); ++y) {
-                occurs[static_cast<std::size_t>(int64_t{column[y]} - extremes.lowest)].store(
+                occurs[static_cast<std::size_t>(int64_t{column[y]} - within.lowest)].store(
                     1, std::memory_order_relaxed);
             }
         }
@@ -46,10 +53,8 @@ HeightValues MakeValueTable(const CellGrid& heights, MapSize size, int32_t seaTo
     for (std::size_t slot = 0; slot < slots; ++slot) {
         occurring[slot] = occurs[slot].load(std::memory_order_relaxed);
     }
-    return ValuesOfHeights(occurring, extremes, seaTop);
+    return occurring;
 }
-
-}  // namespace
 
 HeightValues ValuesOfHeights(std::span<const uint8_t> occurs, HeightExtremes extremes,
                              int32_t seaTop) {
@@ -72,7 +77,11 @@ HeightValues ValuesOfHeights(std::span<const uint8_t> occurs, HeightExtremes ext
 }
 
 Heightmap MakeHeightmap(const CellGrid& heights, MapSize size, int32_t seaTop, int32_t threads) {
-    const HeightValues table = MakeValueTable(heights, size, seaTop, threads);
+    return HeightmapOf(heights, size, MakeValueTable(heights, size, seaTop, threads), threads);
+}
+
+Heightmap HeightmapOf(const CellGrid& heights, MapSize size, const HeightValues& table,
+                      int32_t threads) {
     Heightmap map{size, ZeroedVector<uint16_t>(static_cast<std::size_t>(size.Cells())),
                   table.seaLevel};
     // A band of columns at a time: the cells lie column by column, the

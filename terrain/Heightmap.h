@@ -38,10 +38,19 @@ struct HeightValues {
     uint16_t Of(int32_t height) const { return static_cast<uint16_t>(values[SlotOf(height)]); }
 };
 
-// From which heights occur (a byte for each from extremes.lowest to
-// extremes.highest, not 0 for one that does) and the highest that is sea.
+// Which heights within these extremes the corner holds: a byte for each
+// from within.lowest to within.highest, 1 where one occurs.
+std::vector<uint8_t> OccurringHeights(const CellGrid& heights, MapSize size, HeightExtremes within,
+                                      int32_t threads = 1);
+
+// From which heights occur (as OccurringHeights gives them, or any
+// regions' together) and the highest that is sea.
 HeightValues ValuesOfHeights(std::span<const uint8_t> occurs, HeightExtremes extremes,
                              int32_t seaTop);
+
+// The corner's heights as their values, row by row from the top.
+Heightmap HeightmapOf(const CellGrid& heights, MapSize size, const HeightValues& values,
+                      int32_t threads = 1);
 
 // From a run's heights before its finish, and the highest of them that is
 // sea (HighestSea's, for a run whose finish sets the sea); on up to

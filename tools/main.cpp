@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -32,9 +31,9 @@
 #include "tools/ProgressLine.h"
 #include "tools/Report.h"
 #include "tools/RunOutput.h"
-#include "tools/StandardStreams.h"
 #include "tools/ThreadCount.h"
 #include "tools/Tiles.h"
+#include "tools/ToolProcess.h"
 
 namespace morvik {
 namespace {
@@ -337,11 +336,7 @@ int Run(const BatchOptions& options) {
 
 int main(int argc, char** argv) {
     using namespace morvik;
-    // A reader that goes away is a write error to report, like any other,
-    // with the new files cleared away: not a silent end.
-    std::signal(SIGPIPE, SIG_IGN);
-    GuardStandardStreams();
-    RemoveUnfinishedFilesOnSignals();
+    PrepareToolProcess();
     BatchOptions options;
     try {
         options = ParseBatchOptions(std::vector<std::string>(argv, argv + argc));

@@ -77,18 +77,7 @@ TEST_F(BatchOutput, ASecondFileThatFailsLeavesBothOldFiles) {
 // A folder the user may not write to fails the map, so the heightmap,
 // written first, is not replaced either.
 TEST_F(BatchOutput, AFileThatCannotBeMadeLeavesTheOtherAlone) {
-    // As root, the tool runs as nobody, from a copy that user can reach
-    // wherever the build lies.
-    QStringList asUser;
-    QTemporaryDir toolFolder;
-    QString tool = MORVIK_BATCH_PATH;
-    if (geteuid() == 0) {
-        ASSERT_EQ(chown(QFile::encodeName(directory.path()).constData(), 65534, 65534), 0);
-        asUser = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"};
-        tool = toolFolder.filePath("morvik-batch");
-        ASSERT_TRUE(QFile::copy(MORVIK_BATCH_PATH, tool));
-        ASSERT_EQ(chmod(QFile::encodeName(toolFolder.path()).constData(), 0755), 0);
-    }
+    const ToolAsOwner owner(directory.path());
     ASSERT_TRUE(QDir().mkdir(Path("shut")));
     ASSERT_EQ(chmod(QFile::encodeName(Path("shut")).constData(), 0555), 0);
     WriteText(Path("h.png"), "old heights");
@@ -96,7 +85,7 @@ TEST_F(BatchOutput, AFileThatCannotBeMadeLeavesTheOtherAlone) {
 
     const BatchRun run = Batch(
         QStringList{"generate", "--heightmap", Path("h.png"), "-o", Path("shut/m.png")} + kSmallMap,
-        asUser, tool);
+        owner.wrapper, owner.tool);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err.toStdString(),
               ("morvik-batch: cannot write " + Path("shut/m.png") + ": Permission denied\n")

@@ -1,12 +1,16 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QByteArray>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 namespace morvik {
 
@@ -51,5 +55,27 @@ inline BatchRun Shell(const QString& script, const QString& folder,
     return BatchRun{process.exitCode(), process.readAllStandardOutput(),
                     QString::fromUtf8(process.readAllStandardError())};
 }
+
+// The batch tool as run by the owner of `folder`: as root, by nobody, made
+// its owner, from a copy that user can reach wherever the build lies, so
+// that a folder shut to its owner is shut to the tool; else as it is. Pass
+// `wrapper` and `tool` to Batch.
+class ToolAsOwner {
+  public:
+    explicit ToolAsOwner(const QString& folder) {
+        if (geteuid() != 0) return;
+        EXPECT_EQ(chown(QFile::encodeName(folder).constData(), 65534, 65534), 0);
+        wrapper = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"};
+        tool = copies_.filePath("morvik-batch");
+        EXPECT_TRUE(QFile::copy(MORVIK_BATCH_PATH, tool));
+        EXPECT_EQ(chmod(QFile::encodeName(copies_.path()).constData(), 0755), 0);
+    }
+
+    QStringList wrapper;
+    QString tool = MORVIK_BATCH_PATH;
+
+  private:
+    QTemporaryDir copies_;
+};
 
 }  // namespace morvik

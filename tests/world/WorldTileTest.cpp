@@ -10,7 +10,6 @@
 #include "terrain/SeaLevel.h"
 #include "terrain/Terrain.h"
 #include "terrain/TickSource.h"
-#include "world/WorldHeightmap.h"
 #include "world/WorldTile.h"
 
 namespace morvik {
@@ -103,13 +102,14 @@ TEST(RegionHeightmap, IsTheWholeRunsHeightmapThere) {
             const std::vector<uint8_t> held = OccurringHeights(parts[i], regions[i].size, extremes);
             for (std::size_t slot = 0; slot < occurs.size(); ++slot) occurs[slot] |= held[slot];
         }
-        const int32_t worldSeaTop = WorldSeaTop(extremes, counts, size, settings.seaShare * 100);
+        const int32_t worldSeaTop =
+            HighestSeaOf(extremes, LoweringPasses(counts, size, settings.seaShare * 100));
         EXPECT_EQ(worldSeaTop, seaTop);
         const HeightValues values = ValuesOfHeights(occurs, extremes, worldSeaTop);
         EXPECT_EQ(values.seaLevel, heightmap.seaLevel);
         for (std::size_t i = 0; i < regions.size(); ++i) {
             const WorldRegion& region = regions[i];
-            const Heightmap part = RegionHeightmap(parts[i], region.size, values);
+            const Heightmap part = HeightmapOf(parts[i], region.size, values);
             for (int32_t y = 0; y < region.size.Height(); ++y) {
                 for (int32_t x = 0; x < region.size.Width(); ++x) {
                     ASSERT_EQ(part.values[static_cast<std::size_t>(y) * region.size.Width() + x],

@@ -2,7 +2,6 @@
 // between the ranks of an MPI run, each tile the bytes a whole-map build
 // writes there.
 #include <climits>
-#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <functional>
@@ -10,16 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "terrain/Heightmap.h"
+#include "terrain/SeaLevel.h"
 #include "tools/BatchOptions.h"
 #include "tools/OutputFiles.h"
 #include "tools/OutputSet.h"
 #include "tools/Report.h"
-#include "tools/StandardStreams.h"
 #include "tools/Tiles.h"
+#include "tools/ToolProcess.h"
 #include "tools/world/RankGroup.h"
 #include "tools/world/WorldMosaic.h"
 #include "world/WorldCircles.h"
-#include "world/WorldHeightmap.h"
 #include "world/WorldTile.h"
 
 namespace morvik {
@@ -46,6 +46,12 @@ std::vector<Tile> WorldTiles(const BatchOptions& options) {
     const MapSize size = options.run.Size();
     if (options.tiles) return TilesOf(size, *options.tiles);
     return {{0, 0, 0, 0, size}};
+}
+
+// The file a tile of the heightmap goes to: the name given, for a world in
+// one piece.
+std::string TileFile(const BatchOptions& options, const Tile& tile) {
+    return options.tiles ? TileName(options.heightmap, tile) : options.heightmap;
 }
 
 // The part of a tile no other tile holds: all but the edges it shares with
@@ -99,8 +105,7 @@ int BuildWorld(const BatchOptions& options, const RankGroup& ranks) {
     // known at once.
     const bool opened = steps.Take([&] {
         for (const Tile* tile : own) {
-            tileFiles.push_back(&files.Open(options.tiles ? TileName(options.heightmap, *tile)
-                                                          : options.heightmap));
+            tileFiles.push_back(&files.Open(TileFile(options, *tile)));
         }
         // GDAL reads PNG tiles; raw ones carry no size for it to place them by.
         if (ranks.Rank() == 0 && options.tiles && IsPngName(options.heightmap)) {
@@ -145,7 +150,7 @@ int BuildWorld(const BatchOptions& options, const RankGroup& ranks) {
 
     const bool written = steps.Take([&] {
         for (std::size_t i = 0; i < own.size(); ++i) {
-            WriteHeightmap(RegionHeightmap(heights[i], own[i]->size, values), *tileFiles[i]);
+            WriteHeightmap(HeightmapOf(heights[i], own[i]->size, values), *tileFiles[i]);
             tileFiles[i]->Finish();
         }
         if (mosaic) {
@@ -167,8 +172,7 @@ int BuildWorld(const BatchOptions& options, const RankGroup& ranks) {
     report.Value("lowest", -passes);
     report.Value("heightmap_sea_level", values.seaLevel);
     for (const Tile& tile : tiles) {
-        report.Name("heightmap",
-                    options.tiles ? TileName(options.heightmap, tile) : options.heightmap);
+        report.Name("heightmap", TileFile(options, tile));
     }
     if (mosaic) report.Name("mosaic", mosaic->Name());
     report.Write();
@@ -180,9 +184,7 @@ int BuildWorld(const BatchOptions& options, const RankGroup& ranks) {
 
 int main(int argc, char** argv) {
     using namespace morvik;
-    std::signal(SIGPIPE, SIG_IGN);
-    GuardStandardStreams();
-    RemoveUnfinishedFilesOnSignals();
+    PrepareToolProcess();
     const RankGroup ranks(&argc, &argv);
     BatchOptions options;
     try {
