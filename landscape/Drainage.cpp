@@ -16,7 +16,7 @@ namespace morvik {
 
 namespace {
 
-constexpr int32_t kLevels = 65536;
+constexpr int32_t kLevels = kDrainableTop + MapSize::kLargestSide / 2 + 1;
 // Marks a cell the flood has reached, in its own height, which stays below
 // it: one array to look at where there would be two.
 constexpr int32_t kReached = 1 << 30;

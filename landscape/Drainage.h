@@ -8,9 +8,11 @@
 
 namespace morvik {
 
-// The highest height DrainToSea takes: its lifting adds at most half the
-// longest side, and the heights must still fit 16 bits.
-inline constexpr int32_t kDrainableTop = 65535 - MapSize::kLargestSide / 2;
+// The highest height DrainToSea takes, and the levels the erosion counts
+// its heights in, so that every eroded map depends on it: it stays where
+// maps of 8192 a side put it, their lift kept within 16 bits. The lift adds
+// at most half the longest side.
+inline constexpr int32_t kDrainableTop = 61439;
 
 // What becomes of a hollow, ground water cannot leave: filled, with the
 // least lift that lets the water out, or breached, its way out cut down.

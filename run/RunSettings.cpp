@@ -23,6 +23,13 @@ RunLimits Limits() {
             .defaultErosion = kDefaultErosion};
 }
 
+RunLimits WorldLimits() {
+    RunLimits limits = Limits();
+    limits.width.most = WorldSize::kLargestSide;
+    limits.height.most = WorldSize::kLargestSide;
+    return limits;
+}
+
 RunLimits WindowLimits() {
     RunLimits limits = Limits();
     limits.width = {kSmallestProgramMap.Width(), kLargestProgramMap.Width()};

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "terrain/MapSize.h"
+#include "terrain/WorldSize.h"
 #include "terrain/Wrap.h"
 
 namespace morvik {
@@ -20,7 +21,9 @@ struct RunSettings {
     std::optional<int32_t> erosion = std::nullopt;
     Wrap wrap = Wrap::kNone;
 
+    // Throws ERangeError for a map larger than one process holds.
     MapSize Size() const { return MapSize(width, height); }
+    WorldSize World() const { return WorldSize(width, height); }
 };
 
 // The lowest and highest of one setting.
@@ -40,6 +43,9 @@ struct RunLimits {
 
 // Any run's limits.
 RunLimits Limits();
+
+// The same with the sizes of a world, which ranks build in tiles.
+RunLimits WorldLimits();
 
 // The same with the sizes the program's windows make, for front ends that
 // hold their maps as the program does.

@@ -8,7 +8,7 @@
 
 namespace morvik {
 
-Circle CircleFromNumbers(MapSize size, int32_t d1, int32_t d2, int32_t d3, int32_t d4) {
+Circle CircleFromNumbers(WorldSize size, int32_t d1, int32_t d2, int32_t d3, int32_t d4) {
     const int32_t width = size.Width();
     const int32_t height = size.Height();
     return Circle{
@@ -24,10 +24,10 @@ namespace {
 // A cell (x, y) with d = |x - centreX| and u = |y - centreY| is inside when
 // u^2 < radius^2 - d^2 and on the circle when u^2 equals it: only columns
 // with d^2 <= radius^2 - reach^2 have cells there on the map. -1 for none.
-int32_t HalfWidth(MapSize size, const Circle& circle) {
-    const int32_t reach = CircleReach(size, circle);
+int32_t HalfWidth(WorldSize size, const Circle& circle) {
+    const int32_t reach = CircleReach<false>(size, circle, AllRows(size));
     if (reach > std::abs(circle.radius)) return -1;
-    return FloorSqrt(circle.radius * circle.radius - reach * reach);
+    return FloorSqrt(Squared(circle.radius) - Squared(reach));
 }
 
 // n modulo a positive m, in 0..m - 1.
@@ -35,14 +35,14 @@ int32_t Around(int32_t n, int32_t m) { return (n % m + m) % m; }
 
 }  // namespace
 
-ColumnSpan CircleColumns(MapSize size, const Circle& circle) {
+ColumnSpan CircleColumns(WorldSize size, const Circle& circle) {
     const int32_t halfWidth = HalfWidth(size, circle);
     if (halfWidth < 0) return {0, -1};
     const int32_t centreX = -circle.offX;
     return {std::max(0, centreX - halfWidth), std::min(size.Width() - 1, centreX + halfWidth)};
 }
 
-std::array<CirclePart, 2> CircleParts(MapSize size, const Circle& circle, Wrap wrap) {
+std::array<CirclePart, 2> CircleParts(WorldSize size, const Circle& circle, Wrap wrap) {
     const int32_t width = size.Width();
     const int32_t height = size.Height();
     Circle centred = circle;
@@ -78,14 +78,14 @@ void ApplyCircle(HeightField& field, MapSize size, const Circle& circle, Wrap wr
     field.DeferAddToAll(size, -circle.sign);
     for (const CirclePart& part : CircleParts(size, circle, wrap)) {
         if (part.span.first <= part.span.last) {
-            RecordCircleRuns(field.AllStrips(), size, part.circle, part.span, wrap);
+            RecordCircleRuns(field.AllStrips(), size, part.circle, part.span, wrap, AllRows(size));
         }
     }
 }
 
 void ApplyCircleToStrip(HeightField::StripChanges strip, MapSize size, const Circle& part,
                         ColumnSpan span, Wrap wrap) {
-    RecordCircleRuns(strip, size, part, span, wrap);
+    RecordCircleRuns(strip, size, part, span, wrap, AllRows(size));
 }
 
 }  // namespace morvik

@@ -5,6 +5,7 @@
 
 #include "terrain/HeightField.h"
 #include "terrain/MapSize.h"
+#include "terrain/WorldSize.h"
 #include "terrain/Wrap.h"
 
 namespace morvik {
@@ -20,7 +21,7 @@ struct Circle {
 };
 
 // The circle that four numbers taken, read as signed, make on a map.
-Circle CircleFromNumbers(MapSize size, int32_t d1, int32_t d2, int32_t d3, int32_t d4);
+Circle CircleFromNumbers(WorldSize size, int32_t d1, int32_t d2, int32_t d3, int32_t d4);
 
 // Columns first..last; empty when first > last.
 struct ColumnSpan {
@@ -30,7 +31,7 @@ struct ColumnSpan {
 
 // The columns of the map whose cells the circle does not simply move by
 // -sign: those that reach into the inside or onto the circle.
-ColumnSpan CircleColumns(MapSize size, const Circle& circle);
+ColumnSpan CircleColumns(WorldSize size, const Circle& circle);
 
 // The circle's columns on a map that may wrap, each measured from the
 // centre: on a wrapped map those across the edge from the centre's column
@@ -42,7 +43,7 @@ struct CirclePart {
     Circle circle;
     ColumnSpan span;
 };
-std::array<CirclePart, 2> CircleParts(MapSize size, const Circle& circle, Wrap wrap);
+std::array<CirclePart, 2> CircleParts(WorldSize size, const Circle& circle, Wrap wrap);
 
 // Applies the circle to the map's corner of the field, in time proportional to
 // the width: the inside of the circle is one run of rows per column (two

@@ -13,33 +13,61 @@ namespace morvik {
 // AddToRows(x, firstRow, lastRow, delta) for the rows of column x. The
 // whole map's height field is one; a tile of a larger world, another.
 
-// The largest r with r * r <= n, for 0 <= n < 2^31. The double holds n
+// A world's radii and distances reach past 46,340, whose square is the
+// first past 32 bits.
+inline int64_t Squared(int32_t n) { return int64_t{n} * n; }
+
+// The largest r with r * r <= n, for 0 <= n < 2^52. The double holds n
 // exactly, and its correctly rounded root stays below the next whole number
 // unless n is a square, so cutting off the fraction is exact.
-inline int32_t FloorSqrt(int32_t n) {
+inline int32_t FloorSqrt(int64_t n) {
     return static_cast<int32_t>(std::sqrt(static_cast<double>(n)));
 }
 
-// How many rows the circle's centre lies beyond the map, above or below it:
-// a column's inside reaches the map only if it reaches that far.
-inline int32_t CircleReach(MapSize size, const Circle& circle) {
+// Rows first..last of a map, which a recorder keeps.
+struct RowSpan {
+    int32_t first;
+    int32_t last;
+};
+
+// How many rows the circle's centre lies beyond `rows`, above or below them,
+// the short way round where the rows wrap (the centre's row then on the
+// map): a column's inside reaches them only if it reaches that far.
+template <bool kWrapsRows>
+int32_t CircleReach(WorldSize size, const Circle& circle, RowSpan rows) {
+    const auto beyond = [&](int32_t centreY) {
+        return std::max({0, rows.first - centreY, centreY - rows.last});
+    };
     const int32_t centreY = -circle.offY;
-    return std::max({0, -centreY, centreY - (size.Height() - 1)});
+    if constexpr (!kWrapsRows) {
+        return beyond(centreY);
+    } else {
+        return std::min(
+            {beyond(centreY), beyond(centreY - size.Height()), beyond(centreY + size.Height())});
+    }
 }
 
 // Records the circle's part that is not the same for every cell in the
-// columns of `span`, through any recorder.
+// columns of `span` and rows of `rows`, through any recorder: outside those
+// rows the recorder may keep nothing. A part of a world skips the columns
+// whose inside does not reach its rows.
 template <bool kWrapsRows, typename Changes>
-void RecordCircle(Changes changes, MapSize size, const Circle& circle, ColumnSpan span) {
-    const int32_t radiusSquared = circle.radius * circle.radius;
+void RecordCircle(Changes changes, WorldSize size, const Circle& circle, ColumnSpan span,
+                  RowSpan rows) {
+    const int64_t radiusSquared = Squared(circle.radius);
     const int32_t centreX = -circle.offX;
     const int32_t centreY = -circle.offY;
     const int32_t height = size.Height();
-    const int32_t reach = CircleReach(size, circle);
+    const int32_t reach = CircleReach<kWrapsRows>(size, circle, rows);
+    if (reach > std::abs(circle.radius)) return;
+    const int32_t halfWidth = FloorSqrt(radiusSquared - Squared(reach));
+    const int32_t first = std::max(span.first, centreX - halfWidth);
+    const int32_t last = std::min(span.last, centreX + halfWidth);
+    if (first > last) return;
 
     // Adds delta to rows centreY - u..centreY + u of column x, as far as
     // they lie on the map, or where the rows wrap, round it, at most once
-    // each. Only for u >= reach: shorter runs miss the map.
+    // each. Only for u >= reach: shorter runs miss the rows.
     const auto addRows = [&](int32_t x, int32_t u, int32_t delta) {
         if constexpr (!kWrapsRows) {
             changes.AddToRows(x, std::max(0, centreY - u), std::min(height - 1, centreY + u),
@@ -59,18 +87,18 @@ void RecordCircle(Changes changes, MapSize size, const Circle& circle, ColumnSpa
     // the nearest column. inner, the largest u with u^2 < rest (-1 when rest
     // is 0), only falls as d grows.
     const int32_t sign = circle.sign;
-    const int32_t nearest = std::abs(std::clamp(centreX, span.first, span.last) - centreX);
-    const int32_t farthest = std::max(centreX - span.first, span.last - centreX);
-    const int32_t nearestRest = radiusSquared - nearest * nearest;
+    const int32_t nearest = std::abs(std::clamp(centreX, first, last) - centreX);
+    const int32_t farthest = std::max(centreX - first, last - centreX);
+    const int64_t nearestRest = radiusSquared - Squared(nearest);
     int32_t inner = nearestRest == 0 ? -1 : FloorSqrt(nearestRest - 1);
     for (int32_t d = nearest; d <= farthest; ++d) {
-        const int32_t rest = radiusSquared - d * d;
-        while (inner >= 0 && inner * inner >= rest) --inner;
+        const int64_t rest = radiusSquared - Squared(d);
+        while (inner >= 0 && Squared(inner) >= rest) --inner;
         // The inside rises by 2 * sign, and the cells on the circle, if any,
         // by sign: they are the rows at inner + 1. outer is that, or inner
         // when no cell is on the circle. So: one run of sign over +-outer
         // and one over +-inner.
-        const int32_t outer = (inner + 1) * (inner + 1) == rest ? inner + 1 : inner;
+        const int32_t outer = Squared(inner + 1) == rest ? inner + 1 : inner;
         const auto recordColumn = [&](int32_t x) {
             if (outer == inner) {
                 // Nothing on the circle, so the inside reaches the map.
@@ -80,20 +108,23 @@ void RecordCircle(Changes changes, MapSize size, const Circle& circle, ColumnSpa
                 if (inner >= reach) addRows(x, inner, sign);
             }
         };
-        if (centreX + d <= span.last) recordColumn(centreX + d);
-        if (d > 0 && centreX - d >= span.first) recordColumn(centreX - d);
+        if (centreX + d <= last) recordColumn(centreX + d);
+        if (d > 0 && centreX - d >= first) recordColumn(centreX - d);
     }
 }
 
 // The same, the rows wrapping or not for the whole circle, decided once.
 template <typename Changes>
-void RecordCircleRuns(Changes changes, MapSize size, const Circle& circle, ColumnSpan span,
-                      Wrap wrap) {
+void RecordCircleRuns(Changes changes, WorldSize size, const Circle& circle, ColumnSpan span,
+                      Wrap wrap, RowSpan rows) {
     if (WrapsRows(wrap)) {
-        RecordCircle<true>(changes, size, circle, span);
+        RecordCircle<true>(changes, size, circle, span, rows);
     } else {
-        RecordCircle<false>(changes, size, circle, span);
+        RecordCircle<false>(changes, size, circle, span, rows);
     }
 }
+
+// Every row of the map.
+inline RowSpan AllRows(WorldSize size) { return {0, size.Height() - 1}; }
 
 }  // namespace morvik

@@ -69,10 +69,10 @@ RescaledCounts CountRescaled(const CellGrid& heights, MapSize size, HeightExtrem
 // exactly the cells of height k or less at or below 0: one count of cells per
 // height tells every pass's report. There is always a first pass; after pass
 // 100 every cell is sea.
-int32_t LoweringPasses(const RescaledCounts& cellsAt, MapSize size, int32_t seaTarget,
+int32_t LoweringPasses(const RescaledCounts& cellsAt, WorldSize size, int32_t seaTarget,
                        const SeaCellsReport& report) {
     int32_t passes = 0;
-    int32_t seaCells = cellsAt[0];
+    int64_t seaCells = cellsAt[0];
     do {
         ++passes;
         seaCells += cellsAt[passes];
@@ -152,7 +152,7 @@ void Terrain::FinishAtSea(MapSize size, int32_t seaTop, const SeaCellsReport& re
     const RescaledCounts cellsAt = CountRescaled(heights, size, extremes, threads_);
     const int32_t passes =
         std::max(1, Rescaling(extremes)(std::clamp(seaTop, extremes.lowest, extremes.highest)));
-    int32_t seaCells = cellsAt[0];
+    int64_t seaCells = cellsAt[0];
     for (int32_t pass = 1; pass < passes; ++pass) {
         seaCells += cellsAt[pass];
         if (report) report(seaCells);

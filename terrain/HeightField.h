@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "terrain/CellGrid.h"
@@ -38,6 +39,12 @@ class HeightField {
     CellGrid& Cells() {
         Settle();
         return cells_;
+    }
+
+    // The cells, for an owner done with the field, without a copy.
+    CellGrid TakeCells() && {
+        Settle();
+        return std::move(cells_);
     }
 
     // Adds delta to every cell of a map of this size, and lets the strips

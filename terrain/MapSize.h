@@ -4,11 +4,12 @@
 
 namespace morvik {
 
-// The width and height of a map, each 1..kLargestSide, so that its cell count
-// and every sum over its cells stay far inside 32 bits.
+// The width and height of a map one process holds, each 1..kLargestSide,
+// so that its cell count and every sum over its cells stay far inside 32
+// bits. An eroded map of the largest size takes about 6 GB.
 class MapSize {
   public:
-    static constexpr int32_t kLargestSide = 8192;
+    static constexpr int32_t kLargestSide = 16385;
 
     // Throws ERangeError unless both sides are within 1..kLargestSide.
     constexpr MapSize(int32_t width, int32_t height) : width_(width), height_(height) {

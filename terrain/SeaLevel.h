@@ -6,19 +6,19 @@
 #include "terrain/CellGrid.h"
 #include "terrain/MapSize.h"
 #include "terrain/Terrain.h"
+#include "terrain/WorldSize.h"
 
 namespace morvik {
 
 // The arithmetic of a run's finish, for the finish itself and for whatever
-// must know which heights it makes sea. At the largest map, 8192 x 8192 at
-// roughness 5, heights stay within +-6,712,885 (one step a cell an
-// iteration) and the map has 2^26 cells: the products below are taken in 64
-// bits, everything else fits 32.
+// must know which heights it makes sea, of a map held whole or of a world
+// (WorldSize): heights stay within 32 bits, the counts of cells are taken in
+// 64, and so are the products below.
 
 inline constexpr int32_t kRescaledTop = 100;
 
 // The cells of each rescaled height, 0..100.
-using RescaledCounts = std::array<int32_t, kRescaledTop + 1>;
+using RescaledCounts = std::array<int64_t, kRescaledTop + 1>;
 
 // The highest and lowest height of the map's corner. These and the other
 // passes over the cells spread over `threads` threads, a band each.
@@ -53,8 +53,8 @@ inline int32_t RescaledHeight(int32_t height, HeightExtremes extremes) {
 }
 
 // Per mille of the map's cells that seaCells are, cut toward zero.
-inline int32_t SeaPermille(int32_t seaCells, MapSize size) {
-    return static_cast<int32_t>(int64_t{seaCells} * 1000 / size.Cells());
+inline int32_t SeaPermille(int64_t seaCells, WorldSize size) {
+    return static_cast<int32_t>(seaCells * 1000 / size.Cells());
 }
 
 RescaledCounts CountRescaled(const CellGrid& heights, MapSize size, HeightExtremes extremes,
@@ -63,7 +63,7 @@ RescaledCounts CountRescaled(const CellGrid& heights, MapSize size, HeightExtrem
 // How many lowering passes, one rescaled height each, bring the sea to
 // seaTarget per mille: at least one, at most 100 (then every cell is sea).
 // The report sees the sea cells after every pass.
-int32_t LoweringPasses(const RescaledCounts& cellsAt, MapSize size, int32_t seaTarget,
+int32_t LoweringPasses(const RescaledCounts& cellsAt, WorldSize size, int32_t seaTarget,
                        const SeaCellsReport& report = {});
 
 // The highest height that rescales within `passes` between these extremes:

@@ -39,7 +39,7 @@ inline HeightExtremes Widest(const std::vector<HeightExtremes>& parts) {
 }
 
 // Called after every lowering pass with the number of cells then at or below 0.
-using SeaCellsReport = std::function<void(int32_t seaCells)>;
+using SeaCellsReport = std::function<void(int64_t seaCells)>;
 // Told the run's counters after each batch of iterations.
 using IterationsReport = std::function<void(const GenerationJob& job)>;
 

@@ -252,7 +252,7 @@ int32_t Setting(const Parsed& parsed, std::string_view name, SettingRange range)
 }
 
 // "--tiles NxM" for a map of the options' size, written to files.
-TileGrid ReadTiles(const std::string& text, const BatchOptions& options) {
+TileGrid ReadTiles(const std::string& text, const BatchOptions& options, int32_t largestSide) {
     const std::size_t x = text.find('x');
     const std::optional<int64_t> across =
         x == std::string::npos || x > 3 ? std::nullopt : WholeNumber(text.substr(0, x));
@@ -278,7 +278,7 @@ TileGrid ReadTiles(const std::string& text, const BatchOptions& options) {
         }
     }
     const RunSettings& run = options.run;
-    const MapSize size = run.Size();
+    const WorldSize size = run.World();
     if (SplitsEvenly(size, grid) && (grid.across == 1 || grid.across < run.width) &&
         (grid.down == 1 || grid.down < run.height)) {
         return grid;
@@ -291,8 +291,8 @@ TileGrid ReadTiles(const std::string& text, const BatchOptions& options) {
         const NearestSides sides = NearestSplittingSides(value, parts);
         why += std::string("; ") + side + " " + std::to_string(value) + " does not, ";
         if (sides.below > 0) why += std::to_string(sides.below);
-        if (sides.below > 0 && sides.above <= MapSize::kLargestSide) why += " or ";
-        if (sides.above <= MapSize::kLargestSide) why += std::to_string(sides.above);
+        if (sides.below > 0 && sides.above <= largestSide) why += " or ";
+        if (sides.above <= largestSide) why += std::to_string(sides.above);
         why += " would";
     };
     nearest("width", run.width, grid.across);
@@ -394,11 +394,11 @@ void ReadOutputs(const Parsed& parsed, BatchOptions& options) {
 }
 
 // The files in tiles, and the pack's size, once the map's size is known.
-void ReadTilesAndPack(const std::string& tiles, BatchOptions& options) {
-    if (!tiles.empty()) options.tiles = ReadTiles(tiles, options);
+void ReadTilesAndPack(const std::string& tiles, BatchOptions& options, int32_t largestSide) {
+    if (!tiles.empty()) options.tiles = ReadTiles(tiles, options, largestSide);
     if (options.preset) {
         const std::optional<std::string> fault =
-            PackSizeFault(*options.preset, options.run.Size(), options.tiles);
+            PackSizeFault(*options.preset, options.run.World(), options.tiles);
         if (fault) throw EUsageError(*fault);
     }
 }
@@ -410,11 +410,10 @@ void ReadWrap(const Parsed& parsed, RunSettings& run) {
     run.wrap = wrap == "x" ? Wrap::kX : Wrap::kXY;
 }
 
-void ReadGenerateOptions(const Parsed& parsed, BatchOptions& options) {
+void ReadGenerateOptions(const Parsed& parsed, BatchOptions& options, const RunLimits& limits) {
     if (parsed.IsSet("sea-level"))
         throw EUsageError("--sea-level is erode's; generate takes --sea");
     ReadOutputs(parsed, options);
-    const RunLimits limits = Limits();
     RunSettings& run = options.run;
     if (parsed.IsSet("width")) run.width = Setting(parsed, "width", limits.width);
     if (parsed.IsSet("height")) run.height = Setting(parsed, "height", limits.height);
@@ -424,7 +423,8 @@ void ReadGenerateOptions(const Parsed& parsed, BatchOptions& options) {
                                     : SystemTickSource().Ticks();
     if (parsed.IsSet("erode")) run.erosion = Setting(parsed, "erode", limits.erosion);
     ReadWrap(parsed, run);
-    ReadTilesAndPack(parsed.IsSet("tiles") ? parsed.Value("tiles") : std::string(), options);
+    ReadTilesAndPack(parsed.IsSet("tiles") ? parsed.Value("tiles") : std::string(), options,
+                     limits.width.most);
 }
 
 // The input's size is the file's, but for .r16, which has none of its own;
@@ -471,7 +471,9 @@ void ReadErodeOptions(const Parsed& parsed, BatchOptions& options) {
 
 }  // namespace
 
-void FitToInput(BatchOptions& options) { ReadTilesAndPack(options.tilesAsked, options); }
+void FitToInput(BatchOptions& options) {
+    ReadTilesAndPack(options.tilesAsked, options, MapSize::kLargestSide);
+}
 
 std::string MaskFileName(const std::string& prefix, Mask mask) {
     return prefix + "_" + std::string(MaskName(mask)) + ".png";
@@ -499,7 +501,7 @@ std::vector<std::string> BatchOptions::Files() const {
     return files;
 }
 
-BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments) {
+BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments, const RunLimits& limits) {
     const Parsed parsed = Parse(arguments);
     BatchOptions options;
     const std::vector<std::string>& plain = parsed.plain;
@@ -519,7 +521,7 @@ BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments) {
     if (plain[0] == "generate") {
         options.command = BatchOptions::Command::kGenerate;
         if (plain.size() > 1) throw EUsageError("unexpected argument '" + plain[1] + "'");
-        ReadGenerateOptions(parsed, options);
+        ReadGenerateOptions(parsed, options, limits);
     } else if (plain[0] == "erode") {
         options.command = BatchOptions::Command::kErode;
         if (plain.size() != 2 || plain[1].empty()) throw EUsageError("erode needs one INPUT");

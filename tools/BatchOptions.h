@@ -71,8 +71,9 @@ inline constexpr int32_t kMostTiles = 256;
 // Reads a whole command line, the program's name first. Options take their
 // value as the next argument or after "="; --erode takes one only if the
 // next argument is a number. Throws EUsageError, also for two outputs that
-// lead to the same file.
-BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments);
+// lead to the same file. Generate's sizes are within `limits`.
+BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments,
+                               const RunLimits& limits = Limits());
 
 // Erode, once the input's size is in `run`: its tiles read and its pack's
 // size checked. Throws EUsageError.

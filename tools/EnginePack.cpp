@@ -79,7 +79,7 @@ std::vector<PackFile> PackFiles(Engine engine) {
             {"Splatmap.png", {LayerKind::kSplat}}};
 }
 
-std::optional<std::string> PackSizeFault(Engine engine, MapSize size,
+std::optional<std::string> PackSizeFault(Engine engine, WorldSize size,
                                          const std::optional<TileGrid>& grid) {
     if (engine == Engine::kGodot) return std::nullopt;
     const TileGrid tiles = grid.value_or(TileGrid{});

@@ -31,7 +31,7 @@ std::vector<PackFile> PackFiles(Engine engine);
 
 // Why the engine cannot take a map of this size (in tiles, each tile's),
 // naming the nearest sizes it can; none when it can.
-std::optional<std::string> PackSizeFault(Engine engine, MapSize size,
+std::optional<std::string> PackSizeFault(Engine engine, WorldSize size,
                                          const std::optional<TileGrid>& grid);
 
 // The pack's README.txt: what each file is and how to import it, for a map

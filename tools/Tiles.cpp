@@ -4,7 +4,7 @@
 
 namespace morvik {
 
-bool SplitsEvenly(MapSize size, TileGrid grid) {
+bool SplitsEvenly(WorldSize size, TileGrid grid) {
     return (size.Width() - 1) % grid.across == 0 && (size.Height() - 1) % grid.down == 0;
 }
 
@@ -13,7 +13,7 @@ NearestSides NearestSplittingSides(int32_t side, int32_t parts) {
     return {below > parts ? below : 0, std::max(below + parts, parts + 1)};
 }
 
-std::vector<Tile> TilesOf(MapSize size, TileGrid grid) {
+std::vector<Tile> TilesOf(WorldSize size, TileGrid grid) {
     const int32_t width = (size.Width() - 1) / grid.across + 1;
     const int32_t height = (size.Height() - 1) / grid.down + 1;
     std::vector<Tile> tiles;

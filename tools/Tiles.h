@@ -6,6 +6,7 @@
 
 #include "terrain/Heightmap.h"
 #include "terrain/MapSize.h"
+#include "terrain/WorldSize.h"
 
 namespace morvik {
 
@@ -27,7 +28,7 @@ struct Tile {
 
 // Whether the sides split into equal tiles: (width - 1) into `across`
 // parts and (height - 1) into `down`.
-bool SplitsEvenly(MapSize size, TileGrid grid);
+bool SplitsEvenly(WorldSize size, TileGrid grid);
 
 // The sides nearest to `side`, below and above, that split into `parts`
 // tiles of at least two cells (the lower is none, 0, when no side below
@@ -39,7 +40,7 @@ struct NearestSides {
 NearestSides NearestSplittingSides(int32_t side, int32_t parts);
 
 // Row of tiles by row, each from left to right; for a map that splits evenly.
-std::vector<Tile> TilesOf(MapSize size, TileGrid grid);
+std::vector<Tile> TilesOf(WorldSize size, TileGrid grid);
 
 // BASE_x{column}_y{row}.EXT for a file named BASE.EXT (the ending is the
 // last dot's, within the file's own name).

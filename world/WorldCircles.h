@@ -19,7 +19,7 @@ inline int64_t CircleCount(const RunSettings& settings) {
 // is held, so a world's circles cost no memory however many they are.
 template <typename Visit>
 void ForEachCircle(const RunSettings& settings, Visit visit) {
-    const MapSize size = settings.Size();
+    const WorldSize size = settings.World();
     RandomSource random;
     const auto take = [&] { return static_cast<int32_t>(random.RandomBelow(settings.tick)); };
     for (int64_t i = CircleCount(settings); i > 0; --i) {

@@ -1,51 +1,53 @@
 #include "world/WorldTile.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "terrain/CircleRuns.h"
+#include "terrain/HeightField.h"
 #include "world/WorldCircles.h"
 
 namespace morvik {
 
 namespace {
 
-// Runs of rows recorded as differences, a column of the region at a time:
-// +delta where a run starts, -delta past its end, summed down at the end.
-class RegionRuns {
+// The runs of rows a circle records in the world, taken where they fall
+// within the region, onto the region's own height field.
+class RegionChanges {
   public:
-    RegionRuns(const WorldRegion& region, std::vector<int64_t>& differences)
-        : region_(region), rows_(region.size.Height()), differences_(differences) {}
+    RegionChanges(HeightField& field, const WorldRegion& region)
+        : changes_(field.AllStrips()),
+          left_(region.left),
+          top_(region.top),
+          bottom_(region.top + region.size.Height() - 1) {}
 
-    void AddToRows(int32_t x, int32_t firstRow, int32_t lastRow, int32_t delta) const {
-        const int32_t first = std::max(firstRow, region_.top) - region_.top;
-        const int32_t last = std::min(lastRow, region_.top + rows_ - 1) - region_.top;
-        if (first > last) return;
-        int64_t* column = &differences_[static_cast<std::size_t>(x - region_.left) * (rows_ + 1)];
-        column[first] += delta;
-        column[last + 1] -= delta;
+    void AddToRows(int32_t x, int32_t firstRow, int32_t lastRow, int32_t delta) {
+        const int32_t first = std::max(firstRow, top_);
+        const int32_t last = std::min(lastRow, bottom_);
+        if (first <= last) changes_.AddToRows(x - left_, first - top_, last - top_, delta);
     }
 
   private:
-    const WorldRegion& region_;
-    int32_t rows_;
-    std::vector<int64_t>& differences_;
+    HeightField::FieldChanges changes_;
+    int32_t left_;
+    int32_t top_;
+    int32_t bottom_;
 };
 
 }  // namespace
 
 std::vector<CellGrid> RegionHeights(const RunSettings& settings,
                                     std::span<const WorldRegion> regions) {
-    const MapSize size = settings.Size();
-    std::vector<std::vector<int64_t>> differences;
-    std::vector<RegionRuns> runs;
-    differences.reserve(regions.size());
+    const WorldSize size = settings.World();
+    std::vector<HeightField> fields;
+    fields.reserve(regions.size());
     for (const WorldRegion& region : regions) {
-        differences.emplace_back(
-            static_cast<std::size_t>(region.size.Width()) * (region.size.Height() + 1), 0);
+        fields.emplace_back(region.size, 1).DeferAddToAll(region.size, 0);
     }
-    for (std::size_t i = 0; i < regions.size(); ++i) runs.emplace_back(regions[i], differences[i]);
-    int64_t forAll = 0;
+    // What every circle does to every cell alike; within 32 bits, as every
+    // height is.
+    int32_t forAll = 0;
     ForEachCircle(settings, [&](const Circle& circle) {
         forAll -= circle.sign;
         for (const auto& [part, span] : CircleParts(size, circle, settings.wrap)) {
@@ -54,23 +56,18 @@ std::vector<CellGrid> RegionHeights(const RunSettings& settings,
                 const ColumnSpan within{std::max(span.first, region.left),
                                         std::min(span.last, region.left + region.size.Width() - 1)};
                 if (within.first <= within.last) {
-                    RecordCircleRuns(runs[i], size, part, within, settings.wrap);
+                    RecordCircleRuns(RegionChanges(fields[i], region), size, part, within,
+                                     settings.wrap,
+                                     {region.top, region.top + region.size.Height() - 1});
                 }
             }
         }
     });
     std::vector<CellGrid> heights;
+    heights.reserve(regions.size());
     for (std::size_t i = 0; i < regions.size(); ++i) {
-        const int32_t rows = regions[i].size.Height();
-        CellGrid& grid = heights.emplace_back(regions[i].size);
-        for (int32_t x = 0; x < regions[i].size.Width(); ++x) {
-            const int64_t* column = &differences[i][static_cast<std::size_t>(x) * (rows + 1)];
-            int64_t height = forAll;
-            for (int32_t y = 0; y < rows; ++y) {
-                height += column[y];
-                grid.At(x, y) = static_cast<int32_t>(height);
-            }
-        }
+        fields[i].DeferAddToAll(regions[i].size, forAll);
+        heights.push_back(std::move(fields[i]).TakeCells());
     }
     return heights;
 }

@@ -125,7 +125,7 @@ TEST(MapRun, RefusesSettingsBeyondTheLimitsNamingThem) {
     };
     const std::vector<std::pair<RunSettings, std::string>> cases{
         {{.width = 0, .height = 120, .roughness = 1, .seaShare = 5, .tick = 1}, "the width is 0"},
-        {{.width = 160, .height = 8193, .roughness = 1, .seaShare = 5, .tick = 1}, "the height"},
+        {{.width = 160, .height = 16386, .roughness = 1, .seaShare = 5, .tick = 1}, "the height"},
         {{.width = 160, .height = 120, .roughness = 6, .seaShare = 5, .tick = 1}, "roughness"},
         {{.width = 160, .height = 120, .roughness = 1, .seaShare = 0, .tick = 1}, "sea share"},
         {{.width = 160, .height = 120, .roughness = 1, .seaShare = 5, .tick = 1, .erosion = 101},

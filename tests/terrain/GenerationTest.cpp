@@ -147,9 +147,9 @@ TEST_F(Generation, StartZeroesOnlyTheMapsCorner) {
 TEST_F(Generation, RefusesWhatTheGridsCannotHoldBeforeTouchingAnything) {
     EXPECT_THROW(MapSize(0, 1), ERangeError);
     EXPECT_THROW(MapSize(1, 0), ERangeError);
-    EXPECT_THROW(MapSize(8193, 1), ERangeError);
-    EXPECT_THROW(MapSize(1, 8193), ERangeError);
-    EXPECT_NO_THROW(MapSize(8192, 8192));
+    EXPECT_THROW(MapSize(16386, 1), ERangeError);
+    EXPECT_THROW(MapSize(1, 16386), ERangeError);
+    EXPECT_NO_THROW(MapSize(16385, 16385));
 
     terrain->StartGeneration(MapSize(4, 3), 2, 3, 160, 120);
     terrain->SetHeight(1, 1, 9);
@@ -158,7 +158,7 @@ TEST_F(Generation, RefusesWhatTheGridsCannotHoldBeforeTouchingAnything) {
     EXPECT_THROW(terrain->StartGeneration(size, 6, 5, 160, 120), ERangeError);
     EXPECT_THROW(terrain->StartGeneration(size, 1, 0, 160, 120), ERangeError);
     EXPECT_THROW(terrain->StartGeneration(size, 1, 10, 160, 120), ERangeError);
-    EXPECT_THROW(terrain->StartGeneration(size, 1, 5, 8193, 120), ERangeError);
+    EXPECT_THROW(terrain->StartGeneration(size, 1, 5, 16386, 120), ERangeError);
     EXPECT_THROW(terrain->StartGeneration(size, 1, 5, 160, 0), ERangeError);
     // The program's generator holds its windows' largest map, no more.
     const MapSize wider(1281, 3);

@@ -12,6 +12,7 @@
 
 #include "terrain/SeaLevel.h"
 #include "terrain/Terrain.h"
+#include "terrain/WorldSize.h"
 #include "tests/terrain/TerrainTestSupport.h"
 
 namespace morvik {
@@ -97,25 +98,34 @@ TEST(Heightmap, FlatSteppedAndCrowdedHeights) {
     ExpectHeightmapOfTheRun(*terrain, crowded, 3);
 }
 
-// Nothing in the finish's arithmetic overflows at the largest map: the
-// highest and lowest heights its iterations can reach, and every cell sea.
-TEST(Heightmap, TheFinishArithmeticHoldsAtTheLargestMap) {
-    const MapSize largest(MapSize::kLargestSide, MapSize::kLargestSide);
+// Nothing in the finish's arithmetic overflows at the largest map one
+// process holds, nor at the largest world: the highest and lowest heights
+// their circles can reach, and every cell sea.
+TEST(Heightmap, TheFinishArithmeticHoldsAtTheLargestMapAndWorld) {
+    const MapSize held(MapSize::kLargestSide, MapSize::kLargestSide);
     FixedTickSource ticks(0);
     Terrain terrain(ticks, MapSize(1, 1));
-    terrain.StartGeneration(MapSize(1, 1), 5, 9, largest.Width(), largest.Height());
-    const int32_t most = terrain.Job().TotalIterations;
-    EXPECT_EQ(most, 6712885);
-    const HeightExtremes extremes{.highest = most, .lowest = -most};
-    EXPECT_EQ(RescaledHeight(most, extremes), 100);
-    EXPECT_EQ(RescaledHeight(-most, extremes), 0);
-    EXPECT_EQ(RescaledHeight(0, extremes), 50);
-    EXPECT_EQ(RescaledHeight(most - 1, extremes), 99);
-    EXPECT_EQ(SeaPermille(largest.Cells(), largest), 1000);
-    EXPECT_EQ(SeaPermille(largest.Cells() / 10 * 9, largest), 899);
-    RescaledCounts cellsAt{};
-    cellsAt[100] = largest.Cells();
-    EXPECT_EQ(LoweringPasses(cellsAt, largest, 900), 100) << "all land: every pass";
+    terrain.StartGeneration(MapSize(1, 1), 5, 9, held.Width(), held.Height());
+    EXPECT_EQ(terrain.Job().TotalIterations, 26848820);
+    for (const WorldSize largest :
+         {WorldSize(held), WorldSize(WorldSize::kLargestSide, WorldSize::kLargestSide)}) {
+        const int64_t circles = 5 * (largest.Cells() / 50) + 5 * 400;
+        ASSERT_LE(circles, INT32_MAX) << "a cell's height moves one step a circle";
+        const auto most = static_cast<int32_t>(circles);
+        const HeightExtremes extremes{.highest = most, .lowest = -most};
+        EXPECT_EQ(RescaledHeight(most, extremes), 100);
+        EXPECT_EQ(RescaledHeight(-most, extremes), 0);
+        EXPECT_EQ(RescaledHeight(0, extremes), 50);
+        EXPECT_EQ(RescaledHeight(most - 1, extremes), 99);
+        const int32_t sea = HighestSeaOf(extremes, 50);
+        EXPECT_EQ(RescaledHeight(sea, extremes), 50);
+        EXPECT_EQ(RescaledHeight(sea + 1, extremes), 51);
+        EXPECT_EQ(SeaPermille(largest.Cells(), largest), 1000);
+        EXPECT_EQ(SeaPermille(largest.Cells() / 10 * 9, largest), 899);
+        RescaledCounts cellsAt{};
+        cellsAt[100] = largest.Cells();
+        EXPECT_EQ(LoweringPasses(cellsAt, largest, 900), 100) << "all land: every pass";
+    }
 }
 
 }  // namespace

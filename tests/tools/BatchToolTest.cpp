@@ -122,8 +122,9 @@ TEST_F(BatchTool, BadArgumentsSayWhyInOneLineAndExitWith2) {
         {{"generate", "-o", "x.png", "--sea-level", "9"}, "--sea-level is erode's"},
         {{"generate", "--heightmap", "h.png", "--rivers"}, "--rivers draws on the map"},
         {{"reduce", "a", "b", "--heightmap", "h.png"}, "reduce takes no --heightmap"},
-        {{"generate", "-o", "x.bmp", "--width", "0"}, "--width takes a whole number in 1..8192"},
-        {{"generate", "-o", "x.bmp", "--height=8193"}, "--height takes a whole number in 1..8192"},
+        {{"generate", "-o", "x.bmp", "--width", "0"}, "--width takes a whole number in 1..16385"},
+        {{"generate", "-o", "x.bmp", "--height=16386"},
+         "--height takes a whole number in 1..16385"},
         {{"generate", "-o", "x.bmp", "--roughness", "six"}, "--roughness takes a whole number"},
         {{"generate", "-o", "x.bmp", "--sea", "10"}, "--sea takes a whole number in 1..9"},
         {{"generate", "-o", "x.bmp", "--tick", "4294967296"}, "--tick takes a whole number"},
@@ -443,18 +444,18 @@ TEST_F(BatchTool, APngMapHoldsThePaletteAndPixelsOfTheBmpMap) {
     }
 }
 
-TEST_F(BatchTool, ReduceTakesPicturesUpTo8192Square) {
-    for (const int width : {8192, 8193}) {
+TEST_F(BatchTool, ReduceTakesPicturesUpTo16385Square) {
+    for (const int width : {16385, 16386}) {
         QImage picture(width, 2, QImage::Format_RGB32);
         picture.fill(qRgb(10, 200, 30));
         ASSERT_TRUE(picture.save(Path("wide.bmp"), "BMP"));
         const BatchRun run = Batch({"reduce", Path("wide.bmp"), Path("narrow.bmp")});
-        if (width == 8192) {
+        if (width == 16385) {
             EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
         } else {
             EXPECT_EQ(run.exitCode, 1);
-            EXPECT_TRUE(run.err.contains("8193 x 2 pixels")) << run.err.toStdString();
-            EXPECT_TRUE(run.err.contains("up to 8192 x 8192")) << run.err.toStdString();
+            EXPECT_TRUE(run.err.contains("16386 x 2 pixels")) << run.err.toStdString();
+            EXPECT_TRUE(run.err.contains("up to 16385 x 16385")) << run.err.toStdString();
             EXPECT_FALSE(QFile::exists(Path("narrow.bmp")));
         }
         QFile::remove(Path("narrow.bmp"));

@@ -120,9 +120,9 @@ TEST_F(HeightmapInputs, PngsOfOtherKindsAreRefusedSayingWhatTheyAre) {
     WritePicture(name, 4, 4, 8, PngColour::kGrey, {0x102030, 0x405060});
     EXPECT_EQ(refusal(), name + " is a palette PNG; a heightmap is 16-bit grayscale");
     WritePicture(name, 1, 9, 16, PngColour::kGrey);
-    EXPECT_EQ(refusal(), name + " is 1 x 9; each side of a heightmap is 2 to 8192");
-    WritePicture(name, 8193, 2, 16, PngColour::kGrey);
-    EXPECT_EQ(refusal(), name + " is 8193 x 2; each side of a heightmap is 2 to 8192");
+    EXPECT_EQ(refusal(), name + " is 1 x 9; each side of a heightmap is 2 to 16385");
+    WritePicture(name, 16386, 2, 16, PngColour::kGrey);
+    EXPECT_EQ(refusal(), name + " is 16386 x 2; each side of a heightmap is 2 to 16385");
 }
 
 TEST_F(HeightmapInputs, BrokenPngsAreRefusedWithTheReason) {
@@ -165,8 +165,8 @@ TEST_F(HeightmapInputs, AnR16FileOfTheWrongLengthOrSizeIsRefused) {
               name + " is 20001 bytes; a 100 x 100 heightmap of 16-bit values is 20000 bytes");
     EXPECT_EQ(Refusal([&] { ReadR16Heightmap(name, 100, 101); }),
               name + " is 20001 bytes; a 100 x 101 heightmap of 16-bit values is 20200 bytes");
-    EXPECT_EQ(Refusal([&] { ReadR16Heightmap(name, 8193, 8193); }),
-              name + " is 8193 x 8193; each side of a heightmap is 2 to 8192");
+    EXPECT_EQ(Refusal([&] { ReadR16Heightmap(name, 16386, 16386); }),
+              name + " is 16386 x 16386; each side of a heightmap is 2 to 16385");
     ASSERT_EQ(truncate(name.c_str(), int64_t{1} << 30), 0);
     EXPECT_EQ(Refusal([&] { ReadR16Heightmap(name, 100, 100); }),
               name + " is 1073741824 bytes; a 100 x 100 heightmap of 16-bit values is 20000 bytes");
@@ -253,10 +253,10 @@ TEST_F(HeightmapInputs, AnExrFileThatIsNoHeightmapIsRefusedSayingWhy) {
               name + " has an infinite value at x 0, y 3; every height must be a finite number");
     WriteExr(name, kWindow, {"A", "B"}, Imf::FLOAT, 1.0f);
     EXPECT_EQ(refusal(), name + " has the channels A, B; a heightmap is one channel, or Y or R");
-    WriteExr(name, Imath::Box2i(Imath::V2i(0, 0), Imath::V2i(8192, 1)), {"Y"}, Imf::FLOAT, 1.0f);
-    EXPECT_EQ(refusal(), name + " is 8193 x 2; each side of a heightmap is 2 to 8192");
+    WriteExr(name, Imath::Box2i(Imath::V2i(0, 0), Imath::V2i(16385, 1)), {"Y"}, Imf::FLOAT, 1.0f);
+    EXPECT_EQ(refusal(), name + " is 16386 x 2; each side of a heightmap is 2 to 16385");
     WriteExr(name, Imath::Box2i(Imath::V2i(0, 0), Imath::V2i(0, 5)), {"Y"}, Imf::FLOAT, 1.0f);
-    EXPECT_EQ(refusal(), name + " is 1 x 6; each side of a heightmap is 2 to 8192");
+    EXPECT_EQ(refusal(), name + " is 1 x 6; each side of a heightmap is 2 to 16385");
 }
 
 TEST_F(HeightmapInputs, BrokenExrFilesAreRefusedWithOpenExrsReason) {

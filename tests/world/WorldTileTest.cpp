@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <memory>
 #include <tuple>
 #include <utility>
@@ -10,6 +12,7 @@
 #include "terrain/SeaLevel.h"
 #include "terrain/Terrain.h"
 #include "terrain/TickSource.h"
+#include "world/WorldCircles.h"
 #include "world/WorldTile.h"
 
 namespace morvik {
@@ -57,6 +60,63 @@ TEST(RegionHeights, AreTheWholeRunsCellForCell) {
                             << ", region at " << region.left << ", " << region.top << ": cell " << x
                             << ", " << y;
                     }
+                }
+            }
+        }
+    }
+}
+
+// Far past what one process holds, where squared radii and distances pass
+// 32 bits: regions of a world 131,073 cells wide hold what every circle
+// does to each of their cells, taken one cell at a time, wrapped or not.
+TEST(RegionHeights, HoldEachCellsSumOfCirclesInTheWidestWorld) {
+    for (const Wrap wrap : {Wrap::kNone, Wrap::kX}) {
+        const RunSettings settings{.width = WorldSize::kLargestSide,
+                                   .height = 3,
+                                   .roughness = 1,
+                                   .seaShare = 5,
+                                   .tick = 1U << 31,
+                                   .wrap = wrap};
+        const int32_t width = settings.width;
+        const std::vector<WorldRegion> regions{
+            {0, 0, MapSize(40, 3)}, {70000, 1, MapSize(60, 2)}, {width - 50, 0, MapSize(50, 3)}};
+        const std::vector<CellGrid> parts = RegionHeights(settings, regions);
+        std::vector<std::vector<int32_t>> expected;
+        for (const WorldRegion& region : regions) {
+            expected.emplace_back(static_cast<std::size_t>(region.size.Cells()), 0);
+        }
+        int64_t widest = 0;
+        ForEachCircle(settings, [&](const Circle& circle) {
+            const int64_t radiusSquared = int64_t{circle.radius} * circle.radius;
+            widest = std::max(widest, radiusSquared);
+            for (std::size_t i = 0; i < regions.size(); ++i) {
+                const WorldRegion& region = regions[i];
+                for (int32_t x = 0; x < region.size.Width(); ++x) {
+                    int64_t across = std::abs(int64_t{region.left} + x + circle.offX);
+                    if (WrapsColumns(wrap)) {
+                        across %= width;
+                        across = std::min(across, width - across);
+                    }
+                    for (int32_t y = 0; y < region.size.Height(); ++y) {
+                        const int64_t down = region.top + y + circle.offY;
+                        const int64_t distance = across * across + down * down;
+                        int32_t& height =
+                            expected[i][static_cast<std::size_t>(x) * region.size.Height() + y];
+                        if (distance < radiusSquared) height += circle.sign;
+                        if (distance > radiusSquared) height -= circle.sign;
+                    }
+                }
+            }
+        });
+        ASSERT_GT(widest, int64_t{INT32_MAX});
+        for (std::size_t i = 0; i < regions.size(); ++i) {
+            for (int32_t x = 0; x < regions[i].size.Width(); ++x) {
+                for (int32_t y = 0; y < regions[i].size.Height(); ++y) {
+                    ASSERT_EQ(
+                        parts[i].At(x, y),
+                        expected[i][static_cast<std::size_t>(x) * regions[i].size.Height() + y])
+                        << "wrap " << static_cast<int>(wrap) << ", region " << i << ", cell " << x
+                        << ", " << y;
                 }
             }
         }

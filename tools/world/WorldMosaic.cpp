@@ -48,7 +48,7 @@ std::string MosaicName(const std::string& heightmap) {
     return heightmap.substr(0, dot) + ".vrt";
 }
 
-std::string HeightmapMosaic(const std::string& heightmap, MapSize size,
+std::string HeightmapMosaic(const std::string& heightmap, WorldSize size,
                             const std::vector<Tile>& tiles) {
     std::string text = "<VRTDataset rasterXSize=\"" + std::to_string(size.Width()) +
                        "\" rasterYSize=\"" + std::to_string(size.Height()) + "\">\n" +

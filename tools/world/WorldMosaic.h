@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "terrain/MapSize.h"
+#include "terrain/WorldSize.h"
 #include "tools/Tiles.h"
 
 namespace morvik {
@@ -14,7 +14,7 @@ std::string MosaicName(const std::string& heightmap);
 // A GDAL virtual raster that lays the heightmap's tiles out as the one
 // world they are, so that GDAL and QGIS open the world as one raster: each
 // tile's file, named beside the mosaic, placed at its left and top.
-std::string HeightmapMosaic(const std::string& heightmap, MapSize size,
+std::string HeightmapMosaic(const std::string& heightmap, WorldSize size,
                             const std::vector<Tile>& tiles);
 
 }  // namespace morvik

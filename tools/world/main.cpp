@@ -39,13 +39,23 @@ void RequireBuilt(const BatchOptions& options) {
             "morvik-world writes --heightmap tiles of plain land so far; -o, --erode and the "
             "engine files are the batch tool's");
     }
+    // A rank holds its tiles whole.
+    const WorldSize world = options.run.World();
+    const TileGrid grid = options.tiles.value_or(TileGrid{});
+    const int64_t width = (world.Width() - 1) / grid.across + 1;
+    const int64_t height = (world.Height() - 1) / grid.down + 1;
+    if (width > MapSize::kLargestSide || height > MapSize::kLargestSide) {
+        throw EUsageError("a tile of " + std::to_string(width) + " x " + std::to_string(height) +
+                          " is more than a rank holds, " + std::to_string(MapSize::kLargestSide) +
+                          " a side: ask for more --tiles");
+    }
 }
 
 // A world's tiles, or the world as its one tile.
 std::vector<Tile> WorldTiles(const BatchOptions& options) {
-    const MapSize size = options.run.Size();
+    const WorldSize size = options.run.World();
     if (options.tiles) return TilesOf(size, *options.tiles);
-    return {{0, 0, 0, 0, size}};
+    return {{0, 0, 0, 0, MapSize(size.Width(), size.Height())}};
 }
 
 // The file a tile of the heightmap goes to: the name given, for a world in
@@ -88,7 +98,7 @@ class Steps {
 
 int BuildWorld(const BatchOptions& options, const RankGroup& ranks) {
     const RunSettings& settings = options.run;
-    const MapSize size = settings.Size();
+    const WorldSize size = settings.World();
     const std::vector<Tile> tiles = WorldTiles(options);
     std::vector<const Tile*> own;
     for (std::size_t i = static_cast<std::size_t>(ranks.Rank()); i < tiles.size();
@@ -126,26 +136,22 @@ int BuildWorld(const BatchOptions& options, const RankGroup& ranks) {
     ranks.Least(least);
     ranks.Most(most);
     extremes = {.highest = static_cast<int32_t>(most[0]), .lowest = static_cast<int32_t>(least[0])};
-    std::vector<int64_t> counts(kRescaledTop + 1, 0);
+    RescaledCounts cellsAt{};
     std::vector<uint8_t> occurs(
         static_cast<std::size_t>(int64_t{extremes.highest} - extremes.lowest + 1), 0);
     for (std::size_t i = 0; i < own.size(); ++i) {
         const MapSize owned = OwnedPart(*own[i], options);
         const RescaledCounts held = CountRescaled(heights[i], owned, extremes);
-        for (std::size_t level = 0; level < counts.size(); ++level) counts[level] += held[level];
+        for (std::size_t level = 0; level < cellsAt.size(); ++level) cellsAt[level] += held[level];
         const std::vector<uint8_t> present = OccurringHeights(heights[i], owned, extremes);
         for (std::size_t slot = 0; slot < occurs.size(); ++slot) occurs[slot] |= present[slot];
     }
-    ranks.Sum(counts);
+    ranks.Sum(cellsAt);
     ranks.Most(occurs);
-    RescaledCounts cellsAt{};
-    for (std::size_t level = 0; level < cellsAt.size(); ++level) {
-        cellsAt[level] = static_cast<int32_t>(counts[level]);
-    }
-    int32_t seaCells = 0;
+    int64_t seaCells = 0;
     const int32_t seaTarget = settings.seaShare * 100;
     const int32_t passes =
-        LoweringPasses(cellsAt, size, seaTarget, [&](int32_t cells) { seaCells = cells; });
+        LoweringPasses(cellsAt, size, seaTarget, [&](int64_t cells) { seaCells = cells; });
     const HeightValues values = ValuesOfHeights(occurs, extremes, HighestSeaOf(extremes, passes));
 
     const bool written = steps.Take([&] {
@@ -188,7 +194,7 @@ int main(int argc, char** argv) {
     const RankGroup ranks(&argc, &argv);
     BatchOptions options;
     try {
-        options = ParseBatchOptions(std::vector<std::string>(argv, argv + argc));
+        options = ParseBatchOptions(std::vector<std::string>(argv, argv + argc), WorldLimits());
         if (options.command == BatchOptions::Command::kHelp) {
             if (ranks.Rank() == 0) {
                 std::printf(
