@@ -47,10 +47,38 @@ int32_t CircleReach(WorldSize size, const Circle& circle, RowSpan rows) {
     }
 }
 
+// How many rows the farthest of `rows` lies from the circle's centre, the
+// short way round where the rows wrap: a column whose inside reaches that
+// far holds all of them.
+template <bool kWrapsRows>
+int32_t CircleFar(WorldSize size, const Circle& circle, RowSpan rows) {
+    const int32_t centreY = -circle.offY;
+    if constexpr (!kWrapsRows) {
+        return std::max(std::abs(rows.first - centreY), std::abs(rows.last - centreY));
+    } else {
+        const int32_t height = size.Height();
+        const auto apart = [&](int32_t y) {
+            const int32_t distance = std::abs(y - centreY);
+            return std::min(distance, height - distance);
+        };
+        // The farthest row of all is across the map from the centre's.
+        int32_t far = std::max(apart(rows.first), apart(rows.last));
+        for (const int32_t across : {height / 2, (height + 1) / 2}) {
+            for (const int32_t y : {centreY + across, centreY - across}) {
+                const int32_t onMap = (y % height + height) % height;
+                if (onMap >= rows.first && onMap <= rows.last) far = std::max(far, apart(onMap));
+            }
+        }
+        return far;
+    }
+}
+
 // Records the circle's part that is not the same for every cell in the
-// columns of `span` and rows of `rows`, through any recorder: outside those
-// rows the recorder may keep nothing. A part of a world skips the columns
-// whose inside does not reach its rows.
+// columns of `span` and rows of `rows`, through any recorder: one that has
+// AddToRows and AddToColumns(firstX, lastX, delta) for every row it keeps
+// in those columns; outside `rows` it may keep nothing. A part of a world
+// skips the columns whose inside does not reach its rows, and takes those
+// whose inside holds them all at once.
 template <bool kWrapsRows, typename Changes>
 void RecordCircle(Changes changes, WorldSize size, const Circle& circle, ColumnSpan span,
                   RowSpan rows) {
@@ -83,12 +111,24 @@ void RecordCircle(Changes changes, WorldSize size, const Circle& circle, ColumnS
         }
     };
 
-    // Both columns at distance d share their rows, so walk d outwards from
-    // the nearest column. inner, the largest u with u^2 < rest (-1 when rest
-    // is 0), only falls as d grows.
+    // The columns within `held` of the centre have every row of `rows`
+    // inside: their inner is far or more.
     const int32_t sign = circle.sign;
-    const int32_t nearest = std::abs(std::clamp(centreX, first, last) - centreX);
+    const int64_t farSquared = Squared(CircleFar<kWrapsRows>(size, circle, rows));
+    const int32_t held =
+        farSquared < radiusSquared ? FloorSqrt(radiusSquared - farSquared - 1) : -1;
+    if (held >= 0 && std::max(first, centreX - held) <= std::min(last, centreX + held)) {
+        changes.AddToColumns(std::max(first, centreX - held), std::min(last, centreX + held),
+                             2 * sign);
+    }
+
+    // Both columns at distance d share their rows, so walk d outwards from
+    // the nearest column the rest. inner, the largest u with u^2 < rest (-1
+    // when rest is 0), only falls as d grows.
+    const int32_t nearest =
+        std::max(std::abs(std::clamp(centreX, first, last) - centreX), held + 1);
     const int32_t farthest = std::max(centreX - first, last - centreX);
+    if (nearest > farthest) return;
     const int64_t nearestRest = radiusSquared - Squared(nearest);
     int32_t inner = nearestRest == 0 ? -1 : FloorSqrt(nearestRest - 1);
     for (int32_t d = nearest; d <= farthest; ++d) {

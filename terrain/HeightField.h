@@ -103,6 +103,11 @@ class RunRecorder {
         if (lastRow + 1 < rows_) AddDifference(x, lastRow + 1, -delta);
     }
 
+    // Adds delta to every row of columns firstX..lastX.
+    void AddToColumns(int32_t firstX, int32_t lastX, int32_t delta) {
+        for (int32_t x = firstX; x <= lastX; ++x) columnStart_[x] += delta;
+    }
+
   protected:
     RunRecorder(HeightField& field, int32_t* columnStart, int32_t rows, Place place)
         : field_(&field), columnStart_(columnStart), rows_(rows), place_(place) {}
