@@ -10,6 +10,12 @@ namespace morvik {
 // Which channel a pixel holds in its lowest byte, the first in memory.
 enum class ChannelOrder { kRedFirst, kBlueFirst };
 
+// A colour, 0x00BBGGRR, as a pixel of that order holds it.
+inline uint32_t InChannelOrder(uint32_t colour, ChannelOrder order) {
+    if (order == ChannelOrder::kRedFirst) return colour;
+    return (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
+}
+
 // Someone else's 32-bit pixels, row by row, that the renderers write
 // 0x00BBGGRR colours into, red first or with red and blue swapped. Rows may
 // run upward in memory, as a bottom-up bitmap's do: a negative stride.
@@ -23,12 +29,7 @@ class PixelView {
 
     MapSize Size() const { return size_; }
     uint32_t* Row(int32_t y) const { return firstRow_ + y * stride_; }
-    uint32_t Pixel(uint32_t colour) const {
-        if (order_ == ChannelOrder::kBlueFirst) {
-            colour = (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
-        }
-        return colour | topBits_;
-    }
+    uint32_t Pixel(uint32_t colour) const { return InChannelOrder(colour, order_) | topBits_; }
 
   private:
     uint32_t* firstRow_;

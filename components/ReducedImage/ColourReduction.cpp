@@ -12,8 +12,6 @@ namespace morvik {
 
 namespace {
 
-constexpr int32_t kMostCounted = 256;
-
 void RequireLevels(int32_t levels) {
     if (levels < kFewestLevels || levels > kMostLevels) {
         throw std::invalid_argument("a lattice has 2..32 levels per channel, not " +
@@ -89,52 +87,50 @@ int32_t ColourReducer::CountingPass(int32_t levels, bool dither) {
     return count;
 }
 
-Reduction ColourReducer::Result(int32_t sourceColours) const {
-    const std::size_t tableSize = 4 * static_cast<std::size_t>(passCount_);
+std::vector<uint8_t> IndexedBmpImage(int32_t width, int32_t height, int32_t bits, int32_t levels,
+                                     std::span<const uint32_t> cells,
+                                     std::span<const uint8_t> pixels) {
+    RequireLevels(levels);
+    const std::size_t tableSize = 4 * cells.size();
     const std::size_t offBits = kBmpHeadersSize + tableSize;
-    Reduction result{.image = std::vector<uint8_t>(offBits + pixels_.size()),
-                     .sourceColours = sourceColours,
-                     .colourCount = passCount_,
-                     .levels = passLevels_};
-    std::span<uint8_t> image(result.image);
+    std::vector<uint8_t> image(offBits + pixels.size());
     WriteBmpHeader(BmpHeader{.bfSize = static_cast<int32_t>(image.size()),
                              .bfOffBits = static_cast<int32_t>(offBits),
-                             .biWidth = width_,
-                             .biHeight = height_,
-                             .biBitCount = static_cast<uint16_t>(outputBits_),
-                             .biClrUsed = passCount_},
+                             .biWidth = width,
+                             .biHeight = height,
+                             .biBitCount = static_cast<uint16_t>(bits),
+                             .biClrUsed = static_cast<int32_t>(cells.size())},
                    image);
-    const auto cellCount = static_cast<uint32_t>(passLevels_ * passLevels_ * passLevels_);
-    for (uint32_t cell = 0; cell < cellCount; ++cell) {
-        if (!cells_[cell].used) continue;
-        const uint32_t colour = Lattice(cell, static_cast<uint32_t>(passLevels_));
-        uint8_t* entry = &image[kBmpHeadersSize + 4 * static_cast<std::size_t>(cells_[cell].index)];
+    for (std::size_t index = 0; index < cells.size(); ++index) {
+        const uint32_t colour = Lattice(cells[index], static_cast<uint32_t>(levels));
+        uint8_t* entry = &image[kBmpHeadersSize + 4 * index];
         entry[0] = static_cast<uint8_t>(colour);
         entry[1] = static_cast<uint8_t>(colour >> 8);
         entry[2] = static_cast<uint8_t>(colour >> 16);
     }
-    std::copy(pixels_.begin(), pixels_.end(), image.begin() + static_cast<std::ptrdiff_t>(offBits));
-    return result;
+    std::copy(pixels.begin(), pixels.end(), image.begin() + static_cast<std::ptrdiff_t>(offBits));
+    return image;
+}
+
+Reduction ColourReducer::Result(int32_t sourceColours) const {
+    std::vector<uint32_t> table(static_cast<std::size_t>(passCount_));
+    const auto cellCount = static_cast<uint32_t>(passLevels_ * passLevels_ * passLevels_);
+    for (uint32_t cell = 0; cell < cellCount; ++cell) {
+        if (cells_[cell].used) table[static_cast<std::size_t>(cells_[cell].index)] = cell;
+    }
+    return {.image = IndexedBmpImage(width_, height_, outputBits_, passLevels_, table, pixels_),
+            .sourceColours = sourceColours,
+            .colourCount = passCount_,
+            .levels = passLevels_};
 }
 
 Reduction ReduceImage(std::span<const uint8_t> source, int32_t requested) {
     const int32_t wanted = std::clamp(requested, kFewestRequested, kMostRequested);
     try {
-        ColourReducer reducer(source, wanted > 16 ? 8 : 4);
-        const int32_t sourceColours = reducer.CountingPass(kMostLevels, false);
-        if (sourceColours <= wanted) return reducer.Result(sourceColours);
-        if (reducer.CountingPass(kMostLevels, true) <= wanted) return reducer.Result(sourceColours);
-
-        // The count grows with the levels: find the most levels that fit.
-        int32_t lo = kFewestLevels;
-        int32_t hi = kMostLevels;
-        int32_t last = 0;
-        while (hi > lo + 1) {
-            const int32_t mid = (lo + hi) / 2;
-            (reducer.CountingPass(mid, true) > wanted ? hi : lo) = mid;
-            last = mid;
-        }
-        if (last != lo) reducer.CountingPass(lo, true);
+        ColourReducer reducer(source, ReducedBits(wanted));
+        const int32_t sourceColours = MakeReductionPasses(wanted, [&](int32_t levels, bool dither) {
+            return reducer.CountingPass(levels, dither);
+        });
         return reducer.Result(sourceColours);
     } catch (const std::bad_alloc&) {
         throw EOutOfMemory();

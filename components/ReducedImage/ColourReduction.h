@@ -31,16 +31,50 @@ struct Reduction {
     int32_t levels = 0;
 };
 
+// A pass stops counting after the row that takes it past this many.
+inline constexpr int32_t kMostCounted = 256;
+
 // The range of colour counts a reduction can be asked for.
 constexpr int32_t kFewestRequested = 8;
 constexpr int32_t kMostRequested = 256;
 
-// The source reduced to at most `requested` colours (clamped to 8..256):
-// undithered at 32 levels if that fits, else dithered at 32, else dithered
-// at the most levels a bisection finds to fit. 8-bit output above 16
-// colours, 4-bit otherwise. The source must be a valid BMP file image.
-// Throws EOutOfMemory when the work or the result cannot be held.
+// The bits a pixel of a reduction to `wanted` colours: 8 above 16 colours,
+// else 4.
+inline int32_t ReducedBits(int32_t wanted) { return wanted > 16 ? 8 : 4; }
+
+// The passes a reduction to at most `wanted` colours makes: undithered at 32
+// levels if that fits, else dithered at 32, else dithered at the most levels
+// a bisection finds to fit. countPass(levels, dither) makes a pass and
+// returns its count, for an image held whole or in parts; the last pass it
+// makes is the one the reduction keeps. Returns the first pass's count.
+template <typename CountPass>
+int32_t MakeReductionPasses(int32_t wanted, CountPass countPass) {
+    const int32_t sourceColours = countPass(kMostLevels, false);
+    if (sourceColours <= wanted || countPass(kMostLevels, true) <= wanted) return sourceColours;
+    // The count grows with the levels: find the most levels that fit.
+    int32_t lo = kFewestLevels;
+    int32_t hi = kMostLevels;
+    int32_t last = 0;
+    while (hi > lo + 1) {
+        const int32_t mid = (lo + hi) / 2;
+        (countPass(mid, true) > wanted ? hi : lo) = mid;
+        last = mid;
+    }
+    if (last != lo) countPass(lo, true);
+    return sourceColours;
+}
+
+// The source reduced to at most `requested` colours (clamped to 8..256), by
+// MakeReductionPasses, in ReducedBits. The source must be a valid BMP file
+// image. Throws EOutOfMemory when the work or the result cannot be held.
 Reduction ReduceImage(std::span<const uint8_t> source, int32_t requested);
+
+// A reduced image as a BMP file image: `pixels` its stored rows, bottom-up,
+// of `bits` (4 or 8) a pixel, and `cells` the lattice cell at `levels` of
+// each colour table entry in turn.
+std::vector<uint8_t> IndexedBmpImage(int32_t width, int32_t height, int32_t bits, int32_t levels,
+                                     std::span<const uint32_t> cells,
+                                     std::span<const uint8_t> pixels);
 
 // The passes of one reduction over one source, sharing their buffers.
 class ColourReducer {

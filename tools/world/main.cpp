@@ -1,6 +1,8 @@
 // morvik-world: the batch tool's generate for worlds, its tiles shared
 // between the ranks of an MPI run, each tile the bytes a whole-map build
 // writes there.
+#include <algorithm>
+#include <array>
 #include <climits>
 #include <cstdio>
 #include <exception>
@@ -9,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "components/ReducedImage/BmpCrop.h"
+#include "components/ReducedImage/ColourReduction.h"
 #include "terrain/Heightmap.h"
 #include "terrain/SeaLevel.h"
 #include "tools/BatchOptions.h"
@@ -19,6 +23,8 @@
 #include "tools/ToolProcess.h"
 #include "tools/world/RankGroup.h"
 #include "tools/world/WorldMosaic.h"
+#include "world/PassOrder.h"
+#include "world/RegionPicture.h"
 #include "world/WorldCircles.h"
 #include "world/WorldTile.h"
 
@@ -31,13 +37,13 @@ void RequireBuilt(const BatchOptions& options) {
     if (options.command != BatchOptions::Command::kGenerate) {
         throw EUsageError("morvik-world takes generate and its options");
     }
-    const bool others = !options.output.empty() || !options.normal.empty() ||
-                        !options.flow.empty() || !options.masks.empty() || !options.json.empty() ||
-                        options.preset || options.run.erosion;
-    if (others || options.heightmap.empty()) {
+    const bool others = !options.normal.empty() || !options.flow.empty() ||
+                        !options.masks.empty() || !options.json.empty() || options.preset ||
+                        options.run.erosion || options.rivers;
+    if (others || (options.heightmap.empty() && options.output.empty())) {
         throw EUsageError(
-            "morvik-world writes --heightmap tiles of plain land so far; -o, --erode and the "
-            "engine files are the batch tool's");
+            "morvik-world writes -o and --heightmap tiles of plain land so far; --erode, "
+            "--rivers and the engine files are the batch tool's");
     }
     // A rank holds its tiles whole.
     const WorldSize world = options.run.World();
@@ -58,10 +64,10 @@ std::vector<Tile> WorldTiles(const BatchOptions& options) {
     return {{0, 0, 0, 0, MapSize(size.Width(), size.Height())}};
 }
 
-// The file a tile of the heightmap goes to: the name given, for a world in
-// one piece.
-std::string TileFile(const BatchOptions& options, const Tile& tile) {
-    return options.tiles ? TileName(options.heightmap, tile) : options.heightmap;
+// The file a tile of an output named `name` goes to: the name itself, for a
+// world in one piece.
+std::string TileFile(const BatchOptions& options, const std::string& name, const Tile& tile) {
+    return options.tiles ? TileName(name, tile) : name;
 }
 
 // The part of a tile no other tile holds: all but the edges it shares with
@@ -96,41 +102,75 @@ class Steps {
     const RankGroup& ranks_;
 };
 
-int BuildWorld(const BatchOptions& options, const RankGroup& ranks) {
-    const RunSettings& settings = options.run;
-    const WorldSize size = settings.World();
-    const std::vector<Tile> tiles = WorldTiles(options);
-    std::vector<const Tile*> own;
-    for (std::size_t i = static_cast<std::size_t>(ranks.Rank()); i < tiles.size();
-         i += static_cast<std::size_t>(ranks.Ranks())) {
-        own.push_back(&tiles[i]);
-    }
-    Steps steps(ranks);
-    OutputSet files;
-    std::vector<OutputFile*> tileFiles;
+// A rank's share of the world: its tiles (ranks take them in turn), their
+// files, and their heights, with the cells beside each where the coastline
+// looks at them.
+struct RankShare {
+    std::vector<const Tile*> tiles;
+    std::vector<OutputFile*> heightmaps;
+    std::vector<OutputFile*> maps;
     OutputFile* mosaic = nullptr;
     std::vector<CellGrid> heights;
-    HeightExtremes extremes{.highest = INT32_MIN, .lowest = INT32_MAX};
-    // Every file is opened before the work, so one that cannot be written is
-    // known at once.
-    const bool opened = steps.Take([&] {
-        for (const Tile* tile : own) {
-            tileFiles.push_back(&files.Open(TileFile(options, *tile)));
-        }
-        // GDAL reads PNG tiles; raw ones carry no size for it to place them by.
-        if (ranks.Rank() == 0 && options.tiles && IsPngName(options.heightmap)) {
-            mosaic = &files.Open(MosaicName(options.heightmap));
-        }
-        std::vector<WorldRegion> regions;
-        for (const Tile* tile : own) regions.push_back({tile->left, tile->top, tile->size});
-        heights = RegionHeights(settings, regions);
-        for (std::size_t i = 0; i < own.size(); ++i) {
-            const HeightExtremes held = FindExtremes(heights[i], own[i]->size);
-            extremes = Widened(extremes, held.highest, held.lowest);
-        }
-    });
-    if (!opened) return 1;
+    std::vector<RegionBorders> borders;
+    std::vector<std::array<const CellGrid*, 4>> borderHeights;
+};
 
+// Every file is opened before the work, so one that cannot be written is
+// known at once.
+void OpenFiles(const BatchOptions& options, const RankGroup& ranks, OutputSet& files,
+               RankShare& share) {
+    for (const Tile* tile : share.tiles) {
+        if (!options.heightmap.empty()) {
+            share.heightmaps.push_back(&files.Open(TileFile(options, options.heightmap, *tile)));
+        }
+        if (!options.output.empty()) {
+            share.maps.push_back(&files.Open(TileFile(options, options.output, *tile)));
+        }
+    }
+    // GDAL reads PNG tiles; raw ones carry no size for it to place them by.
+    if (ranks.Rank() == 0 && options.tiles && IsPngName(options.heightmap)) {
+        share.mosaic = &files.Open(MosaicName(options.heightmap));
+    }
+}
+
+// The heights of the rank's tiles, and of the cells beside them where a
+// coastline is drawn, in one pass over the circles.
+void MakeHeights(const BatchOptions& options, RankShare& share) {
+    const RunSettings& settings = options.run;
+    std::vector<WorldRegion> regions;
+    for (const Tile* tile : share.tiles) regions.push_back({tile->left, tile->top, tile->size});
+    const bool coastline = !options.output.empty() && options.view == MapView::kCoastline;
+    for (std::size_t i = 0; coastline && i < share.tiles.size(); ++i) {
+        share.borders.push_back(BordersOf(settings.World(), regions[i], settings.wrap));
+        for (const std::optional<WorldRegion>& border : share.borders.back()) {
+            if (border) regions.push_back(*border);
+        }
+    }
+    share.heights = RegionHeights(settings, regions);
+    std::size_t next = share.tiles.size();
+    for (const RegionBorders& borders : share.borders) {
+        std::array<const CellGrid*, 4>& held = share.borderHeights.emplace_back();
+        for (std::size_t side = 0; side < borders.size(); ++side) {
+            held[side] = borders[side] ? &share.heights[next++] : nullptr;
+        }
+    }
+}
+
+// What every rank's tiles together say of the world's finish and its
+// heightmap's values.
+struct WorldNumbers {
+    WorldFinish finish;
+    int64_t seaCells;
+    HeightValues values;
+};
+
+WorldNumbers AgreeOnNumbers(const BatchOptions& options, const RankGroup& ranks,
+                            const RankShare& share) {
+    HeightExtremes extremes{.highest = INT32_MIN, .lowest = INT32_MAX};
+    for (std::size_t i = 0; i < share.tiles.size(); ++i) {
+        const HeightExtremes held = FindExtremes(share.heights[i], share.tiles[i]->size);
+        extremes = Widened(extremes, held.highest, held.lowest);
+    }
     std::vector<int64_t> least{extremes.lowest};
     std::vector<int64_t> most{extremes.highest};
     ranks.Least(least);
@@ -139,48 +179,141 @@ int BuildWorld(const BatchOptions& options, const RankGroup& ranks) {
     RescaledCounts cellsAt{};
     std::vector<uint8_t> occurs(
         static_cast<std::size_t>(int64_t{extremes.highest} - extremes.lowest + 1), 0);
-    for (std::size_t i = 0; i < own.size(); ++i) {
-        const MapSize owned = OwnedPart(*own[i], options);
-        const RescaledCounts held = CountRescaled(heights[i], owned, extremes);
+    for (std::size_t i = 0; i < share.tiles.size(); ++i) {
+        const MapSize owned = OwnedPart(*share.tiles[i], options);
+        const RescaledCounts held = CountRescaled(share.heights[i], owned, extremes);
         for (std::size_t level = 0; level < cellsAt.size(); ++level) cellsAt[level] += held[level];
-        const std::vector<uint8_t> present = OccurringHeights(heights[i], owned, extremes);
+        const std::vector<uint8_t> present = OccurringHeights(share.heights[i], owned, extremes);
         for (std::size_t slot = 0; slot < occurs.size(); ++slot) occurs[slot] |= present[slot];
     }
     ranks.Sum(cellsAt);
     ranks.Most(occurs);
     int64_t seaCells = 0;
-    const int32_t seaTarget = settings.seaShare * 100;
-    const int32_t passes =
-        LoweringPasses(cellsAt, size, seaTarget, [&](int64_t cells) { seaCells = cells; });
-    const HeightValues values = ValuesOfHeights(occurs, extremes, HighestSeaOf(extremes, passes));
+    const int32_t passes = LoweringPasses(cellsAt, options.run.World(), options.run.seaShare * 100,
+                                          [&](int64_t cells) { seaCells = cells; });
+    return {{extremes, passes},
+            seaCells,
+            ValuesOfHeights(occurs, extremes, HighestSeaOf(extremes, passes))};
+}
 
-    const bool written = steps.Take([&] {
-        for (std::size_t i = 0; i < own.size(); ++i) {
-            WriteHeightmap(HeightmapOf(heights[i], own[i]->size, values), *tileFiles[i]);
-            tileFiles[i]->Finish();
+// The map's tiles, reduced together as the whole picture is: each pass
+// counts the lattice cells every rank's tiles meet, in the order a scan of
+// the whole picture meets them. Every rank takes part in every pass.
+struct ReducedMaps {
+    std::vector<RegionPicture> pictures;
+    Reduction reduction;  // its counts; the tiles hold the image
+    bool dithered = false;
+    PassOrder order;
+};
+
+ReducedMaps ReduceMaps(const BatchOptions& options, const RankGroup& ranks, const RankShare& share,
+                       const WorldNumbers& numbers) {
+    const WorldSize world = options.run.World();
+    ReducedMaps maps;
+    for (std::size_t i = 0; i < share.tiles.size(); ++i) {
+        const Tile& tile = *share.tiles[i];
+        maps.pictures.emplace_back(world, WorldRegion{tile.left, tile.top, tile.size},
+                                   share.heights[i], numbers.finish, options.view,
+                                   share.borderHeights.empty() ? std::array<const CellGrid*, 4>{}
+                                                               : share.borderHeights[i]);
+    }
+    maps.reduction.sourceColours = MakeReductionPasses(options.colours, [&](int32_t levels,
+                                                                            bool dither) {
+        std::vector<int64_t> first(static_cast<std::size_t>(levels) * levels * levels, INT64_MAX);
+        for (const RegionPicture& picture : maps.pictures) {
+            picture.LowerFirstPositions(levels, dither, first);
         }
-        if (mosaic) {
-            const std::string text = HeightmapMosaic(options.heightmap, size, tiles);
-            mosaic->Write({reinterpret_cast<const uint8_t*>(text.data()), text.size()});
-            mosaic->Finish();
+        ranks.Least(first);
+        maps.order = OrderOfFirstPositions(first, world.Width());
+        maps.reduction.levels = levels;
+        maps.dithered = dither;
+        return maps.order.count;
+    });
+    maps.reduction.colourCount = maps.order.count;
+    return maps;
+}
+
+void WriteMaps(const BatchOptions& options, const RankShare& share, const ReducedMaps& maps) {
+    const PassOrder& order = maps.order;
+    std::vector<uint32_t> table(static_cast<std::size_t>(order.count));
+    for (std::size_t cell = 0; cell < order.indexOf.size(); ++cell) {
+        if (order.indexOf[cell] >= 0) {
+            table[static_cast<std::size_t>(order.indexOf[cell])] = static_cast<uint32_t>(cell);
+        }
+    }
+    const int32_t bits = ReducedBits(options.colours);
+    const int32_t levels = maps.reduction.levels;
+    for (std::size_t i = 0; i < maps.pictures.size(); ++i) {
+        const MapSize size = share.tiles[i]->size;
+        std::vector<uint8_t> image = IndexedBmpImage(
+            size.Width(), size.Height(), bits, levels, table,
+            maps.pictures[i].IndexedRows(levels, maps.dithered, order.indexOf, bits));
+        // A tile is cut from the whole picture, and says so in its header.
+        if (options.tiles) image = CropBmpImage(image, {0, 0, size.Width(), size.Height()});
+        WriteMapImage(image, *share.maps[i]);
+        share.maps[i]->Finish();
+    }
+}
+
+int BuildWorld(const BatchOptions& options, const RankGroup& ranks) {
+    const RunSettings& settings = options.run;
+    const std::vector<Tile> tiles = WorldTiles(options);
+    RankShare share;
+    for (std::size_t i = static_cast<std::size_t>(ranks.Rank()); i < tiles.size();
+         i += static_cast<std::size_t>(ranks.Ranks())) {
+        share.tiles.push_back(&tiles[i]);
+    }
+    Steps steps(ranks);
+    OutputSet files;
+    if (!steps.Take([&] {
+            OpenFiles(options, ranks, files, share);
+            MakeHeights(options, share);
+        })) {
+        return 1;
+    }
+    const WorldNumbers numbers = AgreeOnNumbers(options, ranks, share);
+    const bool heightmaps = steps.Take([&] {
+        for (std::size_t i = 0; i < share.heightmaps.size(); ++i) {
+            WriteHeightmap(HeightmapOf(share.heights[i], share.tiles[i]->size, numbers.values),
+                           *share.heightmaps[i]);
+            share.heightmaps[i]->Finish();
+        }
+        if (share.mosaic) {
+            const std::string text = HeightmapMosaic(options.heightmap, settings.World(), tiles);
+            share.mosaic->Write({reinterpret_cast<const uint8_t*>(text.data()), text.size()});
+            share.mosaic->Finish();
         }
     });
-    if (!written || !steps.Take([&] { files.Commit(); })) return 1;
+    if (!heightmaps) return 1;
+    ReducedMaps maps;
+    if (!options.output.empty()) {
+        maps = ReduceMaps(options, ranks, share, numbers);
+        if (!steps.Take([&] { WriteMaps(options, share, maps); })) return 1;
+    }
+    if (!steps.Take([&] { files.Commit(); })) return 1;
     if (ranks.Rank() != 0) return 0;
 
-    Report report(IsStandardOutput(options.heightmap));
+    const std::vector<std::string> outputs = options.Files();
+    Report report(std::find(outputs.begin(), outputs.end(), "-") != outputs.end());
     report.Value("tick", settings.tick);
     report.Value("total_iterations", CircleCount(settings));
-    report.Value("sea_target", seaTarget);
-    report.Value("lowering_passes", passes);
-    report.Value("sea_cells", seaCells);
-    report.Value("highest", kRescaledTop - passes);
-    report.Value("lowest", -passes);
-    report.Value("heightmap_sea_level", values.seaLevel);
-    for (const Tile& tile : tiles) {
-        report.Name("heightmap", TileFile(options, tile));
+    report.Value("sea_target", settings.seaShare * 100);
+    report.Value("lowering_passes", numbers.finish.passes);
+    report.Value("sea_cells", numbers.seaCells);
+    report.Value("highest", kRescaledTop - numbers.finish.passes);
+    report.Value("lowest", -numbers.finish.passes);
+    if (!options.heightmap.empty()) {
+        report.Value("heightmap_sea_level", numbers.values.seaLevel);
+        for (const Tile& tile : tiles) {
+            report.Name("heightmap", TileFile(options, options.heightmap, tile));
+        }
     }
-    if (mosaic) report.Name("mosaic", mosaic->Name());
+    if (!options.output.empty()) {
+        std::vector<std::string> names;
+        for (const Tile& tile : tiles) names.push_back(TileFile(options, options.output, tile));
+        report.Reduction(maps.reduction, names);
+    }
+    if (share.mosaic) report.Name("mosaic", share.mosaic->Name());
     report.Write();
     return 0;
 }
@@ -198,7 +331,7 @@ int main(int argc, char** argv) {
         if (options.command == BatchOptions::Command::kHelp) {
             if (ranks.Rank() == 0) {
                 std::printf(
-                    "usage: mpirun -n K morvik-world generate --heightmap FILE "
+                    "usage: mpirun -n K morvik-world generate [-o FILE] [--heightmap FILE] "
                     "[--tiles NxM] [the batch tool's generate options]\n");
             }
             return 0;
@@ -206,7 +339,7 @@ int main(int argc, char** argv) {
         RequireBuilt(options);
     } catch (const EUsageError& error) {
         if (ranks.Rank() == 0) {
-            std::fprintf(stderr, "morvik-world: %s\nTry 'morvik-batch --help'.\n", error.what());
+            std::fprintf(stderr, "morvik-world: %s\nTry 'morvik-world --help'.\n", error.what());
         }
         return 2;
     }
