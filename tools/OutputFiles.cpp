@@ -123,4 +123,9 @@ void WriteMapImage(std::span<const uint8_t> bmpImage, OutputFile& file,
     }
 }
 
+void WriteText(const std::string& text, OutputFile& file) {
+    file.Write({reinterpret_cast<const uint8_t*>(text.data()), text.size()});
+    file.Finish();
+}
+
 }  // namespace morvik

@@ -29,6 +29,9 @@ void WriteHeightmap(const Heightmap& map, OutputFile& file, const WritingReport&
 void WriteBottomUpHeightmap(const Heightmap& map, OutputFile& file,
                             const WritingReport& report = {});
 
+// Text, whole: a README, a report's JSON, a mosaic.
+void WriteText(const std::string& text, OutputFile& file);
+
 // A reduced BMP file image (4 or 8 bits a pixel, a colour table), as it is
 // or, for a .png name, as a palette PNG: the same palette in its order, and
 // the same indices.

@@ -101,11 +101,6 @@ const char* StepName(RunStep step) {
     return "finish";
 }
 
-void WriteText(const std::string& text, OutputFile& file) {
-    file.Write({reinterpret_cast<const uint8_t*>(text.data()), text.size()});
-    file.Finish();
-}
-
 // Every file a run's layers give, opened in the set and handed to the
 // writer, each named for the report under its key.
 using NamedFiles = std::vector<std::pair<const char*, std::vector<std::string>>>;

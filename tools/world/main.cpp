@@ -38,12 +38,12 @@ void RequireBuilt(const BatchOptions& options) {
         throw EUsageError("morvik-world takes generate and its options");
     }
     const bool others = !options.normal.empty() || !options.flow.empty() ||
-                        !options.masks.empty() || !options.json.empty() || options.preset ||
-                        options.run.erosion || options.rivers;
-    if (others || (options.heightmap.empty() && options.output.empty())) {
+                        !options.masks.empty() || options.preset || options.run.erosion ||
+                        options.rivers;
+    if (others || (options.heightmap.empty() && options.output.empty() && options.json.empty())) {
         throw EUsageError(
-            "morvik-world writes -o and --heightmap tiles of plain land so far; --erode, "
-            "--rivers and the engine files are the batch tool's");
+            "morvik-world writes -o and --heightmap tiles of plain land and --json so far; "
+            "--erode, --rivers and the other engine files are the batch tool's");
     }
     // A rank holds its tiles whole.
     const WorldSize world = options.run.World();
@@ -110,6 +110,7 @@ struct RankShare {
     std::vector<OutputFile*> heightmaps;
     std::vector<OutputFile*> maps;
     OutputFile* mosaic = nullptr;
+    OutputFile* json = nullptr;
     std::vector<CellGrid> heights;
     std::vector<RegionBorders> borders;
     std::vector<std::array<const CellGrid*, 4>> borderHeights;
@@ -131,6 +132,7 @@ void OpenFiles(const BatchOptions& options, const RankGroup& ranks, OutputSet& f
     if (ranks.Rank() == 0 && options.tiles && IsPngName(options.heightmap)) {
         share.mosaic = &files.Open(MosaicName(options.heightmap));
     }
+    if (ranks.Rank() == 0 && !options.json.empty()) share.json = &files.Open(options.json);
 }
 
 // The heights of the rank's tiles, and of the cells beside them where a
@@ -255,6 +257,55 @@ void WriteMaps(const BatchOptions& options, const RankShare& share, const Reduce
     }
 }
 
+// What the world's run tells, as the batch tool tells of its tiles, and
+// its mosaic.
+Report WorldReport(const BatchOptions& options, const std::vector<Tile>& tiles,
+                   const WorldNumbers& numbers, const Reduction& reduction,
+                   const OutputFile* mosaic) {
+    const RunSettings& settings = options.run;
+    const std::vector<std::string> outputs = options.Files();
+    Report report(std::find(outputs.begin(), outputs.end(), "-") != outputs.end());
+    report.Value("tick", settings.tick);
+    report.Value("total_iterations", CircleCount(settings));
+    report.Value("sea_target", settings.seaShare * 100);
+    report.Value("lowering_passes", numbers.finish.passes);
+    report.Value("sea_cells", numbers.seaCells);
+    report.Value("highest", kRescaledTop - numbers.finish.passes);
+    report.Value("lowest", -numbers.finish.passes);
+    if (!options.heightmap.empty() || !options.json.empty()) {
+        report.Value("heightmap_sea_level", numbers.values.seaLevel);
+    }
+    for (const Tile& tile : tiles) {
+        if (!options.heightmap.empty()) {
+            report.Name("heightmap", TileFile(options, options.heightmap, tile));
+        }
+    }
+    if (!options.output.empty()) {
+        std::vector<std::string> names;
+        for (const Tile& tile : tiles) names.push_back(TileFile(options, options.output, tile));
+        report.Reduction(reduction, names);
+    }
+    if (mosaic) report.Name("mosaic", mosaic->Name());
+    return report;
+}
+
+// The report as JSON, naming every file of the world.
+std::string WorldJson(const BatchOptions& options, const Report& report,
+                      const WorldNumbers& numbers, const std::vector<Tile>& tiles,
+                      const OutputFile* mosaic) {
+    nlohmann::ordered_json written = nlohmann::ordered_json::array();
+    for (const std::string* name : {&options.heightmap, &options.output}) {
+        for (const Tile& tile : tiles) {
+            if (!name->empty()) written.push_back(TileFile(options, *name, tile));
+        }
+    }
+    if (mosaic) written.push_back(mosaic->Name());
+    return report.Json({{"relief", options.scale.relief},
+                        {"cell", options.scale.cell},
+                        {"sea_level_metres", options.scale.Metres(numbers.values.seaLevel)},
+                        {"files", written}});
+}
+
 int BuildWorld(const BatchOptions& options, const RankGroup& ranks) {
     const RunSettings& settings = options.run;
     const std::vector<Tile> tiles = WorldTiles(options);
@@ -279,9 +330,7 @@ int BuildWorld(const BatchOptions& options, const RankGroup& ranks) {
             share.heightmaps[i]->Finish();
         }
         if (share.mosaic) {
-            const std::string text = HeightmapMosaic(options.heightmap, settings.World(), tiles);
-            share.mosaic->Write({reinterpret_cast<const uint8_t*>(text.data()), text.size()});
-            share.mosaic->Finish();
+            WriteText(HeightmapMosaic(options.heightmap, settings.World(), tiles), *share.mosaic);
         }
     });
     if (!heightmaps) return 1;
@@ -290,31 +339,18 @@ int BuildWorld(const BatchOptions& options, const RankGroup& ranks) {
         maps = ReduceMaps(options, ranks, share, numbers);
         if (!steps.Take([&] { WriteMaps(options, share, maps); })) return 1;
     }
-    if (!steps.Take([&] { files.Commit(); })) return 1;
-    if (ranks.Rank() != 0) return 0;
-
-    const std::vector<std::string> outputs = options.Files();
-    Report report(std::find(outputs.begin(), outputs.end(), "-") != outputs.end());
-    report.Value("tick", settings.tick);
-    report.Value("total_iterations", CircleCount(settings));
-    report.Value("sea_target", settings.seaShare * 100);
-    report.Value("lowering_passes", numbers.finish.passes);
-    report.Value("sea_cells", numbers.seaCells);
-    report.Value("highest", kRescaledTop - numbers.finish.passes);
-    report.Value("lowest", -numbers.finish.passes);
-    if (!options.heightmap.empty()) {
-        report.Value("heightmap_sea_level", numbers.values.seaLevel);
-        for (const Tile& tile : tiles) {
-            report.Name("heightmap", TileFile(options, options.heightmap, tile));
-        }
+    std::optional<Report> report;
+    if (!steps.Take([&] {
+            if (ranks.Rank() != 0) return;
+            report.emplace(WorldReport(options, tiles, numbers, maps.reduction, share.mosaic));
+            if (share.json) {
+                WriteText(WorldJson(options, *report, numbers, tiles, share.mosaic), *share.json);
+            }
+        }) ||
+        !steps.Take([&] { files.Commit(); })) {
+        return 1;
     }
-    if (!options.output.empty()) {
-        std::vector<std::string> names;
-        for (const Tile& tile : tiles) names.push_back(TileFile(options, options.output, tile));
-        report.Reduction(maps.reduction, names);
-    }
-    if (share.mosaic) report.Name("mosaic", share.mosaic->Name());
-    report.Write();
+    if (report) report->Write();
     return 0;
 }
 
