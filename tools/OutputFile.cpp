@@ -1,5 +1,6 @@
 #include "tools/OutputFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
@@ -14,8 +15,10 @@
 #include <cstring>
 #include <new>
 #include <random>
+#include <set>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "tools/StandardStreams.h"
 #include "tools/SystemText.h"
@@ -54,18 +57,29 @@ std::string FollowLinks(std::string path) {
     return path;
 }
 
-// A hidden name in a folder beside `target`, named after it, tried by
-// `make` until it does not find the name taken (EEXIST). Names within the
-// folder keep every path as short as its target's, however long that is.
+// What a hidden name beside a target holds: a new file being written,
+// which a run cut short leaves, or the old file kept until the set is in
+// place.
+constexpr std::string_view kUnfinished = ".morvik-unfinished.";
+constexpr std::string_view kKept = ".";
+
+// The start of the hidden names beside `target`: the name cut short, so
+// that the longest one a folder takes still leaves room for the rest.
+std::string HiddenStart(const std::string& target, std::string_view what) {
+    return std::string(1, '.').append(target, 0, 200).append(what);
+}
+
+// A hidden name in a folder beside `target`, named after it and what it
+// holds, tried by `make` until it does not find the name taken (EEXIST).
+// Names within the folder keep every path as short as its target's, however
+// long that is.
 template <typename Make>
-int MakeNameBeside(const std::string& target, std::string& made, const Make& make) {
+int MakeNameBeside(const std::string& target, std::string_view what, std::string& made,
+                   const Make& make) {
     std::random_device seed;
     std::mt19937_64 names(seed());
     for (int attempt = 0; attempt < 100; ++attempt) {
-        // The name cut short, so that the longest one a folder takes still
-        // leaves room for the dot and the number.
-        made.assign(1, '.').append(target, 0, 200).append(1, '.');
-        made += std::to_string(names() % 1000000000);
+        made = HiddenStart(target, what) + std::to_string(names() % 1000000000);
         const int result = make(made.c_str());
         if (result >= 0 || errno != EEXIST) return result;
     }
@@ -109,6 +123,32 @@ std::string ShownName(const std::string& name) {
 EOutputError::EOutputError(const std::string& name, const std::string& reason)
     : std::runtime_error("cannot write " + ShownName(name) + ": " + reason) {}
 
+void RemoveUnfinished(int folder, const std::set<std::string>& targets) {
+    std::set<std::string> starts;
+    for (const std::string& target : targets) starts.insert(HiddenStart(target, kUnfinished));
+    const int listing = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listing < 0) return;
+    DIR* entries = fdopendir(listing);
+    if (entries == nullptr) {
+        close(listing);
+        return;
+    }
+    std::vector<std::string> left;
+    while (const dirent* entry = readdir(entries)) {
+        const std::string_view name = entry->d_name;
+        const std::size_t number = name.rfind(kUnfinished);
+        if (number == std::string_view::npos) continue;
+        const std::size_t digits = number + kUnfinished.size();
+        if (digits < name.size() &&
+            name.find_first_not_of("0123456789", digits) == std::string_view::npos &&
+            starts.contains(std::string(name.substr(0, digits)))) {
+            left.emplace_back(name);
+        }
+    }
+    closedir(entries);
+    for (const std::string& name : left) unlinkat(folder, name.c_str(), 0);
+}
+
 OutputFile::OutputFile(std::string name) : name_(std::move(name)) {
     try {
         Open();
@@ -148,7 +188,7 @@ void OutputFile::Open() {
     targetName_ = BaseName(target);
     {
         const SignalsHeld held;
-        descriptor_ = MakeNameBeside(targetName_, stagedName_, [&](const char* made) {
+        descriptor_ = MakeNameBeside(targetName_, kUnfinished, stagedName_, [&](const char* made) {
             return openat(folder_, made, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
         });
         if (descriptor_ >= 0) unfinished_ = TrackUnfinished(folder_, stagedName_);
@@ -269,7 +309,7 @@ void OutputFile::PlaceWithoutExchange() {
         return;
     }
     bool linked = true;
-    const int kept = MakeNameBeside(targetName_, backupName_, [&](const char* made) {
+    const int kept = MakeNameBeside(targetName_, kKept, backupName_, [&](const char* made) {
         if (linkat(folder_, target, folder_, made, 0) == 0) return 0;
         if (errno == EEXIST) return -1;
         // No hard links here: moved aside, to a name free under the lock.

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <set>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -25,6 +26,11 @@ class EOutputError : public std::runtime_error {
 };
 
 struct Unfinished;
+
+// Removes from a folder, open, the new files that runs killed outright left
+// beside these targets (names within it), and nothing else: an old file a
+// run kept aside while it put its set in place stays.
+void RemoveUnfinished(int folder, const std::set<std::string>& targets);
 
 // One file of an OutputSet, which opens it and puts it in place with the
 // rest of the set.

@@ -5,6 +5,8 @@
 
 #include <cerrno>
 #include <map>
+#include <set>
+#include <string>
 #include <utility>
 
 namespace morvik {
@@ -84,6 +86,22 @@ void OutputSet::Commit() {
         throw;
     }
     for (OutputFile* file : done) file->DropOld();
+    RemoveLeftovers();
+}
+
+// What runs killed outright left beside the set's files, each folder read
+// once, under its lock.
+void OutputSet::RemoveLeftovers() const {
+    std::map<std::pair<dev_t, ino_t>, std::pair<int, std::set<std::string>>> folders;
+    for (const auto& file : files_) {
+        struct stat status {};
+        if (file->kind_ == OutputFile::Kind::kStaged && fstat(file->Folder(), &status) == 0) {
+            auto& [folder, targets] = folders[std::pair(status.st_dev, status.st_ino)];
+            folder = file->Folder();
+            targets.insert(file->targetName_);
+        }
+    }
+    for (const auto& [identity, found] : folders) RemoveUnfinished(found.first, found.second);
 }
 
 }  // namespace morvik

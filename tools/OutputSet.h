@@ -33,10 +33,14 @@ class OutputSet {
     // Throws EOutputError.
     OutputFile& Open(std::string name);
 
-    // Throws EOutputError, with every file as it was.
+    // Throws EOutputError, with every file as it was. Once the set is in
+    // place, the new files that runs killed outright left beside its files
+    // go.
     void Commit();
 
   private:
+    void RemoveLeftovers() const;
+
     std::vector<std::unique_ptr<OutputFile>> files_;
 };
 

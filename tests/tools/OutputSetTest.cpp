@@ -139,6 +139,29 @@ TEST_F(OutputSetRun, EachSignalLeavesTheFolderAsItWas) {
     EXPECT_NE(made.at("m_x0_y0.png"), "old map");
 }
 
+// A run killed outright cannot clean up: its new files stay beside their
+// names, named as unfinished, and the next run of the same set removes
+// them, and nothing else: not another file's, nor an old file kept aside.
+TEST_F(OutputSetRun, TheNextRunRemovesWhatAKilledRunLeft) {
+    WriteText(Path(".other.png.morvik-unfinished.12"), "another file's");
+    WriteText(Path(".m_x0_y0.png.345"), "an old file kept aside");
+    const BatchRun killed = InFolder(kStartLargeTiles + "kill -KILL $pid; wait $pid; echo $?");
+    EXPECT_EQ(killed.out, "137\n") << killed.err.toStdString();
+    int unfinished = 0;
+    for (const auto& [name, bytes] : FilesUnder(directory.path())) {
+        unfinished += name.find(".morvik-unfinished.") != std::string::npos ? 1 : 0;
+    }
+    EXPECT_EQ(unfinished, 129) << "the killed run's 128, and the other file's";
+
+    const BatchRun next = InFolder(
+        "\"$TOOL\" generate --tiles 8x8 -o m.png --heightmap h.png --width 4001 --height 4001");
+    ASSERT_EQ(next.exitCode, 0) << next.err.toStdString();
+    const Snapshot after = FilesUnder(directory.path());
+    EXPECT_EQ(after.size(), 128u + 2);
+    EXPECT_EQ(after.at(".other.png.morvik-unfinished.12"), "another file's");
+    EXPECT_EQ(after.at(".m_x0_y0.png.345"), "an old file kept aside");
+}
+
 // A run past `ulimit -f` says which file is too large, in one line, and
 // leaves every file as it was: one put beside its place, and one rewritten
 // in place (its folder shut to the user), whose old bytes are kept.
