@@ -55,7 +55,7 @@ void CheckSettings(const RunSettings& settings, const RunLimits& limits) {
     if (settings.erosion) Check("the erosion", *settings.erosion, limits.erosion);
 }
 
-int64_t SmallestFullTick(MapSize size) {
+int64_t SmallestFullTick(WorldSize size) {
     return 3 * int64_t{std::max(size.Width(), size.Height())};
 }
 

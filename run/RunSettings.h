@@ -57,6 +57,6 @@ void CheckSettings(const RunSettings& settings, const RunLimits& limits = Limits
 // The tick below which the circles a run takes cannot take all their places
 // and sizes on a map of this size: every number taken is below the tick,
 // and the centres need numbers up to three times the longer side.
-int64_t SmallestFullTick(MapSize size);
+int64_t SmallestFullTick(WorldSize size);
 
 }  // namespace morvik

@@ -99,7 +99,13 @@ Heightmap HeightmapOf(const CellGrid& heights, MapSize size, const HeightValues&
 
 ZeroedVector<float> MakeFineHeights(const CellGrid& heights, MapSize size, int32_t seaTop,
                                     std::span<const float> levels, int32_t threads) {
-    const HeightValues table = MakeValueTable(heights, size, seaTop, threads);
+    return FineHeightsOf(heights, size, seaTop, MakeValueTable(heights, size, seaTop, threads),
+                         levels, threads);
+}
+
+ZeroedVector<float> FineHeightsOf(const CellGrid& heights, MapSize size, int32_t seaTop,
+                                  const HeightValues& table, std::span<const float> levels,
+                                  int32_t threads) {
     // The gap from each height's value to the next value up and down; a
     // hair short of it, so that the finer heights never meet the next.
     constexpr double kShort = 0.999;

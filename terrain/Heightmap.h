@@ -66,4 +66,10 @@ Heightmap MakeHeightmap(const CellGrid& heights, MapSize size, int32_t seaTop, i
 ZeroedVector<float> MakeFineHeights(const CellGrid& heights, MapSize size, int32_t seaTop,
                                     std::span<const float> levels, int32_t threads = 1);
 
+// The same for a region of a run, whose heights' values the whole run's
+// table gives.
+ZeroedVector<float> FineHeightsOf(const CellGrid& heights, MapSize size, int32_t seaTop,
+                                  const HeightValues& table, std::span<const float> levels,
+                                  int32_t threads = 1);
+
 }  // namespace morvik

@@ -501,6 +501,30 @@ std::vector<std::string> BatchOptions::Files() const {
     return files;
 }
 
+std::vector<BatchOptions::LayerOutput> BatchOptions::LayerOutputs() const {
+    std::vector<LayerOutput> outputs;
+    if (!heightmap.empty()) {
+        outputs.push_back(
+            {"heightmap",
+             heightmap,
+             {IsFloatHeightsName(heightmap) ? LayerKind::kFloatHeights : LayerKind::kHeightmap}});
+    }
+    if (!normal.empty()) outputs.push_back({"normal", normal, {LayerKind::kNormal, normalY}});
+    if (!flow.empty()) outputs.push_back({"flow", flow, {LayerKind::kFlow}});
+    if (!masks.empty()) {
+        for (const Mask mask : kMasks) {
+            outputs.push_back(
+                {"mask", MaskFileName(masks, mask), {LayerKind::kMask, NormalY::kUp, mask}});
+        }
+    }
+    if (preset) {
+        for (const PackFile& file : PackFiles(*preset)) {
+            outputs.push_back({"pack", PackFileName(pack, file.name), file.kind});
+        }
+    }
+    return outputs;
+}
+
 BatchOptions ParseBatchOptions(const std::vector<std::string>& arguments, const RunLimits& limits) {
     const Parsed parsed = Parse(arguments);
     BatchOptions options;

@@ -59,6 +59,15 @@ struct BatchOptions {
     // Every file the run writes, by its name before tiling: masks and pack
     // files each, the report's JSON last.
     std::vector<std::string> Files() const;
+
+    // The files drawn from the land's layers, in the report's order: each
+    // one's key in the report, its name and what it holds.
+    struct LayerOutput {
+        const char* key;
+        std::string name;
+        LayerKind kind;
+    };
+    std::vector<LayerOutput> LayerOutputs() const;
 };
 
 // The name of a mask's file for --masks PREFIX, and of a pack's file.

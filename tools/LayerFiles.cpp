@@ -16,19 +16,14 @@ namespace morvik {
 
 namespace {
 
-// The part of the map a file holds: all of it, or a tile.
-struct Region {
-    int32_t left;
-    int32_t top;
-    MapSize size;
-};
-
-Region RegionOf(const Region&, const Tile& tile) { return {tile.left, tile.top, tile.size}; }
+LayerRegion RegionOf(const LayerRegion&, const Tile& tile) {
+    return {tile.left, tile.top, tile.size};
+}
 
 // A PNG of the region whose row y `fill` writes into a buffer of `samples`
 // samples a row, each of type Sample.
 template <typename Sample, typename Fill>
-void WriteRegionPng(OutputFile& file, const Region& region, int32_t bitDepth, PngColour colour,
+void WriteRegionPng(OutputFile& file, const LayerRegion& region, int32_t bitDepth, PngColour colour,
                     int32_t channels, const Fill& fill, const WritingReport& report) {
     std::vector<Sample> row(static_cast<std::size_t>(region.size.Width()) * channels);
     WritePng(
@@ -55,7 +50,7 @@ struct Painters {
 };
 
 // Writes one file of the region from the layers, as `kind` says.
-void WriteLayer(const Painters& painters, const LayerKind& kind, const Region& region,
+void WriteLayer(const Painters& painters, const LayerKind& kind, const LayerRegion& region,
                 OutputFile& file, const WritingReport& report) {
     const LandLayers& layers = painters.layers;
     const TerrainScale& scale = painters.scale;
@@ -129,6 +124,11 @@ void WriteLayer(const Painters& painters, const LayerKind& kind, const Region& r
 
 }  // namespace
 
+void WriteLayerRegion(const LandLayers& layers, const TerrainScale& scale, const LayerKind& kind,
+                      const LayerRegion& region, OutputFile& file) {
+    WriteLayer({.layers = layers, .scale = scale, .flow = {}, .masks = {}}, kind, region, file, {});
+}
+
 void LayerFiles::Add(RunOutput output, LayerKind kind) {
     outputs_.push_back({std::move(output), kind});
 }
@@ -157,7 +157,7 @@ void LayerFiles::Start(LandLayers&& layers, std::span<const uint8_t> water) {
 
 void LayerFiles::Write() {
     try {
-        const Region whole{0, 0, layers_->Size()};
+        const LayerRegion whole{0, 0, layers_->Size()};
         Painters painters{*layers_, scale_, std::nullopt, std::nullopt};
         const auto asks = [&](LayerKind::Of of) {
             return std::any_of(outputs_.begin(), outputs_.end(),
@@ -171,7 +171,7 @@ void LayerFiles::Write() {
         ParallelFor(static_cast<int32_t>(outputs_.size()), threads_, [&](int32_t at) {
             ProgressLine::Task task = progress_.Start("layers");
             outputs_[at].files.WriteTiles(
-                whole, RegionOf, [&](const Region& region, OutputFile& file) {
+                whole, RegionOf, [&](const LayerRegion& region, OutputFile& file) {
                     const std::string writing = "writing " + ShownName(file.Name());
                     task.Show(writing);
                     WriteLayer(painters, outputs_[at].kind, region, file,

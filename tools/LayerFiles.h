@@ -36,6 +36,18 @@ struct LayerKind {
     bool NeedsWater() const { return of == kFlow || (of == kMask && mask == Mask::kWater); }
 };
 
+// The part of the map a file holds: all of it, or a tile.
+struct LayerRegion {
+    int32_t left;
+    int32_t top;
+    MapSize size;
+};
+
+// Writes `region` of the layers into a file as `kind` says, for a kind
+// drawn from the heights alone: a heightmap, the float heights or normals.
+void WriteLayerRegion(const LandLayers& layers, const TerrainScale& scale, const LayerKind& kind,
+                      const LayerRegion& region, OutputFile& file);
+
 // Writes a run's layer files on threads of their own from the moment the
 // layers are made, while the map is finished and reduced, a file at a time
 // on each of up to `threads`; on the caller's thread where no thread can be

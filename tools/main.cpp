@@ -32,6 +32,7 @@
 #include "tools/Report.h"
 #include "tools/RunOutput.h"
 #include "tools/ThreadCount.h"
+#include "tools/TickWarning.h"
 #include "tools/Tiles.h"
 #include "tools/ToolProcess.h"
 
@@ -76,17 +77,6 @@ Reduction ReduceAndWrite(std::span<const uint8_t> picture, int32_t colours, RunO
     return reduction;
 }
 
-// Says so when the tick keeps the circles from taking their whole ranges.
-void WarnOfASmallTick(uint32_t tick, MapSize size) {
-    if (tick >= SmallestFullTick(size)) return;
-    std::fprintf(stderr,
-                 "morvik-batch: warning: tick %u is below %lld, three times the map's longer "
-                 "side: every number taken is below the tick, so the circles cannot take all "
-                 "their places and sizes and crowd toward the bottom right; the smaller the "
-                 "tick, the flatter the map\n",
-                 tick, static_cast<long long>(SmallestFullTick(size)));
-}
-
 // What the progress line calls each step of a run.
 const char* StepName(RunStep step) {
     switch (step) {
@@ -107,28 +97,10 @@ using NamedFiles = std::vector<std::pair<const char*, std::vector<std::string>>>
 NamedFiles AddLayerOutputs(const BatchOptions& options, MapSize size, OutputSet& files,
                            LayerFiles& writer) {
     NamedFiles named;
-    const auto add = [&](const char* key, const std::string& name, LayerKind kind) {
-        RunOutput output(files, name, size, options.tiles);
-        named.emplace_back(key, output.Names());
-        writer.Add(std::move(output), kind);
-    };
-    if (!options.heightmap.empty()) {
-        add("heightmap", options.heightmap,
-            {IsFloatHeightsName(options.heightmap) ? LayerKind::kFloatHeights
-                                                   : LayerKind::kHeightmap});
-    }
-    if (!options.normal.empty())
-        add("normal", options.normal, {LayerKind::kNormal, options.normalY});
-    if (!options.flow.empty()) add("flow", options.flow, {LayerKind::kFlow});
-    if (!options.masks.empty()) {
-        for (const Mask mask : kMasks) {
-            add("mask", MaskFileName(options.masks, mask), {LayerKind::kMask, NormalY::kUp, mask});
-        }
-    }
-    if (options.preset) {
-        for (const PackFile& file : PackFiles(*options.preset)) {
-            add("pack", PackFileName(options.pack, file.name), file.kind);
-        }
+    for (const BatchOptions::LayerOutput& layer : options.LayerOutputs()) {
+        RunOutput output(files, layer.name, size, options.tiles);
+        named.emplace_back(layer.key, output.Names());
+        writer.Add(std::move(output), layer.kind);
     }
     return named;
 }
@@ -257,7 +229,7 @@ int Generate(const BatchOptions& options) {
     // Asked before any file takes its place: a file that is standard output
     // now may be replaced by then.
     Report report = ReportFor(options);
-    WarnOfASmallTick(options.run.tick, options.run.Size());
+    WarnOfASmallTick("morvik-batch", options.run.tick, options.run.World());
     return WriteRun(options, std::make_unique<MapRun>(options.run, MachineThreads()), report);
 }
 

@@ -1,8 +1,6 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <vector>
 
@@ -10,7 +8,7 @@
 #include "terrain/CellGrid.h"
 #include "terrain/Terrain.h"
 #include "terrain/WorldSize.h"
-#include "terrain/Wrap.h"
+#include "world/GrownRegion.h"
 #include "world/WorldTile.h"
 
 namespace morvik {
@@ -22,14 +20,6 @@ struct WorldFinish {
     int32_t passes;
 };
 
-// The cells beside a region, a column or a row beyond each side: left,
-// right, above and below. Across a wrapped edge they are the other edge's;
-// beyond an edge that does not wrap there are none, and a cell there is its
-// own neighbour.
-enum Side { kLeft, kRight, kAbove, kBelow };
-using RegionBorders = std::array<std::optional<WorldRegion>, 4>;
-RegionBorders BordersOf(WorldSize world, const WorldRegion& region, Wrap wrap);
-
 // A region's part of the map's picture in a view, as the whole map's draws
 // it, each pixel one of a few colours, and what a colour reduction of the
 // whole picture, made in passes over every region, needs of it. Positions
@@ -37,11 +27,10 @@ RegionBorders BordersOf(WorldSize world, const WorldRegion& region, Wrap wrap);
 // bottom, each from the left.
 class RegionPicture {
   public:
-    // `borderHeights` are the heights of BordersOf's regions, where there
-    // are any; the coastline view looks at them.
-    RegionPicture(WorldSize world, const WorldRegion& region, const CellGrid& heights,
-                  const WorldFinish& finish, MapView view,
-                  const std::array<const CellGrid*, 4>& borderHeights);
+    // From the grown region's heights: the coastline view looks at the
+    // cells around the region.
+    RegionPicture(WorldSize world, const GrownRegion& grown, const CellGrid& heights,
+                  const WorldFinish& finish, MapView view);
 
     // Lowers each lattice cell's entry of `first` to the first position at
     // which one of the region's pixels falls in it, in a pass of `levels`,

@@ -12,6 +12,7 @@
 #include "terrain/SeaLevel.h"
 #include "terrain/Terrain.h"
 #include "terrain/TickSource.h"
+#include "world/GrownRegion.h"
 #include "world/WorldCircles.h"
 #include "world/WorldTile.h"
 
@@ -117,6 +118,47 @@ TEST(RegionHeights, HoldEachCellsSumOfCirclesInTheWidestWorld) {
                         expected[i][static_cast<std::size_t>(x) * regions[i].size.Height() + y])
                         << "wrap " << static_cast<int>(wrap) << ", region " << i << ", cell " << x
                         << ", " << y;
+                }
+            }
+        }
+    }
+}
+
+// A region grown by the cells around it holds the whole run's heights
+// there, across the edges that wrap, and ends at those that do not.
+TEST(GrownRegion, HoldsTheCellsAroundTheRegion) {
+    for (const Wrap wrap : {Wrap::kNone, Wrap::kX, Wrap::kXY}) {
+        const RunSettings settings{
+            .width = 90, .height = 70, .roughness = 2, .seaShare = 5, .tick = 4000, .wrap = wrap};
+        const CellGrid whole = WholeRunHeights(settings);
+        for (const WorldRegion& region :
+             {WorldRegion{0, 0, MapSize(30, 20)}, WorldRegion{30, 20, MapSize(31, 21)},
+              WorldRegion{60, 50, MapSize(30, 20)}, WorldRegion{0, 0, MapSize(90, 70)}}) {
+            const GrownRegion grown(settings.World(), region, wrap);
+            const std::vector<CellGrid> parts = RegionHeights(settings, grown.Parts());
+            const CellGrid heights = grown.Heights(parts);
+            const auto grows = [&](int32_t from, int32_t to, int32_t side, bool wraps) {
+                return wraps || (from >= 0 && to < side) ? 1 : 0;
+            };
+            const bool wrapsX = WrapsColumns(wrap);
+            const bool wrapsY = WrapsRows(wrap);
+            const int32_t left = grows(region.left - 1, 0, 90, wrapsX);
+            const int32_t above = grows(region.top - 1, 0, 70, wrapsY);
+            ASSERT_EQ(grown.Left(), left);
+            ASSERT_EQ(grown.Above(), above);
+            ASSERT_EQ(grown.Size().Width(),
+                      region.size.Width() + left +
+                          grows(0, region.left + region.size.Width(), 90, wrapsX));
+            ASSERT_EQ(grown.Size().Height(),
+                      region.size.Height() + above +
+                          grows(0, region.top + region.size.Height(), 70, wrapsY));
+            for (int32_t x = 0; x < grown.Size().Width(); ++x) {
+                for (int32_t y = 0; y < grown.Size().Height(); ++y) {
+                    const int32_t atX = (region.left - left + x + 90) % 90;
+                    const int32_t atY = (region.top - above + y + 70) % 70;
+                    ASSERT_EQ(heights.At(x, y), whole.At(atX, atY))
+                        << "wrap " << static_cast<int>(wrap) << ", region at " << region.left
+                        << ", " << region.top << ": cell " << x << ", " << y;
                 }
             }
         }

@@ -16,13 +16,16 @@
 #include "terrain/Heightmap.h"
 #include "terrain/SeaLevel.h"
 #include "tools/BatchOptions.h"
+#include "tools/LayerFiles.h"
 #include "tools/OutputFiles.h"
 #include "tools/OutputSet.h"
 #include "tools/Report.h"
+#include "tools/TickWarning.h"
 #include "tools/Tiles.h"
 #include "tools/ToolProcess.h"
 #include "tools/world/RankGroup.h"
 #include "tools/world/WorldMosaic.h"
+#include "world/GrownRegion.h"
 #include "world/PassOrder.h"
 #include "world/RegionPicture.h"
 #include "world/WorldCircles.h"
@@ -37,13 +40,12 @@ void RequireBuilt(const BatchOptions& options) {
     if (options.command != BatchOptions::Command::kGenerate) {
         throw EUsageError("morvik-world takes generate and its options");
     }
-    const bool others = !options.normal.empty() || !options.flow.empty() ||
-                        !options.masks.empty() || options.preset || options.run.erosion ||
-                        options.rivers;
-    if (others || (options.heightmap.empty() && options.output.empty() && options.json.empty())) {
+    const bool others = !options.flow.empty() || !options.masks.empty() || options.preset ||
+                        options.run.erosion || options.rivers;
+    if (others || options.Files().empty()) {
         throw EUsageError(
-            "morvik-world writes -o and --heightmap tiles of plain land and --json so far; "
-            "--erode, --rivers and the other engine files are the batch tool's");
+            "morvik-world writes plain land's -o, --heightmap, --normal and --json so far; "
+            "--erode, --rivers, --flow, --masks and --preset are the batch tool's");
     }
     // A rank holds its tiles whole.
     const WorldSize world = options.run.World();
@@ -103,27 +105,46 @@ class Steps {
 };
 
 // A rank's share of the world: its tiles (ranks take them in turn), their
-// files, and their heights, with the cells beside each where the coastline
-// looks at them.
+// files, and their heights, each tile's grown by the cells around it where
+// its files look at them.
 struct RankShare {
     std::vector<const Tile*> tiles;
-    std::vector<OutputFile*> heightmaps;
+    std::vector<std::vector<OutputFile*>> layers;  // each layer output's, a file a tile
     std::vector<OutputFile*> maps;
     OutputFile* mosaic = nullptr;
     OutputFile* json = nullptr;
-    std::vector<CellGrid> heights;
-    std::vector<RegionBorders> borders;
-    std::vector<std::array<const CellGrid*, 4>> borderHeights;
+    std::vector<GrownRegion> grown;  // each tile's, grown or alone
+    std::vector<CellGrid> heights;   // each tile's, then the rest of its grown region's
+    std::vector<std::size_t> firstPart;
+
+    const CellGrid& Heights(std::size_t tile) const { return heights[firstPart[tile]]; }
+    CellGrid GrownHeights(std::size_t tile) const {
+        return grown[tile].Heights(
+            std::span(heights).subspan(firstPart[tile], grown[tile].Parts().size()));
+    }
 };
+
+// Whether the files look at a cell's neighbours: the normals, and the
+// coastline.
+bool LooksAround(const BatchOptions& options) {
+    const std::vector<BatchOptions::LayerOutput> layers = options.LayerOutputs();
+    return (!options.output.empty() && options.view == MapView::kCoastline) ||
+           std::any_of(layers.begin(), layers.end(), [](const BatchOptions::LayerOutput& layer) {
+               return layer.kind.of == LayerKind::kNormal;
+           });
+}
 
 // Every file is opened before the work, so one that cannot be written is
 // known at once.
 void OpenFiles(const BatchOptions& options, const RankGroup& ranks, OutputSet& files,
                RankShare& share) {
-    for (const Tile* tile : share.tiles) {
-        if (!options.heightmap.empty()) {
-            share.heightmaps.push_back(&files.Open(TileFile(options, options.heightmap, *tile)));
+    for (const BatchOptions::LayerOutput& layer : options.LayerOutputs()) {
+        std::vector<OutputFile*>& opened = share.layers.emplace_back();
+        for (const Tile* tile : share.tiles) {
+            opened.push_back(&files.Open(TileFile(options, layer.name, *tile)));
         }
+    }
+    for (const Tile* tile : share.tiles) {
         if (!options.output.empty()) {
             share.maps.push_back(&files.Open(TileFile(options, options.output, *tile)));
         }
@@ -135,27 +156,20 @@ void OpenFiles(const BatchOptions& options, const RankGroup& ranks, OutputSet& f
     if (ranks.Rank() == 0 && !options.json.empty()) share.json = &files.Open(options.json);
 }
 
-// The heights of the rank's tiles, and of the cells beside them where a
-// coastline is drawn, in one pass over the circles.
+// The heights of the rank's tiles, and of the cells around them where the
+// files look, in one pass over the circles.
 void MakeHeights(const BatchOptions& options, RankShare& share) {
     const RunSettings& settings = options.run;
     std::vector<WorldRegion> regions;
-    for (const Tile* tile : share.tiles) regions.push_back({tile->left, tile->top, tile->size});
-    const bool coastline = !options.output.empty() && options.view == MapView::kCoastline;
-    for (std::size_t i = 0; coastline && i < share.tiles.size(); ++i) {
-        share.borders.push_back(BordersOf(settings.World(), regions[i], settings.wrap));
-        for (const std::optional<WorldRegion>& border : share.borders.back()) {
-            if (border) regions.push_back(*border);
-        }
+    for (const Tile* tile : share.tiles) {
+        const WorldRegion region{tile->left, tile->top, tile->size};
+        share.firstPart.push_back(regions.size());
+        const GrownRegion& grown =
+            LooksAround(options) ? share.grown.emplace_back(settings.World(), region, settings.wrap)
+                                 : share.grown.emplace_back(region);
+        regions.insert(regions.end(), grown.Parts().begin(), grown.Parts().end());
     }
     share.heights = RegionHeights(settings, regions);
-    std::size_t next = share.tiles.size();
-    for (const RegionBorders& borders : share.borders) {
-        std::array<const CellGrid*, 4>& held = share.borderHeights.emplace_back();
-        for (std::size_t side = 0; side < borders.size(); ++side) {
-            held[side] = borders[side] ? &share.heights[next++] : nullptr;
-        }
-    }
 }
 
 // What every rank's tiles together say of the world's finish and its
@@ -163,6 +177,7 @@ void MakeHeights(const BatchOptions& options, RankShare& share) {
 struct WorldNumbers {
     WorldFinish finish;
     int64_t seaCells;
+    int32_t seaTop;  // the highest height the finish makes sea
     HeightValues values;
 };
 
@@ -170,7 +185,7 @@ WorldNumbers AgreeOnNumbers(const BatchOptions& options, const RankGroup& ranks,
                             const RankShare& share) {
     HeightExtremes extremes{.highest = INT32_MIN, .lowest = INT32_MAX};
     for (std::size_t i = 0; i < share.tiles.size(); ++i) {
-        const HeightExtremes held = FindExtremes(share.heights[i], share.tiles[i]->size);
+        const HeightExtremes held = FindExtremes(share.Heights(i), share.tiles[i]->size);
         extremes = Widened(extremes, held.highest, held.lowest);
     }
     std::vector<int64_t> least{extremes.lowest};
@@ -183,9 +198,9 @@ WorldNumbers AgreeOnNumbers(const BatchOptions& options, const RankGroup& ranks,
         static_cast<std::size_t>(int64_t{extremes.highest} - extremes.lowest + 1), 0);
     for (std::size_t i = 0; i < share.tiles.size(); ++i) {
         const MapSize owned = OwnedPart(*share.tiles[i], options);
-        const RescaledCounts held = CountRescaled(share.heights[i], owned, extremes);
+        const RescaledCounts held = CountRescaled(share.Heights(i), owned, extremes);
         for (std::size_t level = 0; level < cellsAt.size(); ++level) cellsAt[level] += held[level];
-        const std::vector<uint8_t> present = OccurringHeights(share.heights[i], owned, extremes);
+        const std::vector<uint8_t> present = OccurringHeights(share.Heights(i), owned, extremes);
         for (std::size_t slot = 0; slot < occurs.size(); ++slot) occurs[slot] |= present[slot];
     }
     ranks.Sum(cellsAt);
@@ -193,9 +208,33 @@ WorldNumbers AgreeOnNumbers(const BatchOptions& options, const RankGroup& ranks,
     int64_t seaCells = 0;
     const int32_t passes = LoweringPasses(cellsAt, options.run.World(), options.run.seaShare * 100,
                                           [&](int64_t cells) { seaCells = cells; });
-    return {{extremes, passes},
-            seaCells,
-            ValuesOfHeights(occurs, extremes, HighestSeaOf(extremes, passes))};
+    const int32_t seaTop = HighestSeaOf(extremes, passes);
+    return {{extremes, passes}, seaCells, seaTop, ValuesOfHeights(occurs, extremes, seaTop)};
+}
+
+// A tile's layer files, drawn from its grown region's layers as the whole
+// map's are drawn from the whole: the finer heights only where a file
+// takes more than the heightmap.
+void WriteTileLayers(const BatchOptions& options, const RankShare& share, std::size_t tile,
+                     const WorldNumbers& numbers) {
+    const std::vector<BatchOptions::LayerOutput> outputs = options.LayerOutputs();
+    const bool fine = std::any_of(outputs.begin(), outputs.end(), [](const auto& output) {
+        return output.kind.of != LayerKind::kHeightmap;
+    });
+    const GrownRegion& grown = share.grown[tile];
+    const CellGrid heights = share.GrownHeights(tile);
+    // The grown region is a window on the world: its edges wrap only as
+    // the world's cells around it say.
+    LandLayers layers{.heightmap = HeightmapOf(heights, grown.Size(), numbers.values),
+                      .wrap = Wrap::kNone};
+    if (fine) {
+        layers.heights = FineHeightsOf(heights, grown.Size(), numbers.seaTop, numbers.values, {});
+    }
+    const LayerRegion region{grown.Left(), grown.Above(), share.tiles[tile]->size};
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        WriteLayerRegion(layers, options.scale, outputs[i].kind, region, *share.layers[i][tile]);
+        share.layers[i][tile]->Finish();
+    }
 }
 
 // The map's tiles, reduced together as the whole picture is: each pass
@@ -213,11 +252,8 @@ ReducedMaps ReduceMaps(const BatchOptions& options, const RankGroup& ranks, cons
     const WorldSize world = options.run.World();
     ReducedMaps maps;
     for (std::size_t i = 0; i < share.tiles.size(); ++i) {
-        const Tile& tile = *share.tiles[i];
-        maps.pictures.emplace_back(world, WorldRegion{tile.left, tile.top, tile.size},
-                                   share.heights[i], numbers.finish, options.view,
-                                   share.borderHeights.empty() ? std::array<const CellGrid*, 4>{}
-                                                               : share.borderHeights[i]);
+        maps.pictures.emplace_back(world, share.grown[i], share.GrownHeights(i), numbers.finish,
+                                   options.view);
     }
     maps.reduction.sourceColours = MakeReductionPasses(options.colours, [&](int32_t levels,
                                                                             bool dither) {
@@ -272,13 +308,12 @@ Report WorldReport(const BatchOptions& options, const std::vector<Tile>& tiles,
     report.Value("sea_cells", numbers.seaCells);
     report.Value("highest", kRescaledTop - numbers.finish.passes);
     report.Value("lowest", -numbers.finish.passes);
-    if (!options.heightmap.empty() || !options.json.empty()) {
+    const std::vector<BatchOptions::LayerOutput> layers = options.LayerOutputs();
+    if (!layers.empty() || !options.json.empty()) {
         report.Value("heightmap_sea_level", numbers.values.seaLevel);
     }
-    for (const Tile& tile : tiles) {
-        if (!options.heightmap.empty()) {
-            report.Name("heightmap", TileFile(options, options.heightmap, tile));
-        }
+    for (const BatchOptions::LayerOutput& layer : layers) {
+        for (const Tile& tile : tiles) report.Name(layer.key, TileFile(options, layer.name, tile));
     }
     if (!options.output.empty()) {
         std::vector<std::string> names;
@@ -294,10 +329,12 @@ std::string WorldJson(const BatchOptions& options, const Report& report,
                       const WorldNumbers& numbers, const std::vector<Tile>& tiles,
                       const OutputFile* mosaic) {
     nlohmann::ordered_json written = nlohmann::ordered_json::array();
-    for (const std::string* name : {&options.heightmap, &options.output}) {
-        for (const Tile& tile : tiles) {
-            if (!name->empty()) written.push_back(TileFile(options, *name, tile));
-        }
+    std::vector<std::string> names;
+    for (const BatchOptions::LayerOutput& layer : options.LayerOutputs())
+        names.push_back(layer.name);
+    if (!options.output.empty()) names.push_back(options.output);
+    for (const std::string& name : names) {
+        for (const Tile& tile : tiles) written.push_back(TileFile(options, name, tile));
     }
     if (mosaic) written.push_back(mosaic->Name());
     return report.Json({{"relief", options.scale.relief},
@@ -323,17 +360,15 @@ int BuildWorld(const BatchOptions& options, const RankGroup& ranks) {
         return 1;
     }
     const WorldNumbers numbers = AgreeOnNumbers(options, ranks, share);
-    const bool heightmaps = steps.Take([&] {
-        for (std::size_t i = 0; i < share.heightmaps.size(); ++i) {
-            WriteHeightmap(HeightmapOf(share.heights[i], share.tiles[i]->size, numbers.values),
-                           *share.heightmaps[i]);
-            share.heightmaps[i]->Finish();
+    const bool layers = steps.Take([&] {
+        for (std::size_t i = 0; i < share.tiles.size() && !share.layers.empty(); ++i) {
+            WriteTileLayers(options, share, i, numbers);
         }
         if (share.mosaic) {
             WriteText(HeightmapMosaic(options.heightmap, settings.World(), tiles), *share.mosaic);
         }
     });
-    if (!heightmaps) return 1;
+    if (!layers) return 1;
     ReducedMaps maps;
     if (!options.output.empty()) {
         maps = ReduceMaps(options, ranks, share, numbers);
@@ -381,5 +416,6 @@ int main(int argc, char** argv) {
     }
     // One clock for the world: the first rank's, where --tick leaves it to it.
     options.run.tick = static_cast<uint32_t>(ranks.FromFirst(options.run.tick));
+    if (ranks.Rank() == 0) WarnOfASmallTick("morvik-world", options.run.tick, options.run.World());
     return BuildWorld(options, ranks);
 }
