@@ -402,8 +402,19 @@ int main(int argc, char** argv) {
         if (options.command == BatchOptions::Command::kHelp) {
             if (ranks.Rank() == 0) {
                 std::printf(
-                    "usage: mpirun -n K morvik-world generate [-o FILE] [--heightmap FILE] "
-                    "[--tiles NxM] [the batch tool's generate options]\n");
+                    "usage: mpirun -n K morvik-world generate [-o FILE] [--heightmap FILE]\n"
+                    "                                   [--normal FILE] [--json FILE]\n"
+                    "                                   [--width N] [--height N] [--tiles NxM] "
+                    "...\n"
+                    "\n"
+                    "The batch tool's generate for worlds of up to %d x %d cells, in tiles\n"
+                    "of up to %d x %d, shared between the K processes of an MPI run, one a\n"
+                    "core: every tile is the one morvik-batch writes for the same world, and\n"
+                    "PNG heightmap tiles get a GDAL mosaic beside them (BASE.vrt). It takes\n"
+                    "the batch tool's options (morvik-batch --help) for plain land; --erode,\n"
+                    "--rivers, --flow, --masks and --preset are the batch tool's so far.\n",
+                    WorldSize::kLargestSide, WorldSize::kLargestSide, MapSize::kLargestSide,
+                    MapSize::kLargestSide);
             }
             return 0;
         }
