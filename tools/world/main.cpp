@@ -2,7 +2,6 @@
 // between the ranks of an MPI run, each tile the bytes a whole-map build
 // writes there.
 #include <algorithm>
-#include <array>
 #include <climits>
 #include <cstdio>
 #include <exception>
@@ -11,12 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "components/ReducedImage/BmpCrop.h"
-#include "components/ReducedImage/ColourReduction.h"
-#include "terrain/Heightmap.h"
 #include "terrain/SeaLevel.h"
 #include "tools/BatchOptions.h"
-#include "tools/LayerFiles.h"
 #include "tools/OutputFiles.h"
 #include "tools/OutputSet.h"
 #include "tools/Report.h"
@@ -24,12 +19,11 @@
 #include "tools/Tiles.h"
 #include "tools/ToolProcess.h"
 #include "tools/world/RankGroup.h"
+#include "tools/world/RankShare.h"
 #include "tools/world/WorldMosaic.h"
-#include "world/GrownRegion.h"
-#include "world/PassOrder.h"
-#include "world/RegionPicture.h"
+#include "tools/world/WorldNumbers.h"
+#include "tools/world/WorldTileFiles.h"
 #include "world/WorldCircles.h"
-#include "world/WorldTile.h"
 
 namespace morvik {
 namespace {
@@ -66,20 +60,6 @@ std::vector<Tile> WorldTiles(const BatchOptions& options) {
     return {{0, 0, 0, 0, MapSize(size.Width(), size.Height())}};
 }
 
-// The file a tile of an output named `name` goes to: the name itself, for a
-// world in one piece.
-std::string TileFile(const BatchOptions& options, const std::string& name, const Tile& tile) {
-    return options.tiles ? TileName(name, tile) : name;
-}
-
-// The part of a tile no other tile holds: all but the edges it shares with
-// the next tile across and the next down.
-MapSize OwnedPart(const Tile& tile, const BatchOptions& options) {
-    const TileGrid grid = options.tiles.value_or(TileGrid{});
-    return MapSize(tile.size.Width() - (tile.column + 1 < grid.across ? 1 : 0),
-                   tile.size.Height() - (tile.row + 1 < grid.down ? 1 : 0));
-}
-
 // Runs a step on every rank; if it failed on any, the lowest rank it
 // failed on says why and every rank stops with status 1.
 class Steps {
@@ -103,195 +83,6 @@ class Steps {
   private:
     const RankGroup& ranks_;
 };
-
-// A rank's share of the world: its tiles (ranks take them in turn), their
-// files, and their heights, each tile's grown by the cells around it where
-// its files look at them.
-struct RankShare {
-    std::vector<const Tile*> tiles;
-    std::vector<std::vector<OutputFile*>> layers;  // each layer output's, a file a tile
-    std::vector<OutputFile*> maps;
-    OutputFile* mosaic = nullptr;
-    OutputFile* json = nullptr;
-    std::vector<GrownRegion> grown;  // each tile's, grown or alone
-    std::vector<CellGrid> heights;   // each tile's, then the rest of its grown region's
-    std::vector<std::size_t> firstPart;
-
-    const CellGrid& Heights(std::size_t tile) const { return heights[firstPart[tile]]; }
-    CellGrid GrownHeights(std::size_t tile) const {
-        return grown[tile].Heights(
-            std::span(heights).subspan(firstPart[tile], grown[tile].Parts().size()));
-    }
-};
-
-// Whether the files look at a cell's neighbours: the normals, and the
-// coastline.
-bool LooksAround(const BatchOptions& options) {
-    const std::vector<BatchOptions::LayerOutput> layers = options.LayerOutputs();
-    return (!options.output.empty() && options.view == MapView::kCoastline) ||
-           std::any_of(layers.begin(), layers.end(), [](const BatchOptions::LayerOutput& layer) {
-               return layer.kind.of == LayerKind::kNormal;
-           });
-}
-
-// Every file is opened before the work, so one that cannot be written is
-// known at once.
-void OpenFiles(const BatchOptions& options, const RankGroup& ranks, OutputSet& files,
-               RankShare& share) {
-    for (const BatchOptions::LayerOutput& layer : options.LayerOutputs()) {
-        std::vector<OutputFile*>& opened = share.layers.emplace_back();
-        for (const Tile* tile : share.tiles) {
-            opened.push_back(&files.Open(TileFile(options, layer.name, *tile)));
-        }
-    }
-    for (const Tile* tile : share.tiles) {
-        if (!options.output.empty()) {
-            share.maps.push_back(&files.Open(TileFile(options, options.output, *tile)));
-        }
-    }
-    // GDAL reads PNG tiles; raw ones carry no size for it to place them by.
-    if (ranks.Rank() == 0 && options.tiles && IsPngName(options.heightmap)) {
-        share.mosaic = &files.Open(MosaicName(options.heightmap));
-    }
-    if (ranks.Rank() == 0 && !options.json.empty()) share.json = &files.Open(options.json);
-}
-
-// The heights of the rank's tiles, and of the cells around them where the
-// files look, in one pass over the circles.
-void MakeHeights(const BatchOptions& options, RankShare& share) {
-    const RunSettings& settings = options.run;
-    std::vector<WorldRegion> regions;
-    for (const Tile* tile : share.tiles) {
-        const WorldRegion region{tile->left, tile->top, tile->size};
-        share.firstPart.push_back(regions.size());
-        const GrownRegion& grown =
-            LooksAround(options) ? share.grown.emplace_back(settings.World(), region, settings.wrap)
-                                 : share.grown.emplace_back(region);
-        regions.insert(regions.end(), grown.Parts().begin(), grown.Parts().end());
-    }
-    share.heights = RegionHeights(settings, regions);
-}
-
-// What every rank's tiles together say of the world's finish and its
-// heightmap's values.
-struct WorldNumbers {
-    WorldFinish finish;
-    int64_t seaCells;
-    int32_t seaTop;  // the highest height the finish makes sea
-    HeightValues values;
-};
-
-WorldNumbers AgreeOnNumbers(const BatchOptions& options, const RankGroup& ranks,
-                            const RankShare& share) {
-    HeightExtremes extremes{.highest = INT32_MIN, .lowest = INT32_MAX};
-    for (std::size_t i = 0; i < share.tiles.size(); ++i) {
-        const HeightExtremes held = FindExtremes(share.Heights(i), share.tiles[i]->size);
-        extremes = Widened(extremes, held.highest, held.lowest);
-    }
-    std::vector<int64_t> least{extremes.lowest};
-    std::vector<int64_t> most{extremes.highest};
-    ranks.Least(least);
-    ranks.Most(most);
-    extremes = {.highest = static_cast<int32_t>(most[0]), .lowest = static_cast<int32_t>(least[0])};
-    RescaledCounts cellsAt{};
-    std::vector<uint8_t> occurs(
-        static_cast<std::size_t>(int64_t{extremes.highest} - extremes.lowest + 1), 0);
-    for (std::size_t i = 0; i < share.tiles.size(); ++i) {
-        const MapSize owned = OwnedPart(*share.tiles[i], options);
-        const RescaledCounts held = CountRescaled(share.Heights(i), owned, extremes);
-        for (std::size_t level = 0; level < cellsAt.size(); ++level) cellsAt[level] += held[level];
-        const std::vector<uint8_t> present = OccurringHeights(share.Heights(i), owned, extremes);
-        for (std::size_t slot = 0; slot < occurs.size(); ++slot) occurs[slot] |= present[slot];
-    }
-    ranks.Sum(cellsAt);
-    ranks.Most(occurs);
-    int64_t seaCells = 0;
-    const int32_t passes = LoweringPasses(cellsAt, options.run.World(), options.run.seaShare * 100,
-                                          [&](int64_t cells) { seaCells = cells; });
-    const int32_t seaTop = HighestSeaOf(extremes, passes);
-    return {{extremes, passes}, seaCells, seaTop, ValuesOfHeights(occurs, extremes, seaTop)};
-}
-
-// A tile's layer files, drawn from its grown region's layers as the whole
-// map's are drawn from the whole: the finer heights only where a file
-// takes more than the heightmap.
-void WriteTileLayers(const BatchOptions& options, const RankShare& share, std::size_t tile,
-                     const WorldNumbers& numbers) {
-    const std::vector<BatchOptions::LayerOutput> outputs = options.LayerOutputs();
-    const bool fine = std::any_of(outputs.begin(), outputs.end(), [](const auto& output) {
-        return output.kind.of != LayerKind::kHeightmap;
-    });
-    const GrownRegion& grown = share.grown[tile];
-    const CellGrid heights = share.GrownHeights(tile);
-    // The grown region is a window on the world: its edges wrap only as
-    // the world's cells around it say.
-    LandLayers layers{.heightmap = HeightmapOf(heights, grown.Size(), numbers.values),
-                      .wrap = Wrap::kNone};
-    if (fine) {
-        layers.heights = FineHeightsOf(heights, grown.Size(), numbers.seaTop, numbers.values, {});
-    }
-    const LayerRegion region{grown.Left(), grown.Above(), share.tiles[tile]->size};
-    for (std::size_t i = 0; i < outputs.size(); ++i) {
-        WriteLayerRegion(layers, options.scale, outputs[i].kind, region, *share.layers[i][tile]);
-        share.layers[i][tile]->Finish();
-    }
-}
-
-// The map's tiles, reduced together as the whole picture is: each pass
-// counts the lattice cells every rank's tiles meet, in the order a scan of
-// the whole picture meets them. Every rank takes part in every pass.
-struct ReducedMaps {
-    std::vector<RegionPicture> pictures;
-    Reduction reduction;  // its counts; the tiles hold the image
-    bool dithered = false;
-    PassOrder order;
-};
-
-ReducedMaps ReduceMaps(const BatchOptions& options, const RankGroup& ranks, const RankShare& share,
-                       const WorldNumbers& numbers) {
-    const WorldSize world = options.run.World();
-    ReducedMaps maps;
-    for (std::size_t i = 0; i < share.tiles.size(); ++i) {
-        maps.pictures.emplace_back(world, share.grown[i], share.GrownHeights(i), numbers.finish,
-                                   options.view);
-    }
-    maps.reduction.sourceColours = MakeReductionPasses(options.colours, [&](int32_t levels,
-                                                                            bool dither) {
-        std::vector<int64_t> first(static_cast<std::size_t>(levels) * levels * levels, INT64_MAX);
-        for (const RegionPicture& picture : maps.pictures) {
-            picture.LowerFirstPositions(levels, dither, first);
-        }
-        ranks.Least(first);
-        maps.order = OrderOfFirstPositions(first, world.Width());
-        maps.reduction.levels = levels;
-        maps.dithered = dither;
-        return maps.order.count;
-    });
-    maps.reduction.colourCount = maps.order.count;
-    return maps;
-}
-
-void WriteMaps(const BatchOptions& options, const RankShare& share, const ReducedMaps& maps) {
-    const PassOrder& order = maps.order;
-    std::vector<uint32_t> table(static_cast<std::size_t>(order.count));
-    for (std::size_t cell = 0; cell < order.indexOf.size(); ++cell) {
-        if (order.indexOf[cell] >= 0) {
-            table[static_cast<std::size_t>(order.indexOf[cell])] = static_cast<uint32_t>(cell);
-        }
-    }
-    const int32_t bits = ReducedBits(options.colours);
-    const int32_t levels = maps.reduction.levels;
-    for (std::size_t i = 0; i < maps.pictures.size(); ++i) {
-        const MapSize size = share.tiles[i]->size;
-        std::vector<uint8_t> image = IndexedBmpImage(
-            size.Width(), size.Height(), bits, levels, table,
-            maps.pictures[i].IndexedRows(levels, maps.dithered, order.indexOf, bits));
-        // A tile is cut from the whole picture, and says so in its header.
-        if (options.tiles) image = CropBmpImage(image, {0, 0, size.Width(), size.Height()});
-        WriteMapImage(image, *share.maps[i]);
-        share.maps[i]->Finish();
-    }
-}
 
 // What the world's run tells, as the batch tool tells of its tiles, and
 // its mosaic.

@@ -1,0 +1,82 @@
+#include "tools/world/WorldTileFiles.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+
+#include "components/ReducedImage/BmpCrop.h"
+#include "terrain/Heightmap.h"
+#include "tools/LayerFiles.h"
+#include "tools/OutputFiles.h"
+
+namespace morvik {
+
+void WriteTileLayers(const BatchOptions& options, const RankShare& share, std::size_t tile,
+                     const WorldNumbers& numbers) {
+    const std::vector<BatchOptions::LayerOutput> outputs = options.LayerOutputs();
+    const bool fine = std::any_of(outputs.begin(), outputs.end(), [](const auto& output) {
+        return output.kind.of != LayerKind::kHeightmap;
+    });
+    const GrownRegion& grown = share.grown[tile];
+    const CellGrid heights = share.GrownHeights(tile);
+    // The grown region is a window on the world: its edges wrap only as
+    // the world's cells around it say.
+    LandLayers layers{.heightmap = HeightmapOf(heights, grown.Size(), numbers.values),
+                      .wrap = Wrap::kNone};
+    if (fine) {
+        layers.heights = FineHeightsOf(heights, grown.Size(), numbers.seaTop, numbers.values, {});
+    }
+    const LayerRegion region{grown.Left(), grown.Above(), share.tiles[tile]->size};
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        WriteLayerRegion(layers, options.scale, outputs[i].kind, region, *share.layers[i][tile]);
+        share.layers[i][tile]->Finish();
+    }
+}
+
+ReducedMaps ReduceMaps(const BatchOptions& options, const RankGroup& ranks, const RankShare& share,
+                       const WorldNumbers& numbers) {
+    const WorldSize world = options.run.World();
+    ReducedMaps maps;
+    for (std::size_t i = 0; i < share.tiles.size(); ++i) {
+        maps.pictures.emplace_back(world, share.grown[i], share.GrownHeights(i), numbers.finish,
+                                   options.view);
+    }
+    maps.reduction.sourceColours = MakeReductionPasses(options.colours, [&](int32_t levels,
+                                                                            bool dither) {
+        std::vector<int64_t> first(static_cast<std::size_t>(levels) * levels * levels, INT64_MAX);
+        for (const RegionPicture& picture : maps.pictures) {
+            picture.LowerFirstPositions(levels, dither, first);
+        }
+        ranks.Least(first);
+        maps.order = OrderOfFirstPositions(first, world.Width());
+        maps.reduction.levels = levels;
+        maps.dithered = dither;
+        return maps.order.count;
+    });
+    maps.reduction.colourCount = maps.order.count;
+    return maps;
+}
+
+void WriteMaps(const BatchOptions& options, const RankShare& share, const ReducedMaps& maps) {
+    const PassOrder& order = maps.order;
+    std::vector<uint32_t> table(static_cast<std::size_t>(order.count));
+    for (std::size_t cell = 0; cell < order.indexOf.size(); ++cell) {
+        if (order.indexOf[cell] >= 0) {
+            table[static_cast<std::size_t>(order.indexOf[cell])] = static_cast<uint32_t>(cell);
+        }
+    }
+    const int32_t bits = ReducedBits(options.colours);
+    const int32_t levels = maps.reduction.levels;
+    for (std::size_t i = 0; i < maps.pictures.size(); ++i) {
+        const MapSize size = share.tiles[i]->size;
+        std::vector<uint8_t> image = IndexedBmpImage(
+            size.Width(), size.Height(), bits, levels, table,
+            maps.pictures[i].IndexedRows(levels, maps.dithered, order.indexOf, bits));
+        // A tile is cut from the whole picture, and says so in its header.
+        if (options.tiles) image = CropBmpImage(image, {0, 0, size.Width(), size.Height()});
+        WriteMapImage(image, *share.maps[i]);
+        share.maps[i]->Finish();
+    }
+}
+
+}  // namespace morvik

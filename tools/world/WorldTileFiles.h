@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "components/ReducedImage/ColourReduction.h"
+#include "tools/BatchOptions.h"
+#include "tools/world/RankGroup.h"
+#include "tools/world/RankShare.h"
+#include "tools/world/WorldNumbers.h"
+#include "world/PassOrder.h"
+#include "world/RegionPicture.h"
+
+namespace morvik {
+
+// A tile's layer files, drawn from its grown region's layers as the whole
+// map's are drawn from the whole: the finer heights only where a file
+// takes more than the heightmap.
+void WriteTileLayers(const BatchOptions& options, const RankShare& share, std::size_t tile,
+                     const WorldNumbers& numbers);
+
+// The map's tiles, reduced together as the whole picture is: each pass
+// counts the lattice cells every rank's tiles meet, in the order a scan of
+// the whole picture meets them. Every rank takes part in every pass.
+struct ReducedMaps {
+    std::vector<RegionPicture> pictures;
+    Reduction reduction;  // its counts; the tiles hold the image
+    bool dithered = false;
+    PassOrder order;
+};
+
+ReducedMaps ReduceMaps(const BatchOptions& options, const RankGroup& ranks, const RankShare& share,
+                       const WorldNumbers& numbers);
+
+// The rank's map tiles, from the reduction every rank made.
+void WriteMaps(const BatchOptions& options, const RankShare& share, const ReducedMaps& maps);
+
+}  // namespace morvik
