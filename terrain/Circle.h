@@ -1,10 +1,13 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
 #include "terrain/HeightField.h"
 #include "terrain/MapSize.h"
+#include "terrain/ParallelFor.h"
+#include "terrain/RandomSource.h"
 #include "terrain/WorldSize.h"
 #include "terrain/Wrap.h"
 
@@ -23,11 +26,41 @@ struct Circle {
 // The circle that four numbers taken, read as signed, make on a map.
 Circle CircleFromNumbers(WorldSize size, int32_t d1, int32_t d2, int32_t d3, int32_t d4);
 
+// The next circle of a run: four numbers from the random source, each
+// below the tick `tick()` gives as it is taken.
+template <typename Tick>
+Circle TakeCircle(RandomSource& random, const Tick& tick, WorldSize size) {
+    const auto take = [&] { return static_cast<int32_t>(random.RandomBelow(tick())); };
+    // Four separate statements: the numbers must be taken in this order.
+    const int32_t d1 = take();
+    const int32_t d2 = take();
+    const int32_t d3 = take();
+    const int32_t d4 = take();
+    return CircleFromNumbers(size, d1, d2, d3, d4);
+}
+
+// How many circles a run takes on a map of this size.
+inline int64_t CircleCount(int32_t roughness, WorldSize size) {
+    return roughness * (size.Cells() / 50) + int64_t{roughness} * 400;
+}
+
 // Columns first..last; empty when first > last.
 struct ColumnSpan {
     int32_t first;
     int32_t last;
 };
+
+// Calls visit(band, part) for the part of `span` in each band of columns
+// (ForEachBand's) of a map whose first column is `left`.
+template <typename Visit>
+void ForEachBandOf(ColumnSpan span, int32_t left, Visit visit) {
+    for (int32_t x = span.first; x <= span.last;) {
+        const int32_t band = (x - left) / kBandWidth;
+        const int32_t end = std::min(span.last, left + (band + 1) * kBandWidth - 1);
+        visit(band, ColumnSpan{x, end});
+        x = end + 1;
+    }
+}
 
 // The columns of the map whose cells the circle does not simply move by
 // -sign: those that reach into the inside or onto the circle.

@@ -9,12 +9,8 @@
 namespace morvik {
 
 Circle Terrain::TakeCircle(MapSize size) {
-    // Four separate statements: the numbers must be taken in this order.
-    const int32_t d1 = Take();
-    const int32_t d2 = Take();
-    const int32_t d3 = Take();
-    const int32_t d4 = Take();
-    return CircleFromNumbers(size, d1, d2, d3, d4);
+    return morvik::TakeCircle(
+        random_, [this] { return ticks_.Ticks(); }, size);
 }
 
 void Terrain::CircleIteration(MapSize size) {
@@ -29,11 +25,7 @@ void Terrain::CircleIteration(MapSize size) {
 // same either way and for any number of threads.
 void Terrain::TakeIterations(MapSize size, int32_t count, const IterationsReport& report) {
     constexpr int32_t kBatch = 4096;
-    struct Reaching {
-        Circle circle;
-        ColumnSpan span;
-    };
-    std::vector<std::vector<Reaching>> bands(static_cast<std::size_t>(BandsOf(size.Width())));
+    std::vector<std::vector<CirclePart>> bands(static_cast<std::size_t>(BandsOf(size.Width())));
     const int32_t end =
         job_.IterationsDone + std::clamp(count, 0, job_.TotalIterations - job_.IterationsDone);
     while (job_.IterationsDone < end) {
@@ -49,20 +41,16 @@ void Terrain::TakeIterations(MapSize size, int32_t count, const IterationsReport
                 const Circle circle = TakeCircle(size);
                 forAll -= circle.sign;
                 for (const auto& [part, span] : CircleParts(size, circle, wrap_)) {
-                    for (int32_t band = span.first / kBandWidth;
-                         span.first <= span.last && band <= span.last / kBandWidth; ++band) {
-                        bands[static_cast<std::size_t>(band)].push_back(
-                            {part,
-                             {std::max(span.first, band * kBandWidth),
-                              std::min(span.last, (band + 1) * kBandWidth - 1)}});
-                    }
+                    ForEachBandOf(span, 0, [&](int32_t band, ColumnSpan within) {
+                        bands[static_cast<std::size_t>(band)].push_back({part, within});
+                    });
                 }
             }
             heightField_.DeferAddToAll(size, forAll);
             ForEachBand(size.Width(), threads_, [&](int32_t band, int32_t, int32_t) {
                 const HeightField::StripChanges strip = heightField_.Strip(band);
-                for (const Reaching& reaching : bands[static_cast<std::size_t>(band)]) {
-                    ApplyCircleToStrip(strip, size, reaching.circle, reaching.span, wrap_);
+                for (const CirclePart& part : bands[static_cast<std::size_t>(band)]) {
+                    ApplyCircleToStrip(strip, size, part.circle, part.span, wrap_);
                 }
             });
         }

@@ -6,10 +6,10 @@
 
 namespace morvik {
 
-void MapSize::ThrowOutOfRange(int32_t width, int32_t height) {
-    throw ERangeError("map size " + std::to_string(width) + " x " + std::to_string(height) +
-                      " is outside 1.." + std::to_string(kLargestSide) + " x 1.." +
-                      std::to_string(kLargestSide));
+void ThrowSizeOutOfRange(const char* what, int32_t width, int32_t height, int32_t largest) {
+    throw ERangeError(std::string(what) + " " + std::to_string(width) + " x " +
+                      std::to_string(height) + " is outside 1.." + std::to_string(largest) +
+                      " x 1.." + std::to_string(largest));
 }
 
 }  // namespace morvik

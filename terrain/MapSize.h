@@ -4,6 +4,11 @@
 
 namespace morvik {
 
+// Throws ERangeError: a size (`what`: "map size", "world size") whose sides
+// are not both within 1..largest.
+[[noreturn]] void ThrowSizeOutOfRange(const char* what, int32_t width, int32_t height,
+                                      int32_t largest);
+
 // The width and height of a map one process holds, each 1..kLargestSide,
 // so that its cell count and every sum over its cells stay far inside 32
 // bits. An eroded map of the largest size takes about 6 GB.
@@ -14,7 +19,7 @@ class MapSize {
     // Throws ERangeError unless both sides are within 1..kLargestSide.
     constexpr MapSize(int32_t width, int32_t height) : width_(width), height_(height) {
         if (width < 1 || width > kLargestSide || height < 1 || height > kLargestSide) {
-            ThrowOutOfRange(width, height);
+            ThrowSizeOutOfRange("map size", width, height, kLargestSide);
         }
     }
 
@@ -25,8 +30,6 @@ class MapSize {
     friend bool operator==(MapSize, MapSize) = default;
 
   private:
-    [[noreturn]] static void ThrowOutOfRange(int32_t width, int32_t height);
-
     int32_t width_;
     int32_t height_;
 };

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <string>
 
+#include "terrain/Circle.h"
 #include "terrain/ERangeError.h"
 #include "terrain/ParallelFor.h"
 #include "terrain/Terrain.h"
@@ -30,7 +31,9 @@ void Terrain::StartGeneration(MapSize size, int32_t roughness, int32_t seaShare,
     ForEachBand(size.Width(), threads_, [&](int32_t, int32_t first, int32_t end) {
         for (int32_t x = first; x < end; ++x) std::fill_n(heights.Column(x), size.Height(), 0);
     });
-    job_.TotalIterations = roughness * ((inputW * inputH) / 50) + roughness * 400;
+    // Within 32 bits for any map one process holds.
+    job_.TotalIterations =
+        static_cast<int32_t>(CircleCount(roughness, WorldSize(MapSize(inputW, inputH))));
     job_.SeaTarget = seaShare * 100;
     job_.IterationsDone = 0;
     wrap_ = wrap;

@@ -121,7 +121,6 @@ class Terrain {
     const CellGrid* Scratch() const { return scratchField_ ? &*scratchField_ : nullptr; }
 
   private:
-    int32_t Take() { return static_cast<int32_t>(random_.RandomBelow(ticks_.Ticks())); }
     Circle TakeCircle(MapSize size);
 
     TickSource& ticks_;

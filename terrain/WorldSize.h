@@ -18,7 +18,7 @@ class WorldSize {
     // Throws ERangeError unless both sides are within 1..kLargestSide.
     constexpr WorldSize(int32_t width, int32_t height) : width_(width), height_(height) {
         if (width < 1 || width > kLargestSide || height < 1 || height > kLargestSide) {
-            ThrowOutOfRange(width, height);
+            ThrowSizeOutOfRange("world size", width, height, kLargestSide);
         }
     }
     constexpr WorldSize(MapSize size) : width_(size.Width()), height_(size.Height()) {}
@@ -28,8 +28,6 @@ class WorldSize {
     constexpr int64_t Cells() const { return int64_t{width_} * height_; }
 
   private:
-    [[noreturn]] static void ThrowOutOfRange(int32_t width, int32_t height);
-
     int32_t width_;
     int32_t height_;
 };

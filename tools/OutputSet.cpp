@@ -5,28 +5,38 @@
 
 #include <cerrno>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace morvik {
 
 namespace {
+
+// The files replaced in a folder, by folder: each folder once, by its device
+// and inode, and all in one order.
+using FilesByFolder = std::map<std::pair<dev_t, ino_t>, std::vector<const OutputFile*>>;
+FilesByFolder ByFolder(const std::vector<std::unique_ptr<OutputFile>>& files) {
+    FilesByFolder folders;
+    for (const auto& file : files) {
+        struct stat status {};
+        if (file->Folder() >= 0 && fstat(file->Folder(), &status) == 0) {
+            folders[std::pair(status.st_dev, status.st_ino)].push_back(file.get());
+        }
+    }
+    return folders;
+}
 
 // Exclusive locks on folders, each taken once and all in one order, so that
 // two runs that lock the same folders cannot wait for each other; released
 // when it goes. A folder that can only be searched, not read, takes no lock.
 class FolderLocks {
   public:
-    explicit FolderLocks(const std::vector<std::unique_ptr<OutputFile>>& files) {
-        std::map<std::pair<dev_t, ino_t>, int> folders;
-        for (const auto& file : files) {
-            struct stat status {};
-            if (file->Folder() >= 0 && fstat(file->Folder(), &status) == 0) {
-                folders.emplace(std::pair(status.st_dev, status.st_ino), file->Folder());
-            }
-        }
-        for (const auto& [identity, folder] : folders) {
+    explicit FolderLocks(const FilesByFolder& folders) {
+        for (const auto& [identity, files] : folders) {
+            const int folder = files.front()->Folder();
             int result = 0;
             do {
                 result = flock(folder, LOCK_EX);
@@ -62,7 +72,8 @@ void OutputSet::Commit() {
     for (const auto& file : files_) {
         if (file->kind_ == OutputFile::Kind::kDirect) file->WriteThrough();
     }
-    const FolderLocks locks(files_);
+    const FilesByFolder folders = ByFolder(files_);
+    const FolderLocks locks(folders);
     const SignalsDeferred deferred;
     std::vector<OutputFile*> done;
     try {
@@ -86,22 +97,15 @@ void OutputSet::Commit() {
         throw;
     }
     for (OutputFile* file : done) file->DropOld();
-    RemoveLeftovers();
-}
-
-// What runs killed outright left beside the set's files, each folder read
-// once, under its lock.
-void OutputSet::RemoveLeftovers() const {
-    std::map<std::pair<dev_t, ino_t>, std::pair<int, std::set<std::string>>> folders;
-    for (const auto& file : files_) {
-        struct stat status {};
-        if (file->kind_ == OutputFile::Kind::kStaged && fstat(file->Folder(), &status) == 0) {
-            auto& [folder, targets] = folders[std::pair(status.st_dev, status.st_ino)];
-            folder = file->Folder();
-            targets.insert(file->targetName_);
+    // What runs killed outright left beside the set's files, each folder
+    // read once, under its lock.
+    for (const auto& [identity, files] : folders) {
+        std::set<std::string> targets;
+        for (const OutputFile* file : files) {
+            if (file->kind_ == OutputFile::Kind::kStaged) targets.insert(file->targetName_);
         }
+        if (!targets.empty()) RemoveUnfinished(files.front()->Folder(), targets);
     }
-    for (const auto& [identity, found] : folders) RemoveUnfinished(found.first, found.second);
 }
 
 }  // namespace morvik

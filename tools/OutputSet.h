@@ -39,8 +39,6 @@ class OutputSet {
     void Commit();
 
   private:
-    void RemoveLeftovers() const;
-
     std::vector<std::unique_ptr<OutputFile>> files_;
 };
 

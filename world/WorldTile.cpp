@@ -13,12 +13,6 @@ namespace morvik {
 
 namespace {
 
-// A circle's part and the columns of one band of a region it reaches.
-struct Reaching {
-    Circle circle;
-    ColumnSpan span;
-};
-
 // A region's heights as the circles change them: runs of rows in its own
 // height field, and whole columns, which most circles that reach a region
 // of a large world cover, as differences across the columns, a circle's in
@@ -35,14 +29,11 @@ struct RegionField {
     }
 
     void Wait(const Circle& part, ColumnSpan span) {
-        const int32_t first = std::max(span.first, region.left);
-        const int32_t last = std::min(span.last, region.left + region.size.Width() - 1);
-        for (int32_t x = first; x <= last;) {
-            const int32_t band = (x - region.left) / kBandWidth;
-            const int32_t end = std::min(last, region.left + (band + 1) * kBandWidth - 1);
-            bands[static_cast<std::size_t>(band)].push_back({part, {x, end}});
-            x = end + 1;
-        }
+        const ColumnSpan within{std::max(span.first, region.left),
+                                std::min(span.last, region.left + region.size.Width() - 1)};
+        ForEachBandOf(within, region.left, [&](int32_t band, ColumnSpan columns) {
+            bands[static_cast<std::size_t>(band)].push_back({part, columns});
+        });
     }
 
     void TakeWaiting(WorldSize size, Wrap wrap);
@@ -63,7 +54,7 @@ struct RegionField {
     RowSpan rows;
     HeightField field;
     std::vector<int32_t> columns;
-    std::vector<std::vector<Reaching>> bands;
+    std::vector<std::vector<CirclePart>> bands;  // the circles waiting for each
 };
 
 // The changes a circle records in the world, taken where they fall within
@@ -98,9 +89,9 @@ class RegionChanges {
 
 void RegionField::TakeWaiting(WorldSize size, Wrap wrap) {
     for (std::size_t band = 0; band < bands.size(); ++band) {
-        for (const Reaching& reaching : bands[band]) {
-            RecordCircleRuns(RegionChanges(*this, static_cast<int32_t>(band)), size,
-                             reaching.circle, reaching.span, wrap, rows);
+        for (const CirclePart& part : bands[band]) {
+            RecordCircleRuns(RegionChanges(*this, static_cast<int32_t>(band)), size, part.circle,
+                             part.span, wrap, rows);
         }
         bands[band].clear();
     }

@@ -10,6 +10,7 @@
 #include <set>
 #include <vector>
 
+#include "terrain/Circle.h"
 #include "terrain/SeaLevel.h"
 #include "terrain/Terrain.h"
 #include "terrain/WorldSize.h"
@@ -109,7 +110,7 @@ TEST(Heightmap, TheFinishArithmeticHoldsAtTheLargestMapAndWorld) {
     EXPECT_EQ(terrain.Job().TotalIterations, 26848820);
     for (const WorldSize largest :
          {WorldSize(held), WorldSize(WorldSize::kLargestSide, WorldSize::kLargestSide)}) {
-        const int64_t circles = 5 * (largest.Cells() / 50) + 5 * 400;
+        const int64_t circles = CircleCount(kMostRoughness, largest);
         ASSERT_LE(circles, INT32_MAX) << "a cell's height moves one step a circle";
         const auto most = static_cast<int32_t>(circles);
         const HeightExtremes extremes{.highest = most, .lowest = -most};

@@ -93,7 +93,7 @@ Report WorldReport(const BatchOptions& options, const std::vector<Tile>& tiles,
     const std::vector<std::string> outputs = options.Files();
     Report report(std::find(outputs.begin(), outputs.end(), "-") != outputs.end());
     report.Value("tick", settings.tick);
-    report.Value("total_iterations", CircleCount(settings));
+    report.Value("total_iterations", CircleCount(settings.roughness, settings.World()));
     report.Value("sea_target", settings.seaShare * 100);
     report.Value("lowering_passes", numbers.finish.passes);
     report.Value("sea_cells", numbers.seaCells);
