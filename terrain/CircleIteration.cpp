@@ -40,9 +40,9 @@ void Terrain::TakeIterations(MapSize size, int32_t count, const IterationsReport
             for (int32_t i = 0; i < batch; ++i) {
                 const Circle circle = TakeCircle(size);
                 forAll -= circle.sign;
-                for (const auto& [part, span] : CircleParts(size, circle, wrap_)) {
-                    ForEachBandOf(span, 0, [&](int32_t band, ColumnSpan within) {
-                        bands[static_cast<std::size_t>(band)].push_back({part, within});
+                for (const CirclePart& part : CircleParts(size, circle, wrap_)) {
+                    ForEachBandOf(part.span, 0, [&](int32_t band, ColumnSpan within) {
+                        bands[static_cast<std::size_t>(band)].push_back({part.circle, within});
                     });
                 }
             }
