@@ -5,8 +5,10 @@
 
 namespace morvik {
 
-FlowMap::FlowMap(const LandLayers& layers) : layers_(layers), scale_(0) {
-    const float most = *std::max_element(layers.flow.begin(), layers.flow.end());
+FlowMap::FlowMap(const LandLayers& layers)
+    : FlowMap(layers, *std::max_element(layers.flow.begin(), layers.flow.end())) {}
+
+FlowMap::FlowMap(const LandLayers& layers, float most) : layers_(layers), scale_(0) {
     if (most > 1) scale_ = 65535 / std::log(static_cast<double>(most));
 }
 

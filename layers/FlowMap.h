@@ -14,6 +14,9 @@ namespace morvik {
 class FlowMap {
   public:
     explicit FlowMap(const LandLayers& layers);
+    // For layers that are part of a world whose most drained cell drains
+    // `most`.
+    FlowMap(const LandLayers& layers, float most);
     void Row(int32_t y, int32_t left, std::span<uint16_t> values) const;
 
   private:

@@ -8,6 +8,7 @@
 #include "landscape/DrainageArea.h"
 #include "landscape/LandSurface.h"
 #include "landscape/ReceiverTree.h"
+#include "layers/WaterLevels.h"
 #include "terrain/ParallelFor.h"
 #include "terrain/SeaLevel.h"
 
@@ -50,31 +51,14 @@ float GroundForWater(LandLayers& layers, int32_t threads, LandSurface& ground) {
         layers.lakes = ZeroedVector<uint8_t>(layers.heights.size());
         return layers.heightmap.seaLevel + 0.5F;
     }
-    // The filling takes heights a little under 16 bits: the values' ranks
-    // among those that occur keep every one apart where they fit, as a
-    // run's few hundred heights do; else they are scaled, land kept above
-    // the sea.
-    std::vector<int32_t> levels(65536, 0);
-    for (const uint16_t value : layers.heightmap.values) levels[value] = 1;
-    int32_t ranks = 0;
-    for (int32_t& level : levels) level = level != 0 ? ranks++ : ranks;
-    const bool ranked = ranks - 1 <= kDrainableTop;
-    const uint16_t seaValue = layers.heightmap.seaLevel;
-    const auto level = [&](uint16_t value) {
-        if (ranked) return levels[value];
-        const auto scaled = static_cast<int32_t>(int64_t{value} * kDrainableTop / 65535);
-        return value > seaValue
-                   ? std::max(scaled,
-                              static_cast<int32_t>(int64_t{seaValue} * kDrainableTop / 65535) + 1)
-                   : scaled;
-    };
+    const WaterLevels level(OccurringValues(layers.heightmap.values), layers.heightmap.seaLevel);
     CellGrid grid(size);
     ForEachRowAndColumnIndex(size, threads, [&](std::size_t row, std::size_t) {
         const int32_t x = static_cast<int32_t>(row % size.Width());
         const int32_t y = static_cast<int32_t>(row / size.Width());
         grid.At(x, y) = level(layers.heightmap.values[row]);
     });
-    const int32_t seaTop = level(layers.heightmap.seaLevel);
+    const int32_t seaTop = level.SeaTop();
     DrainToSea(grid, size, seaTop, layers.wrap, Hollows::kFill, threads);
     layers.lakes = ZeroedVector<uint8_t>(layers.heights.size());
     ForEachRowAndColumnIndex(size, threads, [&](std::size_t row, std::size_t column) {
@@ -106,6 +90,18 @@ LandLayers MakeLandLayers(const CellGrid& heights, MapSize size, int32_t seaTop,
     return layers;
 }
 
+float FlowThrough(const ReceiverTree& tree, const LandSurface& ground, float seaLevel,
+                  std::span<const float> area, int32_t cell) {
+    // Rivers end in the sea: a sea cell holds what the land gives it, and
+    // the sea floor's own drainage stays out of the flow.
+    if (ground.heights[cell] > seaLevel) return area[cell];
+    float given = 1;
+    tree.ForEachDonor(cell, [&](int32_t donor) {
+        if (ground.heights[donor] > seaLevel) given += area[donor];
+    });
+    return given;
+}
+
 void TraceWater(LandLayers& layers, int32_t threads) {
     const MapSize size = layers.Size();
     const Wrap wrap = layers.wrap;
@@ -115,21 +111,12 @@ void TraceWater(LandLayers& layers, int32_t threads) {
     tree.RouteSteepest(ground, seaLevel, threads);
     ZeroedVector<float> area(ground.heights.size());
     AccumulateDrainageArea(tree, area, threads);
-    // Rivers end in the sea: a sea cell holds what the land gives it, and
-    // the sea floor's own drainage stays out of the flow.
     ZeroedVector<float> flow(area.size());
     ForEachCell(size.Width(), size.Height(), threads, [&](int32_t cell) {
-        if (ground.heights[cell] > seaLevel) {
-            flow[cell] = area[cell];
-            return;
-        }
-        float given = 1;
-        tree.ForEachDonor(cell, [&](int32_t donor) {
-            if (ground.heights[donor] > seaLevel) given += area[donor];
-        });
-        flow[cell] = given;
+        flow[cell] = FlowThrough(tree, ground, seaLevel, area, cell);
     });
     layers.flow = ToRows(flow, size, 1, threads);
 }
 
 }  // namespace morvik
+

@@ -2,8 +2,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "landscape/ErosionTraces.h"
+#include "landscape/LandSurface.h"
+#include "landscape/ReceiverTree.h"
 #include "terrain/CellGrid.h"
 #include "terrain/Heightmap.h"
 #include "terrain/MapSize.h"
@@ -48,5 +51,10 @@ LandLayers MakeLandLayers(const CellGrid& heights, MapSize size, int32_t seaTop,
 // The flow and the lakes of the layers' land, for what needs the water:
 // it costs a flood of the land's hollows where the erosion left them.
 void TraceWater(LandLayers& layers, int32_t threads);
+
+// The flow TraceWater gives a cell of the ground it routed: a land cell's
+// drainage area; a sea cell holds only what the land gives it.
+float FlowThrough(const ReceiverTree& tree, const LandSurface& ground, float seaLevel,
+                  std::span<const float> area, int32_t cell);
 
 }  // namespace morvik
