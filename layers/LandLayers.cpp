@@ -119,4 +119,3 @@ void TraceWater(LandLayers& layers, int32_t threads) {
 }
 
 }  // namespace morvik
-

@@ -125,8 +125,10 @@ void WriteLayer(const Painters& painters, const LayerKind& kind, const LayerRegi
 }  // namespace
 
 void WriteLayerRegion(const LandLayers& layers, const TerrainScale& scale, const LayerKind& kind,
-                      const LayerRegion& region, OutputFile& file) {
-    WriteLayer({.layers = layers, .scale = scale, .flow = {}, .masks = {}}, kind, region, file, {});
+                      const LayerRegion& region, float mostFlow, OutputFile& file) {
+    Painters painters{.layers = layers, .scale = scale, .flow = {}, .masks = {}};
+    if (kind.of == LayerKind::kFlow) painters.flow.emplace(layers, mostFlow);
+    WriteLayer(painters, kind, region, file, {});
 }
 
 void LayerFiles::Add(RunOutput output, LayerKind kind) {

@@ -44,9 +44,11 @@ struct LayerRegion {
 };
 
 // Writes `region` of the layers into a file as `kind` says, for a kind
-// drawn from the heights alone: a heightmap, the float heights or normals.
+// drawn from the heights alone (a heightmap, the float heights or normals),
+// or the flow, scaled by the most drained cell of the world the layers are
+// part of.
 void WriteLayerRegion(const LandLayers& layers, const TerrainScale& scale, const LayerKind& kind,
-                      const LayerRegion& region, OutputFile& file);
+                      const LayerRegion& region, float mostFlow, OutputFile& file);
 
 // Writes a run's layer files on threads of their own from the moment the
 // layers are made, while the map is finished and reduced, a file at a time

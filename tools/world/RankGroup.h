@@ -2,21 +2,27 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
+
+#include "world/RankLinks.h"
 
 namespace morvik {
 
 // The processes of one MPI run, started by mpirun (or alone, as one), and
 // what they gather from each other. Every call is made by every rank, in
 // the same order.
-class RankGroup {
+class RankGroup final : public RankLinks {
   public:
     RankGroup(int* argc, char*** argv);
     ~RankGroup();
     RankGroup(const RankGroup&) = delete;
     RankGroup& operator=(const RankGroup&) = delete;
 
-    int32_t Rank() const { return rank_; }
-    int32_t Ranks() const { return ranks_; }
+    int32_t Rank() const override { return rank_; }
+    int32_t Ranks() const override { return ranks_; }
+    std::vector<std::vector<std::byte>> Swap(
+        std::vector<std::vector<std::byte>> toEach) const override;
+    bool Any(bool yes) const override;
 
     // Each value replaced by the smallest, the largest or the sum of it
     // over every rank.

@@ -12,10 +12,10 @@
 namespace morvik {
 
 void WriteTileLayers(const BatchOptions& options, const RankShare& share, std::size_t tile,
-                     const WorldNumbers& numbers) {
+                     const WorldNumbers& numbers, const RankWater& water) {
     const std::vector<BatchOptions::LayerOutput> outputs = options.LayerOutputs();
     const bool fine = std::any_of(outputs.begin(), outputs.end(), [](const auto& output) {
-        return output.kind.of != LayerKind::kHeightmap;
+        return output.kind.NeedsLayers() && !output.kind.NeedsWater();
     });
     const GrownRegion& grown = share.grown[tile];
     const CellGrid heights = share.GrownHeights(tile);
@@ -28,8 +28,14 @@ void WriteTileLayers(const BatchOptions& options, const RankShare& share, std::s
     }
     const LayerRegion region{grown.Left(), grown.Above(), share.tiles[tile]->size};
     for (std::size_t i = 0; i < outputs.size(); ++i) {
-        WriteLayerRegion(layers, options.scale, outputs[i].kind, region, *share.layers[i][tile]);
-        share.layers[i][tile]->Finish();
+        OutputFile& file = *share.layers[i][tile];
+        if (outputs[i].kind.NeedsWater()) {
+            WriteLayerRegion(water.layers[tile], options.scale, outputs[i].kind,
+                             water.regions[tile], water.mostFlow, file);
+        } else {
+            WriteLayerRegion(layers, options.scale, outputs[i].kind, region, 0, file);
+        }
+        file.Finish();
     }
 }
 

@@ -7,6 +7,7 @@
 #include "tools/BatchOptions.h"
 #include "tools/world/RankGroup.h"
 #include "tools/world/RankShare.h"
+#include "tools/world/RankWater.h"
 #include "tools/world/WorldNumbers.h"
 #include "world/PassOrder.h"
 #include "world/RegionPicture.h"
@@ -15,9 +16,10 @@ namespace morvik {
 
 // A tile's layer files, drawn from its grown region's layers as the whole
 // map's are drawn from the whole: the finer heights only where a file
-// takes more than the heightmap.
+// takes more than the heightmap, and the water from its window's, where a
+// file shows it.
 void WriteTileLayers(const BatchOptions& options, const RankShare& share, std::size_t tile,
-                     const WorldNumbers& numbers);
+                     const WorldNumbers& numbers, const RankWater& water);
 
 // The map's tiles, reduced together as the whole picture is: each pass
 // counts the lattice cells every rank's tiles meet, in the order a scan of

@@ -34,12 +34,12 @@ void RequireBuilt(const BatchOptions& options) {
     if (options.command != BatchOptions::Command::kGenerate) {
         throw EUsageError("morvik-world takes generate and its options");
     }
-    const bool others = !options.flow.empty() || !options.masks.empty() || options.preset ||
-                        options.run.erosion || options.rivers;
+    const bool others =
+        !options.masks.empty() || options.preset || options.run.erosion || options.rivers;
     if (others || options.Files().empty()) {
         throw EUsageError(
-            "morvik-world writes plain land's -o, --heightmap, --normal and --json so far; "
-            "--erode, --rivers, --flow, --masks and --preset are the batch tool's");
+            "morvik-world writes plain land's -o, --heightmap, --normal, --flow and --json so "
+            "far; --erode, --rivers, --masks and --preset are the batch tool's");
     }
     // A rank holds its tiles whole.
     const WorldSize world = options.run.World();
@@ -151,9 +151,11 @@ int BuildWorld(const BatchOptions& options, const RankGroup& ranks) {
         return 1;
     }
     const WorldNumbers numbers = AgreeOnNumbers(options, ranks, share);
+    RankWater water;
+    if (!options.flow.empty()) water = TraceRankWater(options, ranks, share, numbers);
     const bool layers = steps.Take([&] {
         for (std::size_t i = 0; i < share.tiles.size() && !share.layers.empty(); ++i) {
-            WriteTileLayers(options, share, i, numbers);
+            WriteTileLayers(options, share, i, numbers, water);
         }
         if (share.mosaic) {
             WriteText(HeightmapMosaic(options.heightmap, settings.World(), tiles), *share.mosaic);
@@ -194,7 +196,8 @@ int main(int argc, char** argv) {
             if (ranks.Rank() == 0) {
                 std::printf(
                     "usage: mpirun -n K morvik-world generate [-o FILE] [--heightmap FILE]\n"
-                    "                                   [--normal FILE] [--json FILE]\n"
+                    "                                   [--normal FILE] [--flow FILE] [--json "
+                    "FILE]\n"
                     "                                   [--width N] [--height N] [--tiles NxM] "
                     "...\n"
                     "\n"
@@ -203,7 +206,7 @@ int main(int argc, char** argv) {
                     "core: every tile is the one morvik-batch writes for the same world, and\n"
                     "PNG heightmap tiles get a GDAL mosaic beside them (BASE.vrt). It takes\n"
                     "the batch tool's options (morvik-batch --help) for plain land; --erode,\n"
-                    "--rivers, --flow, --masks and --preset are the batch tool's so far.\n",
+                    "--rivers, --masks and --preset are the batch tool's so far.\n",
                     WorldSize::kLargestSide, WorldSize::kLargestSide, MapSize::kLargestSide,
                     MapSize::kLargestSide);
             }

@@ -1,0 +1,93 @@
+#include "tools/world/RankWater.h"
+
+#include <bit>
+
+#include "world/PartWindows.h"
+#include "world/WorldWater.h"
+
+namespace morvik {
+
+namespace {
+
+// The parts the tiles own, each all of its tile but the edges it shares.
+PartGrid TilesParts(const BatchOptions& options) {
+    const WorldSize world = options.run.World();
+    const std::vector<Tile> tiles =
+        options.tiles ? TilesOf(world, *options.tiles)
+                      : std::vector<Tile>{{0, 0, 0, 0, MapSize(world.Width(), world.Height())}};
+    PartGrid grid;
+    for (const Tile& tile : tiles) {
+        if (tile.row == 0) grid.columns.push_back(tile.left);
+        if (tile.column == 0) grid.rows.push_back(tile.top);
+    }
+    grid.columns.push_back(world.Width());
+    grid.rows.push_back(world.Height());
+    return grid;
+}
+
+// Row by row, as layers lie.
+template <typename Value, typename Cells>
+ZeroedVector<Value> InRows(const Cells& columns, MapSize size) {
+    ZeroedVector<Value> rows(static_cast<std::size_t>(size.Cells()));
+    for (int32_t x = 0; x < size.Width(); ++x) {
+        for (int32_t y = 0; y < size.Height(); ++y) {
+            rows[static_cast<std::size_t>(y) * size.Width() + x] =
+                columns[static_cast<std::size_t>(x) * size.Height() + y];
+        }
+    }
+    return rows;
+}
+
+}  // namespace
+
+RankWater TraceRankWater(const BatchOptions& options, const RankGroup& ranks,
+                         const RankShare& share, const WorldNumbers& numbers) {
+    const PartGrid grid = TilesParts(options);
+    std::vector<int32_t> owners(static_cast<std::size_t>(grid.Across() * grid.Down()));
+    for (std::size_t part = 0; part < owners.size(); ++part) {
+        owners[part] = static_cast<int32_t>(part % static_cast<std::size_t>(ranks.Ranks()));
+    }
+    // A ring of two: the flow of the ring's inner cells needs their own
+    // neighbours' heights.
+    const PartWindows parts(options.run.World(), options.run.wrap, 2, grid, owners, ranks);
+    std::vector<std::vector<uint16_t>> values;
+    for (std::size_t i = 0; i < parts.Windows().size(); ++i) {
+        const PartWindow& window = parts.Windows()[i];
+        const CellGrid& heights = share.Heights(i);
+        std::vector<uint16_t>& cells = values.emplace_back(window.size.Cells(), 0);
+        for (int32_t x = 0; x < window.region.size.Width(); ++x) {
+            for (int32_t y = 0; y < window.region.size.Height(); ++y) {
+                cells[window.Index(window.left + x, window.above + y)] =
+                    numbers.values.Of(heights.At(x, y));
+            }
+        }
+    }
+    parts.Exchange(values, ranks);
+    std::vector<uint8_t> occurs(65536, 0);
+    for (const int32_t value : numbers.values.values) {
+        if (value >= 0) occurs[static_cast<std::size_t>(value)] = 1;
+    }
+    std::vector<WindowWater> water =
+        TraceWorldWater(parts, values, WaterLevels(occurs, numbers.values.seaLevel), ranks);
+    RankWater traced;
+    // Flows are positive, and positive floats order as their bits do.
+    int64_t most = 0;
+    for (std::size_t i = 0; i < water.size(); ++i) {
+        const PartWindow& window = parts.Windows()[i];
+        most = std::max<int64_t>(most, std::bit_cast<int32_t>(water[i].mostFlow));
+        traced.layers.push_back({.heightmap = {.size = window.size,
+                                               .values = InRows<uint16_t>(values[i], window.size),
+                                               .seaLevel = numbers.values.seaLevel},
+                                 .wrap = Wrap::kNone,
+                                 .flow = InRows<float>(water[i].flow, window.size),
+                                 .lakes = InRows<uint8_t>(water[i].lakes, window.size)});
+        traced.regions.push_back({window.left, window.above, share.tiles[i]->size});
+        std::vector<uint16_t>().swap(values[i]);
+        water[i] = {};
+    }
+    ranks.Most(std::span(&most, 1));
+    traced.mostFlow = std::bit_cast<float>(static_cast<int32_t>(most));
+    return traced;
+}
+
+}  // namespace morvik
