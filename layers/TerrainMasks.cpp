@@ -75,12 +75,17 @@ std::string_view MaskName(Mask mask) {
 
 TerrainMasks::TerrainMasks(const LandLayers& layers, const TerrainScale& scale,
                            std::span<const uint8_t> water, int32_t threads)
+    : TerrainMasks(layers, scale, water, threads,
+                   *std::max_element(layers.heights.begin(), layers.heights.end())) {}
+
+TerrainMasks::TerrainMasks(const LandLayers& layers, const TerrainScale& scale,
+                           std::span<const uint8_t> water, int32_t threads, double highest)
     : layers_(layers),
       scale_(scale),
       water_(water),
       deepestDeposit_(Deepest(layers.deposit)),
       deepestWear_(Deepest(layers.wear)),
-      highest_(*std::max_element(layers.heights.begin(), layers.heights.end())),
+      highest_(highest),
       weights_(layers.heights.size()) {
     const MapSize size = layers.Size();
     ParallelFor(size.Height(), threads, [&](int32_t y) {

@@ -31,6 +31,10 @@ class TerrainMasks {
     // are worked out here for every cell, on up to `threads` threads.
     TerrainMasks(const LandLayers& layers, const TerrainScale& scale,
                  std::span<const uint8_t> water, int32_t threads = 1);
+    // For layers that are part of a world whose highest finer height is
+    // `highest`.
+    TerrainMasks(const LandLayers& layers, const TerrainScale& scale,
+                 std::span<const uint8_t> water, int32_t threads, double highest);
 
     // The mask's values for the cells of row y from `left`.
     void Row(Mask mask, int32_t y, int32_t left, std::span<uint8_t> values) const;

@@ -16,15 +16,21 @@ constexpr double kLeastRiverArea = 50;
 constexpr double kSide = 1024;
 constexpr double kWidest = 6;
 
+double RiverUnit(WorldSize whole) {
+    return std::max(1.0, static_cast<double>(std::max(whole.Width(), whole.Height())) / kSide);
+}
+
 }  // namespace
 
-ZeroedVector<uint8_t> WaterCells(const LandLayers& layers) {
+int32_t RiverReach(WorldSize whole) { return static_cast<int32_t>(RiverUnit(whole) * kWidest / 2); }
+
+ZeroedVector<uint8_t> WaterCells(const LandLayers& layers, WorldSize whole) {
     const MapSize size = layers.Size();
     const int32_t width = size.Width();
     const int32_t height = size.Height();
     const double riverArea =
-        std::max(kLeastRiverArea, static_cast<double>(size.Cells()) * kRiverShare);
-    const double unit = std::max(1.0, std::max(width, height) / kSide);
+        std::max(kLeastRiverArea, static_cast<double>(whole.Cells()) * kRiverShare);
+    const double unit = RiverUnit(whole);
     ZeroedVector<uint8_t> water(layers.lakes.begin(), layers.lakes.end());
     const bool wrapsX = WrapsColumns(layers.wrap);
     const bool wrapsY = WrapsRows(layers.wrap);

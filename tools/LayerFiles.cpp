@@ -5,7 +5,6 @@
 #include <system_error>
 #include <utility>
 
-#include "layers/FlowMap.h"
 #include "terrain/ParallelFor.h"
 #include "tools/FloatHeights.h"
 #include "tools/OutputFiles.h"
@@ -40,17 +39,8 @@ void WriteRegionPng(OutputFile& file, const LayerRegion& region, int32_t bitDept
         report);
 }
 
-// What the layers are drawn with, made once for every file and tile; none
-// for a run that wrote only its heightmap.
-struct Painters {
-    const LandLayers& layers;
-    TerrainScale scale;
-    std::optional<FlowMap> flow;
-    std::optional<TerrainMasks> masks;
-};
-
 // Writes one file of the region from the layers, as `kind` says.
-void WriteLayer(const Painters& painters, const LayerKind& kind, const LayerRegion& region,
+void WriteLayer(const LayerPainters& painters, const LayerKind& kind, const LayerRegion& region,
                 OutputFile& file, const WritingReport& report) {
     const LandLayers& layers = painters.layers;
     const TerrainScale& scale = painters.scale;
@@ -124,10 +114,8 @@ void WriteLayer(const Painters& painters, const LayerKind& kind, const LayerRegi
 
 }  // namespace
 
-void WriteLayerRegion(const LandLayers& layers, const TerrainScale& scale, const LayerKind& kind,
-                      const LayerRegion& region, float mostFlow, OutputFile& file) {
-    Painters painters{.layers = layers, .scale = scale, .flow = {}, .masks = {}};
-    if (kind.of == LayerKind::kFlow) painters.flow.emplace(layers, mostFlow);
+void WriteLayerRegion(const LayerPainters& painters, const LayerKind& kind,
+                      const LayerRegion& region, OutputFile& file) {
     WriteLayer(painters, kind, region, file, {});
 }
 
@@ -160,7 +148,8 @@ void LayerFiles::Start(LandLayers&& layers, std::span<const uint8_t> water) {
 void LayerFiles::Write() {
     try {
         const LayerRegion whole{0, 0, layers_->Size()};
-        Painters painters{*layers_, scale_, std::nullopt, std::nullopt};
+        // Made once for every file and tile.
+        LayerPainters painters{*layers_, scale_, std::nullopt, std::nullopt};
         const auto asks = [&](LayerKind::Of of) {
             return std::any_of(outputs_.begin(), outputs_.end(),
                                [&](const Output& output) { return output.kind.of == of; });

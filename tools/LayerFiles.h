@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "layers/FlowMap.h"
 #include "layers/LandLayers.h"
 #include "layers/NormalMap.h"
 #include "layers/TerrainMasks.h"
@@ -43,12 +44,18 @@ struct LayerRegion {
     MapSize size;
 };
 
-// Writes `region` of the layers into a file as `kind` says, for a kind
-// drawn from the heights alone (a heightmap, the float heights or normals),
-// or the flow, scaled by the most drained cell of the world the layers are
-// part of.
-void WriteLayerRegion(const LandLayers& layers, const TerrainScale& scale, const LayerKind& kind,
-                      const LayerRegion& region, float mostFlow, OutputFile& file);
+// What the layers' files are drawn with: the layers, and the flow map and
+// the masks where a file shows them.
+struct LayerPainters {
+    const LandLayers& layers;
+    TerrainScale scale;
+    std::optional<FlowMap> flow;
+    std::optional<TerrainMasks> masks;
+};
+
+// Writes `region` of the layers into a file as `kind` says.
+void WriteLayerRegion(const LayerPainters& painters, const LayerKind& kind,
+                      const LayerRegion& region, OutputFile& file);
 
 // Writes a run's layer files on threads of their own from the moment the
 // layers are made, while the map is finished and reduced, a file at a time

@@ -138,7 +138,7 @@ RunResult RunAndDraw(const BatchOptions& options, std::unique_ptr<MapRun> run,
                                                          .wrap = run->Settings().wrap};
             if (writer.NeedsWater() || options.rivers) {
                 TraceWater(layers, MachineThreads());
-                water = WaterCells(layers);
+                water = WaterCells(layers, layers.Size());
             }
             result.seaLevel = layers.heightmap.seaLevel;
             writer.Start(std::move(layers), water);

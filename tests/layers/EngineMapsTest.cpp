@@ -126,7 +126,7 @@ TEST(TerrainMasks, SplatWeightsAddUpAndFollowTheLand) {
     for (const auto erosion : {std::optional<int32_t>{}, std::optional<int32_t>{10}}) {
         const LandLayers layers = RunLayers(240, 180, 7000, erosion);
         const TerrainScale scale{.relief = 2000, .cell = 4};
-        const ZeroedVector<uint8_t> water = WaterCells(layers);
+        const ZeroedVector<uint8_t> water = WaterCells(layers, layers.Size());
         const TerrainMasks masks(layers, scale, water);
         const double top = *std::max_element(layers.heights.begin(), layers.heights.end());
         const double sea = layers.heightmap.seaLevel;

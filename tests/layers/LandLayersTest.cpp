@@ -104,7 +104,7 @@ TEST(LandLayers, NoCellHasMoreWaterThanTheCellItDrainsInto) {
 // the most water runs.
 TEST(LandLayers, RiversWidenDownstreamOnLand) {
     const LandLayers layers = RunLayers(400, 300, 9000, 10);
-    const ZeroedVector<uint8_t> water = WaterCells(layers);
+    const ZeroedVector<uint8_t> water = WaterCells(layers, layers.Size());
     int64_t wet = 0;
     for (std::size_t cell = 0; cell < water.size(); ++cell) {
         if (water[cell] == 0) continue;

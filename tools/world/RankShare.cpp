@@ -8,10 +8,6 @@
 
 namespace morvik {
 
-namespace {
-
-// Whether the files look at a cell's neighbours: the normals, and the
-// coastline.
 bool LooksAround(const BatchOptions& options) {
     const std::vector<BatchOptions::LayerOutput> layers = options.LayerOutputs();
     return (!options.output.empty() && options.view == MapView::kCoastline) ||
@@ -19,8 +15,6 @@ bool LooksAround(const BatchOptions& options) {
                return layer.kind.of == LayerKind::kNormal;
            });
 }
-
-}  // namespace
 
 std::string TileFile(const BatchOptions& options, const std::string& name, const Tile& tile) {
     return options.tiles ? TileName(name, tile) : name;

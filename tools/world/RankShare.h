@@ -18,6 +18,10 @@ namespace morvik {
 // world in one piece.
 std::string TileFile(const BatchOptions& options, const std::string& name, const Tile& tile);
 
+// Whether the files look at a cell's neighbours: the normals, and the
+// coastline.
+bool LooksAround(const BatchOptions& options);
+
 // The part of a tile no other tile holds: all but the edges it shares with
 // the next tile across and the next down.
 MapSize OwnedPart(const Tile& tile, const BatchOptions& options);

@@ -1,7 +1,9 @@
 #include "tools/world/RankWater.h"
 
+#include <algorithm>
 #include <bit>
 
+#include "layers/WaterCells.h"
 #include "world/PartWindows.h"
 #include "world/WorldWater.h"
 
@@ -38,31 +40,53 @@ ZeroedVector<Value> InRows(const Cells& columns, MapSize size) {
     return rows;
 }
 
+// The most of each rank's values, for values that order as their bits do:
+// positive floats.
+template <typename Float, typename Bits>
+Float MostOfRanks(const RankGroup& ranks, Float value) {
+    int64_t most = std::bit_cast<Bits>(value);
+    ranks.Most(std::span(&most, 1));
+    return std::bit_cast<Float>(static_cast<Bits>(most));
+}
+
 }  // namespace
+
+bool ShowsWater(const BatchOptions& options) {
+    const std::vector<BatchOptions::LayerOutput> layers = options.LayerOutputs();
+    return options.rivers ||
+           std::any_of(layers.begin(), layers.end(), [](const BatchOptions::LayerOutput& layer) {
+               return layer.kind.NeedsWater();
+           });
+}
+
+int32_t WaterRing(WorldSize world) { return std::max(2, RiverReach(world) + 1); }
 
 RankWater TraceRankWater(const BatchOptions& options, const RankGroup& ranks,
                          const RankShare& share, const WorldNumbers& numbers) {
+    const WorldSize world = options.run.World();
     const PartGrid grid = TilesParts(options);
     std::vector<int32_t> owners(static_cast<std::size_t>(grid.Across() * grid.Down()));
     for (std::size_t part = 0; part < owners.size(); ++part) {
         owners[part] = static_cast<int32_t>(part % static_cast<std::size_t>(ranks.Ranks()));
     }
-    // A ring of two: the flow of the ring's inner cells needs their own
-    // neighbours' heights.
-    const PartWindows parts(options.run.World(), options.run.wrap, 2, grid, owners, ranks);
-    std::vector<std::vector<uint16_t>> values;
+    const PartWindows parts(world, options.run.wrap, WaterRing(world), grid, owners, ranks);
+    std::vector<std::vector<int32_t>> heights;
     for (std::size_t i = 0; i < parts.Windows().size(); ++i) {
         const PartWindow& window = parts.Windows()[i];
-        const CellGrid& heights = share.Heights(i);
-        std::vector<uint16_t>& cells = values.emplace_back(window.size.Cells(), 0);
+        const CellGrid& tile = share.Heights(i);
+        std::vector<int32_t>& cells = heights.emplace_back(window.size.Cells(), 0);
         for (int32_t x = 0; x < window.region.size.Width(); ++x) {
-            for (int32_t y = 0; y < window.region.size.Height(); ++y) {
-                cells[window.Index(window.left + x, window.above + y)] =
-                    numbers.values.Of(heights.At(x, y));
-            }
+            std::copy_n(tile.Column(x), window.region.size.Height(),
+                        &cells[window.Index(window.left + x, window.above)]);
         }
     }
-    parts.Exchange(values, ranks);
+    parts.Exchange(heights, ranks);
+    std::vector<std::vector<uint16_t>> values;
+    for (const std::vector<int32_t>& window : heights) {
+        std::vector<uint16_t>& cells = values.emplace_back(window.size());
+        std::transform(window.begin(), window.end(), cells.begin(),
+                       [&](int32_t height) { return numbers.values.Of(height); });
+    }
     std::vector<uint8_t> occurs(65536, 0);
     for (const int32_t value : numbers.values.values) {
         if (value >= 0) occurs[static_cast<std::size_t>(value)] = 1;
@@ -70,23 +94,33 @@ RankWater TraceRankWater(const BatchOptions& options, const RankGroup& ranks,
     std::vector<WindowWater> water =
         TraceWorldWater(parts, values, WaterLevels(occurs, numbers.values.seaLevel), ranks);
     RankWater traced;
-    // Flows are positive, and positive floats order as their bits do.
-    int64_t most = 0;
     for (std::size_t i = 0; i < water.size(); ++i) {
         const PartWindow& window = parts.Windows()[i];
-        most = std::max<int64_t>(most, std::bit_cast<int32_t>(water[i].mostFlow));
-        traced.layers.push_back({.heightmap = {.size = window.size,
-                                               .values = InRows<uint16_t>(values[i], window.size),
-                                               .seaLevel = numbers.values.seaLevel},
-                                 .wrap = Wrap::kNone,
-                                 .flow = InRows<float>(water[i].flow, window.size),
-                                 .lakes = InRows<uint8_t>(water[i].lakes, window.size)});
-        traced.regions.push_back({window.left, window.above, share.tiles[i]->size});
+        CellGrid grid(window.size);
+        std::copy(heights[i].begin(), heights[i].end(), grid.Column(0));
+        std::vector<int32_t>().swap(heights[i]);
         std::vector<uint16_t>().swap(values[i]);
+        LandLayers& layers = traced.layers.emplace_back(LandLayers{
+            .heightmap = HeightmapOf(grid, window.size, numbers.values),
+            .wrap = Wrap::kNone,
+            .heights = FineHeightsOf(grid, window.size, numbers.seaTop, numbers.values, {}),
+            .flow = InRows<float>(water[i].flow, window.size),
+            .lakes = InRows<uint8_t>(water[i].lakes, window.size)});
+        if (options.rivers || !options.masks.empty()) {
+            traced.water.push_back(WaterCells(layers, world));
+        }
+        traced.regions.push_back({window.left, window.above, share.tiles[i]->size});
+        traced.mostFlow = std::max(traced.mostFlow, water[i].mostFlow);
+        for (int32_t y = window.above; y < window.above + window.region.size.Height(); ++y) {
+            const float* row = &layers.heights[layers.Index(window.left, y)];
+            traced.highest = std::max<double>(
+                traced.highest, *std::max_element(row, row + window.region.size.Width()));
+        }
         water[i] = {};
     }
-    ranks.Most(std::span(&most, 1));
-    traced.mostFlow = std::bit_cast<float>(static_cast<int32_t>(most));
+    // Flows and finer heights are positive.
+    traced.mostFlow = MostOfRanks<float, int32_t>(ranks, traced.mostFlow);
+    traced.highest = MostOfRanks<double, int64_t>(ranks, traced.highest);
     return traced;
 }
 

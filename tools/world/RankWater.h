@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "layers/LandLayers.h"
+#include "terrain/ZeroedVector.h"
 #include "tools/BatchOptions.h"
 #include "tools/LayerFiles.h"
 #include "tools/world/RankGroup.h"
@@ -11,13 +13,23 @@
 
 namespace morvik {
 
-// The water of a rank's tiles, traced with every other rank's, for the
-// files that show it: each tile's window of the world, its heightmap
-// values and flow, and where the tile lies in it.
+// Whether the files show the world's water: its flow, its water mask or
+// its rivers on the map.
+bool ShowsWater(const BatchOptions& options);
+
+// The cells each way around a part its window needs for the water: the
+// rivers' reach beyond the part's tile, and the flow's two.
+int32_t WaterRing(WorldSize world);
+
+// A rank's tiles' layers with the water traced across every rank's, each
+// tile's from a window of the world around it: its heightmap values, finer
+// heights, flow and lakes, and its water cells.
 struct RankWater {
     std::vector<LandLayers> layers;
-    std::vector<LayerRegion> regions;
-    float mostFlow = 0;  // the world's most drained cell's
+    std::vector<ZeroedVector<uint8_t>> water;  // where masks or rivers show it
+    std::vector<LayerRegion> regions;          // each tile within its window
+    float mostFlow = 0;                        // the world's most drained cell's
+    double highest = 0;                        // the world's highest finer height
 };
 
 RankWater TraceRankWater(const BatchOptions& options, const RankGroup& ranks,

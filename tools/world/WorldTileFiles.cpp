@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <optional>
+#include <span>
 
 #include "components/ReducedImage/BmpCrop.h"
 #include "terrain/Heightmap.h"
@@ -14,28 +16,38 @@ namespace morvik {
 void WriteTileLayers(const BatchOptions& options, const RankShare& share, std::size_t tile,
                      const WorldNumbers& numbers, const RankWater& water) {
     const std::vector<BatchOptions::LayerOutput> outputs = options.LayerOutputs();
-    const bool fine = std::any_of(outputs.begin(), outputs.end(), [](const auto& output) {
-        return output.kind.NeedsLayers() && !output.kind.NeedsWater();
-    });
+    const auto asks = [&](LayerKind::Of of) {
+        return std::any_of(outputs.begin(), outputs.end(),
+                           [&](const auto& output) { return output.kind.of == of; });
+    };
     const GrownRegion& grown = share.grown[tile];
-    const CellGrid heights = share.GrownHeights(tile);
-    // The grown region is a window on the world: its edges wrap only as
-    // the world's cells around it say.
-    LandLayers layers{.heightmap = HeightmapOf(heights, grown.Size(), numbers.values),
-                      .wrap = Wrap::kNone};
-    if (fine) {
-        layers.heights = FineHeightsOf(heights, grown.Size(), numbers.seaTop, numbers.values, {});
-    }
-    const LayerRegion region{grown.Left(), grown.Above(), share.tiles[tile]->size};
-    for (std::size_t i = 0; i < outputs.size(); ++i) {
-        OutputFile& file = *share.layers[i][tile];
-        if (outputs[i].kind.NeedsWater()) {
-            WriteLayerRegion(water.layers[tile], options.scale, outputs[i].kind,
-                             water.regions[tile], water.mostFlow, file);
-        } else {
-            WriteLayerRegion(layers, options.scale, outputs[i].kind, region, 0, file);
+    std::optional<LandLayers> grownLayers;
+    if (water.layers.empty()) {
+        const CellGrid heights = share.GrownHeights(tile);
+        // The grown region is a window on the world: its edges wrap only as
+        // the world's cells around it say.
+        grownLayers.emplace(LandLayers{
+            .heightmap = HeightmapOf(heights, grown.Size(), numbers.values), .wrap = Wrap::kNone});
+        if (asks(LayerKind::kNormal) || asks(LayerKind::kFloatHeights)) {
+            grownLayers->heights =
+                FineHeightsOf(heights, grown.Size(), numbers.seaTop, numbers.values, {});
         }
-        file.Finish();
+    }
+    const LayerRegion region =
+        grownLayers ? LayerRegion{grown.Left(), grown.Above(), share.tiles[tile]->size}
+                    : water.regions[tile];
+    const LandLayers& layers = grownLayers ? *grownLayers : water.layers[tile];
+    LayerPainters painters{layers, options.scale, std::nullopt, std::nullopt};
+    if (asks(LayerKind::kFlow)) painters.flow.emplace(layers, water.mostFlow);
+    if (asks(LayerKind::kMask) || asks(LayerKind::kSplat)) {
+        painters.masks.emplace(layers, options.scale,
+                               water.water.empty() ? std::span<const uint8_t>()
+                                                   : std::span<const uint8_t>(water.water[tile]),
+                               1, water.highest);
+    }
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        WriteLayerRegion(painters, outputs[i].kind, region, *share.layers[i][tile]);
+        share.layers[i][tile]->Finish();
     }
 }
 

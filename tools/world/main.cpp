@@ -20,6 +20,7 @@
 #include "tools/ToolProcess.h"
 #include "tools/world/RankGroup.h"
 #include "tools/world/RankShare.h"
+#include "tools/world/RankWater.h"
 #include "tools/world/WorldMosaic.h"
 #include "tools/world/WorldNumbers.h"
 #include "tools/world/WorldTileFiles.h"
@@ -34,22 +35,24 @@ void RequireBuilt(const BatchOptions& options) {
     if (options.command != BatchOptions::Command::kGenerate) {
         throw EUsageError("morvik-world takes generate and its options");
     }
-    const bool others =
-        !options.masks.empty() || options.preset || options.run.erosion || options.rivers;
-    if (others || options.Files().empty()) {
+    if (options.preset || options.run.erosion || options.rivers || options.Files().empty()) {
         throw EUsageError(
-            "morvik-world writes plain land's -o, --heightmap, --normal, --flow and --json so "
-            "far; --erode, --rivers, --masks and --preset are the batch tool's");
+            "morvik-world writes plain land's -o, --heightmap, --normal, --flow, --masks and "
+            "--json so far; --erode, --rivers and --preset are the batch tool's");
     }
-    // A rank holds its tiles whole.
+    // A rank holds its tiles whole, with the cells around them its files
+    // look at.
     const WorldSize world = options.run.World();
     const TileGrid grid = options.tiles.value_or(TileGrid{});
     const int64_t width = (world.Width() - 1) / grid.across + 1;
     const int64_t height = (world.Height() - 1) / grid.down + 1;
-    if (width > MapSize::kLargestSide || height > MapSize::kLargestSide) {
+    const int32_t ring = ShowsWater(options) ? WaterRing(world) : LooksAround(options) ? 1 : 0;
+    const int32_t largest = MapSize::kLargestSide - 2 * ring;
+    if (width > largest || height > largest) {
         throw EUsageError("a tile of " + std::to_string(width) + " x " + std::to_string(height) +
-                          " is more than a rank holds, " + std::to_string(MapSize::kLargestSide) +
-                          " a side: ask for more --tiles");
+                          " is more than a rank holds with the cells around it that its files "
+                          "look at, " +
+                          std::to_string(largest) + " a side: ask for more --tiles");
     }
 }
 
@@ -152,7 +155,7 @@ int BuildWorld(const BatchOptions& options, const RankGroup& ranks) {
     }
     const WorldNumbers numbers = AgreeOnNumbers(options, ranks, share);
     RankWater water;
-    if (!options.flow.empty()) water = TraceRankWater(options, ranks, share, numbers);
+    if (ShowsWater(options)) water = TraceRankWater(options, ranks, share, numbers);
     const bool layers = steps.Take([&] {
         for (std::size_t i = 0; i < share.tiles.size() && !share.layers.empty(); ++i) {
             WriteTileLayers(options, share, i, numbers, water);
@@ -196,17 +199,18 @@ int main(int argc, char** argv) {
             if (ranks.Rank() == 0) {
                 std::printf(
                     "usage: mpirun -n K morvik-world generate [-o FILE] [--heightmap FILE]\n"
-                    "                                   [--normal FILE] [--flow FILE] [--json "
-                    "FILE]\n"
+                    "                                   [--normal FILE] [--flow FILE]\n"
+                    "                                   [--masks PREFIX] [--json FILE]\n"
                     "                                   [--width N] [--height N] [--tiles NxM] "
                     "...\n"
                     "\n"
                     "The batch tool's generate for worlds of up to %d x %d cells, in tiles\n"
-                    "of up to %d x %d, shared between the K processes of an MPI run, one a\n"
-                    "core: every tile is the one morvik-batch writes for the same world, and\n"
-                    "PNG heightmap tiles get a GDAL mosaic beside them (BASE.vrt). It takes\n"
-                    "the batch tool's options (morvik-batch --help) for plain land; --erode,\n"
-                    "--rivers, --masks and --preset are the batch tool's so far.\n",
+                    "of up to %d x %d with the cells around them that their files look at,\n"
+                    "shared between the K processes of an MPI run, one a core: every tile is\n"
+                    "the one morvik-batch writes for the same world, and PNG heightmap tiles\n"
+                    "get a GDAL mosaic beside them (BASE.vrt). It takes the batch tool's\n"
+                    "options (morvik-batch --help) for plain land; --erode, --rivers and\n"
+                    "--preset are the batch tool's so far.\n",
                     WorldSize::kLargestSide, WorldSize::kLargestSide, MapSize::kLargestSide,
                     MapSize::kLargestSide);
             }
