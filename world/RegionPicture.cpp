@@ -18,8 +18,24 @@ uint32_t PictureColour(uint32_t colour) { return InChannelOrder(colour, ChannelO
 }  // namespace
 
 RegionPicture::RegionPicture(WorldSize world, const GrownRegion& grown, const CellGrid& heights,
-                             const WorldFinish& finish, MapView view)
+                             const WorldFinish& finish, MapView view,
+                             std::span<const uint8_t> water)
     : world_(world), region_(grown.Region()) {
+    DrawLand(grown, heights, finish, view);
+    if (water.empty()) return;
+    ColourTable table;
+    table.Fill(ColourEndpoints);
+    const uint32_t surface = PictureColour(table.Colour(0));
+    const auto at = std::find(colours_.begin(), colours_.end(), surface);
+    const auto index = static_cast<uint16_t>(at - colours_.begin());
+    if (at == colours_.end()) colours_.push_back(surface);
+    for (std::size_t cell = 0; cell < pixels_.size(); ++cell) {
+        if (water[cell] != 0) pixels_[cell] = index;
+    }
+}
+
+void RegionPicture::DrawLand(const GrownRegion& grown, const CellGrid& heights,
+                             const WorldFinish& finish, MapView view) {
     const int32_t width = region_.size.Width();
     const int32_t height = region_.size.Height();
     const Rescaling rescaled(finish.extremes);

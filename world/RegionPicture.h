@@ -28,9 +28,10 @@ struct WorldFinish {
 class RegionPicture {
   public:
     // From the grown region's heights: the coastline view looks at the
-    // cells around the region.
+    // cells around the region. `water`, the region's cells row by row (or
+    // none), are drawn as the sea's surface.
     RegionPicture(WorldSize world, const GrownRegion& grown, const CellGrid& heights,
-                  const WorldFinish& finish, MapView view);
+                  const WorldFinish& finish, MapView view, std::span<const uint8_t> water);
 
     // Lowers each lattice cell's entry of `first` to the first position at
     // which one of the region's pixels falls in it, in a pass of `levels`,
@@ -43,6 +44,8 @@ class RegionPicture {
                                      int32_t bits) const;
 
   private:
+    void DrawLand(const GrownRegion& grown, const CellGrid& heights, const WorldFinish& finish,
+                  MapView view);
     // Each colour's lattice cell in the pass, for each of the four dither
     // offsets (all the same undithered).
     std::vector<uint32_t> CellsOfColours(int32_t levels, bool dither) const;

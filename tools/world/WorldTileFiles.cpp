@@ -52,12 +52,22 @@ void WriteTileLayers(const BatchOptions& options, const RankShare& share, std::s
 }
 
 ReducedMaps ReduceMaps(const BatchOptions& options, const RankGroup& ranks, const RankShare& share,
-                       const WorldNumbers& numbers) {
+                       const WorldNumbers& numbers, const RankWater& water) {
     const WorldSize world = options.run.World();
     ReducedMaps maps;
     for (std::size_t i = 0; i < share.tiles.size(); ++i) {
+        std::vector<uint8_t> rivers;
+        if (options.rivers) {
+            const LayerRegion& region = water.regions[i];
+            const LandLayers& layers = water.layers[i];
+            for (int32_t y = region.top; y < region.top + region.size.Height(); ++y) {
+                const auto row = water.water[i].begin() +
+                                 static_cast<std::ptrdiff_t>(layers.Index(region.left, y));
+                rivers.insert(rivers.end(), row, row + region.size.Width());
+            }
+        }
         maps.pictures.emplace_back(world, share.grown[i], share.GrownHeights(i), numbers.finish,
-                                   options.view);
+                                   options.view, rivers);
     }
     maps.reduction.sourceColours = MakeReductionPasses(options.colours, [&](int32_t levels,
                                                                             bool dither) {

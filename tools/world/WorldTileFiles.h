@@ -32,7 +32,7 @@ struct ReducedMaps {
 };
 
 ReducedMaps ReduceMaps(const BatchOptions& options, const RankGroup& ranks, const RankShare& share,
-                       const WorldNumbers& numbers);
+                       const WorldNumbers& numbers, const RankWater& water);
 
 // The rank's map tiles, from the reduction every rank made.
 void WriteMaps(const BatchOptions& options, const RankShare& share, const ReducedMaps& maps);

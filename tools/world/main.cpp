@@ -35,10 +35,10 @@ void RequireBuilt(const BatchOptions& options) {
     if (options.command != BatchOptions::Command::kGenerate) {
         throw EUsageError("morvik-world takes generate and its options");
     }
-    if (options.preset || options.run.erosion || options.rivers || options.Files().empty()) {
+    if (options.preset || options.run.erosion || options.Files().empty()) {
         throw EUsageError(
-            "morvik-world writes plain land's -o, --heightmap, --normal, --flow, --masks and "
-            "--json so far; --erode, --rivers and --preset are the batch tool's");
+            "morvik-world writes plain land's -o (with --rivers), --heightmap, --normal, --flow, "
+            "--masks and --json so far; --erode and --preset are the batch tool's");
     }
     // A rank holds its tiles whole, with the cells around them its files
     // look at.
@@ -167,7 +167,7 @@ int BuildWorld(const BatchOptions& options, const RankGroup& ranks) {
     if (!layers) return 1;
     ReducedMaps maps;
     if (!options.output.empty()) {
-        maps = ReduceMaps(options, ranks, share, numbers);
+        maps = ReduceMaps(options, ranks, share, numbers, water);
         if (!steps.Take([&] { WriteMaps(options, share, maps); })) return 1;
     }
     std::optional<Report> report;
@@ -209,8 +209,8 @@ int main(int argc, char** argv) {
                     "shared between the K processes of an MPI run, one a core: every tile is\n"
                     "the one morvik-batch writes for the same world, and PNG heightmap tiles\n"
                     "get a GDAL mosaic beside them (BASE.vrt). It takes the batch tool's\n"
-                    "options (morvik-batch --help) for plain land; --erode, --rivers and\n"
-                    "--preset are the batch tool's so far.\n",
+                    "options (morvik-batch --help) for plain land; --erode and --preset are\n"
+                    "the batch tool's so far.\n",
                     WorldSize::kLargestSide, WorldSize::kLargestSide, MapSize::kLargestSide,
                     MapSize::kLargestSide);
             }
