@@ -109,7 +109,7 @@ std::optional<std::string> PackSizeFault(Engine engine, WorldSize size,
     return std::string("--preset ") + name + " takes " + takes + ": " + fault;
 }
 
-std::string PackReadme(Engine engine, MapSize size, const std::optional<TileGrid>& grid,
+std::string PackReadme(Engine engine, WorldSize size, const std::optional<TileGrid>& grid,
                        const TerrainScale& scale, uint16_t seaLevel) {
     const TileGrid tiles = grid.value_or(TileGrid{});
     const int32_t tileWidth = (size.Width() - 1) / tiles.across + 1;

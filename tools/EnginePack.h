@@ -36,7 +36,7 @@ std::optional<std::string> PackSizeFault(Engine engine, WorldSize size,
 
 // The pack's README.txt: what each file is and how to import it, for a map
 // of this size and scale whose sea is at seaLevel of the heightmap's values.
-std::string PackReadme(Engine engine, MapSize size, const std::optional<TileGrid>& grid,
+std::string PackReadme(Engine engine, WorldSize size, const std::optional<TileGrid>& grid,
                        const TerrainScale& scale, uint16_t seaLevel);
 
 }  // namespace morvik

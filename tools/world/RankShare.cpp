@@ -12,7 +12,8 @@ bool LooksAround(const BatchOptions& options) {
     const std::vector<BatchOptions::LayerOutput> layers = options.LayerOutputs();
     return (!options.output.empty() && options.view == MapView::kCoastline) ||
            std::any_of(layers.begin(), layers.end(), [](const BatchOptions::LayerOutput& layer) {
-               return layer.kind.of == LayerKind::kNormal;
+               return layer.kind.of == LayerKind::kNormal || layer.kind.of == LayerKind::kMask ||
+                      layer.kind.of == LayerKind::kSplat;
            });
 }
 
@@ -44,6 +45,9 @@ void OpenFiles(const BatchOptions& options, const RankGroup& ranks, OutputSet& f
         share.mosaic = &files.Open(MosaicName(options.heightmap));
     }
     if (ranks.Rank() == 0 && !options.json.empty()) share.json = &files.Open(options.json);
+    if (ranks.Rank() == 0 && options.preset) {
+        share.readme = &files.Open(PackFileName(options.pack, "README.txt"));
+    }
 }
 
 void MakeHeights(const BatchOptions& options, RankShare& share) {

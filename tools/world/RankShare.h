@@ -18,8 +18,8 @@ namespace morvik {
 // world in one piece.
 std::string TileFile(const BatchOptions& options, const std::string& name, const Tile& tile);
 
-// Whether the files look at a cell's neighbours: the normals, and the
-// coastline.
+// Whether the files look at a cell's neighbours: the normals, the slopes
+// the masks and splat weights take, and the coastline.
 bool LooksAround(const BatchOptions& options);
 
 // The part of a tile no other tile holds: all but the edges it shares with
@@ -35,6 +35,7 @@ struct RankShare {
     std::vector<OutputFile*> maps;
     OutputFile* mosaic = nullptr;
     OutputFile* json = nullptr;
+    OutputFile* readme = nullptr;    // a pack's
     std::vector<GrownRegion> grown;  // each tile's, grown or alone
     std::vector<CellGrid> heights;   // each tile's, then the rest of its grown region's
     std::vector<std::size_t> firstPart;

@@ -40,15 +40,6 @@ ZeroedVector<Value> InRows(const Cells& columns, MapSize size) {
     return rows;
 }
 
-// The most of each rank's values, for values that order as their bits do:
-// positive floats.
-template <typename Float, typename Bits>
-Float MostOfRanks(const RankGroup& ranks, Float value) {
-    int64_t most = std::bit_cast<Bits>(value);
-    ranks.Most(std::span(&most, 1));
-    return std::bit_cast<Float>(static_cast<Bits>(most));
-}
-
 }  // namespace
 
 bool ShowsWater(const BatchOptions& options) {
@@ -111,16 +102,12 @@ RankWater TraceRankWater(const BatchOptions& options, const RankGroup& ranks,
         }
         traced.regions.push_back({window.left, window.above, share.tiles[i]->size});
         traced.mostFlow = std::max(traced.mostFlow, water[i].mostFlow);
-        for (int32_t y = window.above; y < window.above + window.region.size.Height(); ++y) {
-            const float* row = &layers.heights[layers.Index(window.left, y)];
-            traced.highest = std::max<double>(
-                traced.highest, *std::max_element(row, row + window.region.size.Width()));
-        }
         water[i] = {};
     }
-    // Flows and finer heights are positive.
-    traced.mostFlow = MostOfRanks<float, int32_t>(ranks, traced.mostFlow);
-    traced.highest = MostOfRanks<double, int64_t>(ranks, traced.highest);
+    // Flows are positive, and positive floats order as their bits do.
+    int64_t most = std::bit_cast<int32_t>(traced.mostFlow);
+    ranks.Most(std::span(&most, 1));
+    traced.mostFlow = std::bit_cast<float>(static_cast<int32_t>(most));
     return traced;
 }
 

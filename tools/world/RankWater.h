@@ -29,7 +29,6 @@ struct RankWater {
     std::vector<ZeroedVector<uint8_t>> water;  // where masks or rivers show it
     std::vector<LayerRegion> regions;          // each tile within its window
     float mostFlow = 0;                        // the world's most drained cell's
-    double highest = 0;                        // the world's highest finer height
 };
 
 RankWater TraceRankWater(const BatchOptions& options, const RankGroup& ranks,

@@ -28,7 +28,8 @@ void WriteTileLayers(const BatchOptions& options, const RankShare& share, std::s
         // the world's cells around it say.
         grownLayers.emplace(LandLayers{
             .heightmap = HeightmapOf(heights, grown.Size(), numbers.values), .wrap = Wrap::kNone});
-        if (asks(LayerKind::kNormal) || asks(LayerKind::kFloatHeights)) {
+        if (std::any_of(outputs.begin(), outputs.end(),
+                        [](const auto& output) { return output.kind.NeedsLayers(); })) {
             grownLayers->heights =
                 FineHeightsOf(heights, grown.Size(), numbers.seaTop, numbers.values, {});
         }
@@ -40,10 +41,13 @@ void WriteTileLayers(const BatchOptions& options, const RankShare& share, std::s
     LayerPainters painters{layers, options.scale, std::nullopt, std::nullopt};
     if (asks(LayerKind::kFlow)) painters.flow.emplace(layers, water.mostFlow);
     if (asks(LayerKind::kMask) || asks(LayerKind::kSplat)) {
+        // Plain land's finer heights are its whole values.
+        const int32_t highest =
+            *std::max_element(numbers.values.values.begin(), numbers.values.values.end());
         painters.masks.emplace(layers, options.scale,
                                water.water.empty() ? std::span<const uint8_t>()
                                                    : std::span<const uint8_t>(water.water[tile]),
-                               1, water.highest);
+                               1, highest);
     }
     for (std::size_t i = 0; i < outputs.size(); ++i) {
         WriteLayerRegion(painters, outputs[i].kind, region, *share.layers[i][tile]);

@@ -12,8 +12,10 @@
 
 #include "terrain/SeaLevel.h"
 #include "tools/BatchOptions.h"
+#include "tools/EnginePack.h"
 #include "tools/OutputFiles.h"
 #include "tools/OutputSet.h"
+#include "tools/PackFolder.h"
 #include "tools/Report.h"
 #include "tools/TickWarning.h"
 #include "tools/Tiles.h"
@@ -35,10 +37,10 @@ void RequireBuilt(const BatchOptions& options) {
     if (options.command != BatchOptions::Command::kGenerate) {
         throw EUsageError("morvik-world takes generate and its options");
     }
-    if (options.preset || options.run.erosion || options.Files().empty()) {
+    if (options.run.erosion || options.Files().empty()) {
         throw EUsageError(
-            "morvik-world writes plain land's -o (with --rivers), --heightmap, --normal, --flow, "
-            "--masks and --json so far; --erode and --preset are the batch tool's");
+            "morvik-world writes plain land's files so far: -o (with --rivers), --heightmap, "
+            "--normal, --flow, --masks, --preset and --json; --erode is the batch tool's");
     }
     // A rank holds its tiles whole, with the cells around them its files
     // look at.
@@ -69,7 +71,7 @@ class Steps {
   public:
     explicit Steps(const RankGroup& ranks) : ranks_(ranks) {}
 
-    bool Take(const std::function<void()>& step) {
+    bool Take(const std::function<void()>& step) const {
         std::string failure;
         try {
             step();
@@ -121,7 +123,7 @@ Report WorldReport(const BatchOptions& options, const std::vector<Tile>& tiles,
 // The report as JSON, naming every file of the world.
 std::string WorldJson(const BatchOptions& options, const Report& report,
                       const WorldNumbers& numbers, const std::vector<Tile>& tiles,
-                      const OutputFile* mosaic) {
+                      const RankShare& share) {
     nlohmann::ordered_json written = nlohmann::ordered_json::array();
     std::vector<std::string> names;
     for (const BatchOptions::LayerOutput& layer : options.LayerOutputs())
@@ -130,14 +132,16 @@ std::string WorldJson(const BatchOptions& options, const Report& report,
     for (const std::string& name : names) {
         for (const Tile& tile : tiles) written.push_back(TileFile(options, name, tile));
     }
-    if (mosaic) written.push_back(mosaic->Name());
+    if (share.readme) written.push_back(share.readme->Name());
+    if (share.mosaic) written.push_back(share.mosaic->Name());
     return report.Json({{"relief", options.scale.relief},
                         {"cell", options.scale.cell},
                         {"sea_level_metres", options.scale.Metres(numbers.values.seaLevel)},
                         {"files", written}});
 }
 
-int BuildWorld(const BatchOptions& options, const RankGroup& ranks) {
+// The world's files, written by every rank and put in place as one set.
+int WriteWorld(const BatchOptions& options, const RankGroup& ranks, const Steps& steps) {
     const RunSettings& settings = options.run;
     const std::vector<Tile> tiles = WorldTiles(options);
     RankShare share;
@@ -145,7 +149,6 @@ int BuildWorld(const BatchOptions& options, const RankGroup& ranks) {
          i += static_cast<std::size_t>(ranks.Ranks())) {
         share.tiles.push_back(&tiles[i]);
     }
-    Steps steps(ranks);
     OutputSet files;
     if (!steps.Take([&] {
             OpenFiles(options, ranks, files, share);
@@ -174,8 +177,13 @@ int BuildWorld(const BatchOptions& options, const RankGroup& ranks) {
     if (!steps.Take([&] {
             if (ranks.Rank() != 0) return;
             report.emplace(WorldReport(options, tiles, numbers, maps.reduction, share.mosaic));
+            if (share.readme) {
+                WriteText(PackReadme(*options.preset, settings.World(), options.tiles,
+                                     options.scale, numbers.values.seaLevel),
+                          *share.readme);
+            }
             if (share.json) {
-                WriteText(WorldJson(options, *report, numbers, tiles, share.mosaic), *share.json);
+                WriteText(WorldJson(options, *report, numbers, tiles, share), *share.json);
             }
         }) ||
         !steps.Take([&] { files.Commit(); })) {
@@ -183,6 +191,23 @@ int BuildWorld(const BatchOptions& options, const RankGroup& ranks) {
     }
     if (report) report->Write();
     return 0;
+}
+
+int BuildWorld(const BatchOptions& options, const RankGroup& ranks) {
+    const Steps steps(ranks);
+    // A pack's folder is the first rank's to make before any rank opens a
+    // file in it, and to remove, unless the world is done, once every rank
+    // has removed its own files from it.
+    std::optional<PackFolder> folder;
+    if (!steps.Take([&] {
+            if (ranks.Rank() == 0) folder.emplace(options.pack);
+        })) {
+        return 1;
+    }
+    const int status = WriteWorld(options, ranks, steps);
+    ranks.All(true);
+    if (status == 0 && folder) folder->Keep();
+    return status;
 }
 
 }  // namespace
@@ -209,8 +234,8 @@ int main(int argc, char** argv) {
                     "shared between the K processes of an MPI run, one a core: every tile is\n"
                     "the one morvik-batch writes for the same world, and PNG heightmap tiles\n"
                     "get a GDAL mosaic beside them (BASE.vrt). It takes the batch tool's\n"
-                    "options (morvik-batch --help) for plain land; --erode and --preset are\n"
-                    "the batch tool's so far.\n",
+                    "options (morvik-batch --help) for plain land; --erode is the batch\n"
+                    "tool's so far.\n",
                     WorldSize::kLargestSide, WorldSize::kLargestSide, MapSize::kLargestSide,
                     MapSize::kLargestSide);
             }
