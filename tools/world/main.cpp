@@ -241,6 +241,10 @@ int main(int argc, char** argv) {
             }
             return 0;
         }
+        if (options.command == BatchOptions::Command::kVersion) {
+            if (ranks.Rank() == 0) std::printf("morvik-world %s\n", MORVIK_VERSION);
+            return 0;
+        }
         RequireBuilt(options);
     } catch (const EUsageError& error) {
         if (ranks.Rank() == 0) {
