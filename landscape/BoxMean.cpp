@@ -9,6 +9,11 @@ namespace morvik {
 
 namespace {
 
+// The running sums start again every kRestart places, each from its own
+// box: so a mean depends on the places near it, not on where its line
+// begins, and a part of the map gets the same means as the whole.
+constexpr int32_t kRestart = 8;
+
 // Where a box's place `at` along a line of `length` takes its value: the
 // place itself, the one it wraps to, or the mirror image through the edge
 // cell (2 edge - mirror).
@@ -31,9 +36,12 @@ void MeanOfLine(const float* in, float* out, int32_t length, int32_t reach, bool
                                 : 2.0 * in[found.at] - in[found.mirror];
     };
     double sum = 0;
-    for (int32_t place = -reach; place <= reach; ++place) sum += at(place);
     const double count = 2 * reach + 1;
     for (int32_t place = 0; place < length; ++place) {
+        if (place % kRestart == 0) {
+            sum = 0;
+            for (int32_t box = place - reach; box <= place + reach; ++box) sum += at(box);
+        }
         out[place] = static_cast<float>(sum / count);
         sum += at(place + reach + 1) - at(place - reach);
     }
@@ -74,9 +82,12 @@ void MeanAcross(const ZeroedVector<float>& from, ZeroedVector<float>& to, MapSiz
                 sums[y - first] += sign * (mirror == nullptr ? in[y] : 2.0 * in[y] - mirror[y]);
             }
         };
-        for (int32_t place = -reach; place <= reach; ++place) add(place, 1);
         const double count = 2 * reach + 1;
         for (int32_t x = 0; x < width; ++x) {
+            if (x % kRestart == 0) {
+                std::fill(sums.begin(), sums.end(), 0);
+                for (int32_t place = x - reach; place <= x + reach; ++place) add(place, 1);
+            }
             float* out = &to[static_cast<std::size_t>(x) * rows];
             for (int32_t y = first; y < end; ++y)
                 out[y] = static_cast<float>(sums[y - first] / count);

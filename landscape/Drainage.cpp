@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <climits>
 #include <cstddef>
 #include <string>
 #include <utility>
@@ -20,7 +21,7 @@ constexpr int32_t kLevels = kDrainableTop + MapSize::kLargestSide / 2 + 1;
 // Marks a cell the flood has reached, in its own height, which stays below
 // it: one array to look at where there would be two.
 constexpr int32_t kReached = 1 << 30;
-// The way out of a cell the flood starts from: the sea or the edge.
+// The way out of a cell of the sea or the edge: none.
 constexpr uint8_t kSeed = 8;
 
 // A priority flood from the sea and the edge inward (Barnes et al. 2014):
@@ -29,11 +30,11 @@ constexpr uint8_t kSeed = 8;
 // low as that cell or lower, in a hollow, is lifted to one above it. The
 // cells waiting are kept by height, each height's in the order they came;
 // whatever the flood adds lies higher still, so each height's list is whole
-// by the time the flood comes to it. For breaching, the flood keeps each
-// cell's way out and what it lifted.
+// by the time the flood comes to it. For breaching, the flood keeps what it
+// lifted.
 class Flood {
   public:
-    Flood(CellGrid& heights, MapSize size, int32_t seaTop, Wrap wrap, bool keepWays,
+    Flood(CellGrid& heights, MapSize size, int32_t seaTop, Wrap wrap, bool breaching,
           int32_t threads)
         : threads_(threads),
           heights_(heights),
@@ -42,7 +43,7 @@ class Flood {
           seaTop_(seaTop),
           neighbours_(size, wrap),
           waiting_(kLevels),
-          ways_(keepWays ? static_cast<std::size_t>(size.Cells()) : 0),
+          breaching_(breaching),
           packed_(heights.Rows() == size.Height() ? heights.Column(0) : nullptr) {}
 
     void Run() {
@@ -50,10 +51,7 @@ class Flood {
             for (int32_t x = first; x < end; ++x) {
                 for (int32_t y = 0; y < rows_; ++y) {
                     int32_t& height = heights_.At(x, y);
-                    if (height <= seaTop_ || neighbours_.OnEdge(x, y)) {
-                        if (!ways_.empty()) ways_[x * rows_ + y] = kSeed;
-                        height |= kReached;
-                    }
+                    if (height <= seaTop_ || neighbours_.OnEdge(x, y)) height |= kReached;
                 }
             }
         });
@@ -87,11 +85,17 @@ class Flood {
     }
 
     // Breaching: the lifted cells back where they were, and from each hollow
-    // that leaves, the deepest first, its way out cut down, each cell one
-    // below the cell before, until the way is lower already. A way that would
-    // take land down to the sea is not cut: its hollow is filled again, and
-    // so is every lifted cell around it that then has no way down.
+    // that leaves its way out cut down, each cell one below the cell before,
+    // until the way is lower already. The way out of a cell is toward its
+    // lowest neighbour as the flood filled them (the first of those, in a
+    // fixed order of the eight), and every hollow's cut is measured on the
+    // ground as it was, the deepest cut taken where two meet: so the cuts
+    // depend on nothing but the ground, not on the order anything is done
+    // in. A way that would take land down to the sea is not cut: its hollow
+    // is filled again, and so is every lifted cell around it that then has no
+    // way down.
     void Breach() {
+        FindWays();
         const auto lifted = static_cast<int32_t>(lifted_.size());
         const int32_t parts = (lifted + kPart - 1) / kPart;
         const auto eachPart = [&](const auto& body) {
@@ -102,25 +106,21 @@ class Flood {
         eachPart([&](int32_t, int32_t first, int32_t end) {
             for (int32_t at = first; at < end; ++at) Height(lifted_[at].cell) = lifted_[at].before;
         });
-        std::vector<std::vector<std::pair<int32_t, int32_t>>> found(parts);  // height, cell
+        std::vector<std::vector<Cut>> cuts(parts);
+        std::vector<std::vector<int32_t>> failed(parts);
         eachPart([&](int32_t part, int32_t first, int32_t end) {
             for (int32_t at = first; at < end; ++at) {
                 const int32_t cell = lifted_[at].cell;
-                if (!HasLowerNeighbour(cell)) found[part].emplace_back(lifted_[at].before, cell);
+                if (HasLowerNeighbour(cell)) continue;
+                if (!CutWayOut(cell, cuts[part])) failed[part].push_back(cell);
             }
         });
-        std::vector<std::pair<int32_t, int32_t>> hollows;
-        for (const auto& part : found) hollows.insert(hollows.end(), part.begin(), part.end());
-        std::sort(hollows.begin(), hollows.end());
+        for (const std::vector<Cut>& part : cuts) {
+            for (const Cut& cut : part) Height(cut.cell) = std::min(Height(cut.cell), cut.height);
+        }
         std::vector<int32_t> refill;
-        for (const auto& [height, hollow] : hollows) {
-            // An earlier cut may have passed through it already.
-            if (HasLowerNeighbour(hollow)) continue;
-            if (!CutWayOut(hollow, Height(hollow), false)) {
-                refill.push_back(hollow);
-            } else {
-                CutWayOut(hollow, Height(hollow), true);
-            }
+        for (const std::vector<int32_t>& part : failed) {
+            refill.insert(refill.end(), part.begin(), part.end());
         }
         if (!refill.empty()) {
             std::sort(lifted_.begin(), lifted_.end(),
@@ -160,12 +160,32 @@ class Flood {
         }
     }
 
-    // The cell a reached cell was reached from, back the way the flood
-    // came; -1 for a seed.
+    // Each filled cell's way out: toward its lowest neighbour, the first
+    // such of the eight; none from the sea or the edge.
+    void FindWays() {
+        ways_.resize(static_cast<std::size_t>(width_) * rows_);
+        ForEachBand(width_, threads_, [&](int32_t, int32_t first, int32_t end) {
+            for (int32_t cell = first * rows_; cell < end * rows_; ++cell) {
+                if (Height(cell) <= seaTop_ || neighbours_.OnEdge(cell / rows_, cell % rows_)) {
+                    ways_[cell] = kSeed;
+                    continue;
+                }
+                int32_t lowest = INT32_MAX;
+                ForEachNeighbour(cell, [&](int32_t neighbour, uint8_t step) {
+                    if (Height(neighbour) < lowest) {
+                        lowest = Height(neighbour);
+                        ways_[cell] = step;
+                    }
+                });
+            }
+        });
+    }
+
+    // The cell a filled cell's water leaves by; -1 from the sea or the edge.
     int32_t Toward(int32_t cell) const {
         if (ways_[cell] == kSeed) return -1;
         const auto [dx, dy] = kSteps[ways_[cell]];
-        return neighbours_.At(cell / rows_, cell % rows_, -dx, -dy);
+        return neighbours_.At(cell / rows_, cell % rows_, dx, dy);
     }
 
     // A cell's height as the flood lifted it, or 0 if it did not (the lifted
@@ -185,30 +205,35 @@ class Flood {
         return lower;
     }
 
-    // Cuts (or, not `cut`, checks whether it could cut) the way out of a
-    // hollow of this height.
-    bool CutWayOut(int32_t hollow, int32_t height, bool cut) {
-        int32_t below = height;
+    // A lowered cell of a hollow's way out.
+    struct Cut {
+        int32_t cell;
+        int32_t height;
+    };
+
+    // Adds the cuts of a hollow's way out to `cuts`, unless the way would
+    // take land down to the sea: then it adds none and returns false.
+    bool CutWayOut(int32_t hollow, std::vector<Cut>& cuts) {
+        const std::size_t first = cuts.size();
+        int32_t below = Height(hollow);
         for (int32_t at = Toward(hollow); at >= 0 && Height(at) >= below; at = Toward(at)) {
-            if (below - 1 <= seaTop_) return false;
+            if (below - 1 <= seaTop_) {
+                cuts.resize(first);
+                return false;
+            }
             below -= 1;
-            if (cut) Height(at) = below;
+            cuts.push_back({at, below});
         }
         return true;
     }
 
     void ReachFrom(int32_t cell, int32_t level) {
-        ForEachNeighbour(cell, [&](int32_t neighbour, uint8_t step) {
+        ForEachNeighbour(cell, [&](int32_t neighbour, uint8_t) {
             int32_t& height = Height(neighbour);
             if ((height & kReached) != 0) return;
             const int32_t before = height;
             height = std::max(height, level + 1);
-            if (!ways_.empty()) {
-                ways_[neighbour] = step;
-                if (before < height) {
-                    lifted_.push_back({neighbour, before, height});
-                }
-            }
+            if (breaching_ && before < height) lifted_.push_back({neighbour, before, height});
             waiting_[height].push_back(neighbour);
             height |= kReached;
         });
@@ -227,7 +252,8 @@ class Flood {
     int32_t seaTop_;
     Neighbours neighbours_;
     std::vector<std::vector<int32_t>> waiting_;
-    std::vector<uint8_t> ways_;  // the step each cell was reached by
+    bool breaching_;
+    std::vector<uint8_t> ways_;  // each filled cell's step out, once found
     // The cells the flood lifted, in the order it reached them.
     struct Lifted {
         int32_t cell;
