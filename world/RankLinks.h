@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace morvik {
@@ -20,6 +21,11 @@ class RankLinks {
         std::vector<std::vector<std::byte>> toEach) const = 0;
     // Whether any rank says yes.
     virtual bool Any(bool yes) const = 0;
+    // Each value replaced by the smallest, the largest or the sum of it
+    // over every rank.
+    virtual void Least(std::span<int64_t> values) const = 0;
+    virtual void Most(std::span<int64_t> values) const = 0;
+    virtual void Sum(std::span<int64_t> values) const = 0;
 };
 
 // A process that holds the whole world.
@@ -32,6 +38,9 @@ class LoneRank final : public RankLinks {
         return toEach;
     }
     bool Any(bool yes) const override { return yes; }
+    void Least(std::span<int64_t>) const override {}
+    void Most(std::span<int64_t>) const override {}
+    void Sum(std::span<int64_t>) const override {}
 };
 
 }  // namespace morvik

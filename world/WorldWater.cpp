@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <climits>
-#include <stdexcept>
 
 #include "landscape/LandSurface.h"
 #include "landscape/ReceiverTree.h"
 #include "layers/LandLayers.h"
+#include "world/WindowPasses.h"
 
 namespace morvik {
 
@@ -152,67 +152,22 @@ std::vector<std::vector<int32_t>> FillWindows(const PartWindows& parts,
 }
 
 // The drainage area as AccumulateDrainageArea counts it, each cell after
-// its donors: a window's cells wait for the donors in its ring until the
-// rings bring them.
+// its donors.
 std::vector<ZeroedVector<float>> AccumulateWindows(const PartWindows& parts,
                                                    const std::vector<ReceiverTree>& trees,
                                                    const RankLinks& links) {
-    const std::vector<PartWindow>& windows = parts.Windows();
-    std::vector<ZeroedVector<float>> area(windows.size());
-    std::vector<std::vector<uint8_t>> waiting(windows.size());
-    std::vector<std::vector<int32_t>> ready(windows.size());
-    std::vector<std::vector<int32_t>> ringDonors(windows.size());
-    int64_t left = 0;
-    for (std::size_t i = 0; i < windows.size(); ++i) {
-        const PartWindow& window = windows[i];
-        const ReceiverTree& tree = trees[i];
-        const int32_t rows = window.size.Height();
-        const auto owns = [&](int32_t cell) { return window.Owns(cell / rows, cell % rows); };
-        area[i] = ZeroedVector<float>(static_cast<std::size_t>(window.size.Cells()), -1.0F);
-        waiting[i].resize(area[i].size());
-        for (int32_t cell = 0; cell < static_cast<int32_t>(area[i].size()); ++cell) {
-            if (owns(cell)) {
-                waiting[i][cell] = static_cast<uint8_t>(tree.Donors(cell));
-                if (waiting[i][cell] == 0) ready[i].push_back(cell);
-                ++left;
-            } else if (!tree.IsRoot(cell) && owns(tree.Receiver(cell))) {
-                ringDonors[i].push_back(cell);
-            }
-        }
+    std::vector<ZeroedVector<float>> area;
+    for (const PartWindow& window : parts.Windows()) {
+        area.emplace_back(static_cast<std::size_t>(window.size.Cells()), 0.0F);
     }
-    for (;;) {
-        int64_t done = 0;
-        for (std::size_t i = 0; i < windows.size(); ++i) {
-            const PartWindow& window = windows[i];
-            const ReceiverTree& tree = trees[i];
-            const int32_t rows = window.size.Height();
-            while (!ready[i].empty()) {
-                const int32_t cell = ready[i].back();
-                ready[i].pop_back();
-                float sum = 1;
-                tree.ForEachDonor(cell, [&](int32_t donor) { sum += area[i][donor]; });
-                area[i][cell] = sum;
-                ++done;
-                if (tree.IsRoot(cell)) continue;
-                const int32_t receiver = tree.Receiver(cell);
-                if (window.Owns(receiver / rows, receiver % rows) && --waiting[i][receiver] == 0) {
-                    ready[i].push_back(receiver);
-                }
-            }
-        }
-        left -= done;
-        parts.Exchange(area, links);
-        if (!links.Any(left > 0)) break;
-        if (!links.Any(done > 0)) throw std::logic_error("the flow waits on itself across parts");
-        for (std::size_t i = 0; i < windows.size(); ++i) {
-            std::erase_if(ringDonors[i], [&](int32_t donor) {
-                if (area[i][donor] < 0) return false;
-                const int32_t receiver = trees[i].Receiver(donor);
-                if (--waiting[i][receiver] == 0) ready[i].push_back(receiver);
-                return true;
-            });
-        }
-    }
+    DownstreamWindows(
+        parts, trees, links,
+        [&](std::size_t i, int32_t cell) {
+            float sum = 1;
+            trees[i].ForEachDonor(cell, [&](int32_t donor) { sum += area[i][donor]; });
+            area[i][cell] = sum;
+        },
+        [&] { parts.Exchange(area, links); });
     return area;
 }
 

@@ -24,11 +24,9 @@ class RankGroup final : public RankLinks {
         std::vector<std::vector<std::byte>> toEach) const override;
     bool Any(bool yes) const override;
 
-    // Each value replaced by the smallest, the largest or the sum of it
-    // over every rank.
-    void Least(std::span<int64_t> values) const;
-    void Most(std::span<int64_t> values) const;
-    void Sum(std::span<int64_t> values) const;
+    void Least(std::span<int64_t> values) const override;
+    void Most(std::span<int64_t> values) const override;
+    void Sum(std::span<int64_t> values) const override;
     void Most(std::span<uint8_t> values) const;
 
     // The first rank's value, on every rank.
