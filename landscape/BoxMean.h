@@ -41,4 +41,25 @@ void MeanAcross(const ZeroedVector<float>& from, ZeroedVector<float>& to, MapSiz
 // How many places before a part's first the running sums may begin.
 inline constexpr int32_t kBoxRestart = 8;
 
+// A grid's places in the world it is part of, and the cells of it that are
+// the part, [firstColumn, endColumn) x [firstRow, endRow).
+struct GridPart {
+    SidePlaces columns;
+    SidePlaces rows;
+    int32_t firstColumn;
+    int32_t endColumn;
+    int32_t firstRow;
+    int32_t endRow;
+
+    // A map, its own world.
+    static GridPart Whole(MapSize size, bool wrapsColumns, bool wrapsRows) {
+        return {{0, size.Width(), wrapsColumns},
+                {0, size.Height(), wrapsRows},
+                0,
+                size.Width(),
+                0,
+                size.Height()};
+    }
+};
+
 }  // namespace morvik

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "landscape/BoxMean.h"
 #include "landscape/LandSurface.h"
 #include "terrain/Wrap.h"
 #include "terrain/ZeroedVector.h"
@@ -30,5 +31,13 @@ struct Hillslopes {
 // of the map's cells, which this leaves as it likes.
 void ShapeHillslopes(LandSurface& land, float seaLevel, const Hillslopes& hillslopes, Wrap wrap,
                      ZeroedVector<float>& scratch, ZeroedVector<float>& sediment, int32_t threads);
+
+// Its two kinds of step, for a surface that is part of a world: the creep
+// of `part`'s cells, and one pass of the talus limit over the surface (the
+// first pass starting each cell's fallen sediment from none).
+void Creep(LandSurface& land, float seaLevel, float spread, const GridPart& part,
+           ZeroedVector<float>& ground, ZeroedVector<float>& across, int32_t threads);
+void TalusPass(LandSurface& land, float seaLevel, float talusSlope, bool first, Wrap wrap,
+               ZeroedVector<float>& sediment, int32_t threads);
 
 }  // namespace morvik

@@ -35,8 +35,12 @@ double LevelStep(SurfaceExtremes extremes, int32_t top) {
 // land from one above the sea top up, so the parting needs no comparison.
 int32_t WriteWholeLevels(const LandSurface& land, float seaLevel, int32_t top, CellGrid& cells,
                          int32_t threads) {
+    return WriteWholeLevels(land, seaLevel, top, ExtremesOf(land, threads), cells, threads);
+}
+
+int32_t WriteWholeLevels(const LandSurface& land, float seaLevel, int32_t top,
+                         SurfaceExtremes extremes, CellGrid& cells, int32_t threads) {
     const MapSize size = land.size;
-    const SurfaceExtremes extremes = ExtremesOf(land, threads);
     const double step = LevelStep(extremes, top);
     const double sea = seaLevel;
     const auto seaTop = static_cast<int32_t>(std::ceil((sea - extremes.lowest) / step)) - 1;

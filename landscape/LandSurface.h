@@ -41,6 +41,9 @@ double LevelStep(SurfaceExtremes extremes, int32_t top);
 // higher one. Cells one level's height apart or more keep their order.
 int32_t WriteWholeLevels(const LandSurface& land, float seaLevel, int32_t top, CellGrid& cells,
                          int32_t threads);
+// The same for a surface that is part of a world with these extremes.
+int32_t WriteWholeLevels(const LandSurface& land, float seaLevel, int32_t top,
+                         SurfaceExtremes extremes, CellGrid& cells, int32_t threads);
 
 // The levels of a grid's corner as a surface, and the sea level that parts
 // them where seaTop does.

@@ -64,9 +64,20 @@ void ReceiverTree::RouteWith(const LandSurface& land, float seaLevel, int32_t th
     FindDonors(threads);
 }
 
-void ReceiverTree::Route(const LandSurface& land, float seaLevel, uint32_t turn, int32_t threads) {
-    RouteWith(land, seaLevel, threads, [turn](int32_t cell) {
-        return 2 - Hashed(uint64_t{turn} << 32 | static_cast<uint32_t>(cell));
+void ReceiverTree::Route(const LandSurface& land, float seaLevel, uint32_t turn, int32_t threads,
+                         const CellPlaces& places) {
+    const auto hashed = [turn](uint32_t key) { return 2 - Hashed(uint64_t{turn} << 32 | key); };
+    if (places.worldHeight == 0) {
+        RouteWith(land, seaLevel, threads,
+                  [&](int32_t cell) { return hashed(static_cast<uint32_t>(cell)); });
+        return;
+    }
+    // The world's cell index, column by column, cut to 32 bits as a map's.
+    const auto wrapped = [](int64_t place, int32_t side) { return ((place % side) + side) % side; };
+    RouteWith(land, seaLevel, threads, [&](int32_t cell) {
+        const int64_t x = wrapped(places.left + cell / rows_, places.worldWidth);
+        const int64_t y = wrapped(places.top + cell % rows_, places.worldHeight);
+        return hashed(static_cast<uint32_t>(x * places.worldHeight + y));
     });
 }
 

@@ -18,6 +18,16 @@
 
 namespace morvik {
 
+// Where a map's cells lie in the world it is part of: its first column and
+// row there (counted on past the world's ends where they wrap), and the
+// world's size; none for a map that is its own world.
+struct CellPlaces {
+    int64_t left = 0;
+    int64_t top = 0;
+    int32_t worldWidth = 0;
+    int32_t worldHeight = 0;
+};
+
 // Where each cell's water goes: to its receiver, the neighbour of its eight
 // down the steepest drop, off the map across an edge that does not wrap, or
 // nowhere (a root). The receivers form a forest whose roots are where water
@@ -39,7 +49,10 @@ class ReceiverTree {
     // rho8): the steepest of eight fixed ways would send water down a smooth
     // slope in parallel straight lines, where this keeps to the slope's own
     // direction on average.
-    void Route(const LandSurface& land, float seaLevel, uint32_t turn, int32_t threads);
+    // A map that is part of a world hashes its cells by their places there
+    // (`places`).
+    void Route(const LandSurface& land, float seaLevel, uint32_t turn, int32_t threads,
+               const CellPlaces& places = {});
 
     // The same with every diagonal drop at its true distance, sqrt 2 (D8):
     // the steepest way down as anyone measuring the land finds it.

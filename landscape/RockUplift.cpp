@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "landscape/BoxMean.h"
 #include "terrain/ParallelFor.h"
 
 namespace morvik {
@@ -21,24 +20,34 @@ RockUplift::RockUplift(const LandSurface& land, float seaLevel, float rate, floa
     base_ = rate * lowland * relief;
     if (relief == 0) return;
     const MapSize size = land.size;
-    const auto eachCell = [&](const auto& body) {
-        ForEachCell(size.Width(), size.Height(), threads, body);
-    };
     LandSurface ground(size);
-    eachCell([&](int32_t cell) {
+    ForEachCell(size.Width(), size.Height(), threads, [&](int32_t cell) {
         ground.heights[cell] = std::max(land.heights[cell] - seaLevel, 0.0F);
     });
-    ZeroedVector<float> down(ground.heights.size());
-    for (int32_t pass = 0; pass < 2; ++pass) {
-        MeanDown(ground.heights, down, size, reach, WrapsRows(wrap), threads);
-        MeanAcross(down, ground.heights, size, reach, WrapsColumns(wrap), threads);
-    }
-    const float highest = std::max(ExtremesOf(ground, threads).highest, 1e-30F);
+    ZeroedVector<float> scratch(ground.heights.size());
+    const GridPart whole = GridPart::Whole(size, WrapsColumns(wrap), WrapsRows(wrap));
+    for (int32_t pass = 0; pass < 2; ++pass) MeanOnce(ground, reach, whole, scratch, threads);
+    *this = RockUplift(ground, relief, ExtremesOf(ground, threads).highest, rate, lowland, threads);
+}
+
+RockUplift::RockUplift(const LandSurface& meanGround, float relief, float highestMean, float rate,
+                       float lowland, int32_t threads)
+    : shares_(meanGround.heights.size()), base_(rate * lowland * relief) {
+    if (relief == 0) return;
+    const float highest = std::max(highestMean, 1e-30F);
     perShare_ = rate * highest / kTop;
-    eachCell([&](int32_t cell) {
-        const float share = std::max(ground.heights[cell], 0.0F) / highest;
+    ForEachCell(meanGround.size.Width(), meanGround.size.Height(), threads, [&](int32_t cell) {
+        const float share = std::max(meanGround.heights[cell], 0.0F) / highest;
         shares_[cell] = static_cast<uint16_t>(std::lround(share * kTop));
     });
+}
+
+void RockUplift::MeanOnce(LandSurface& ground, int32_t reach, const GridPart& part,
+                          ZeroedVector<float>& scratch, int32_t threads) {
+    MeanDown(ground.heights, scratch, ground.size, reach, part.rows, part.firstRow, part.endRow,
+             threads);
+    MeanAcross(scratch, ground.heights, ground.size, reach, part.columns, part.firstColumn,
+               part.endColumn, threads);
 }
 
 }  // namespace morvik

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "landscape/BoxMean.h"
 #include "landscape/LandSurface.h"
 #include "terrain/Wrap.h"
 #include "terrain/ZeroedVector.h"
@@ -20,6 +21,17 @@ class RockUplift {
     // `lowland` times the highest land's.
     RockUplift(const LandSurface& land, float seaLevel, float rate, float lowland, int32_t reach,
                Wrap wrap, int32_t threads);
+    // For a surface that is part of a world: from the ground's height above
+    // the sea around each cell (the mean, twice over, of each box of `reach`
+    // cells each way), the land's highest above the sea and the highest of
+    // those means, the last two the world's.
+    RockUplift(const LandSurface& meanGround, float relief, float highestMean, float rate,
+               float lowland, int32_t threads);
+
+    // The reach's boxes' first pass, ground to means, for part of a
+    // surface.
+    static void MeanOnce(LandSurface& ground, int32_t reach, const GridPart& part,
+                         ZeroedVector<float>& scratch, int32_t threads);
 
     // The rise of a land cell over a time.
     float Over(int32_t cell, float time) const {

@@ -8,32 +8,38 @@
 
 namespace morvik {
 
+void DepositOnCell(LandSurface& land, const ZeroedVector<float>& area, const Deposition& deposition,
+                   const ReceiverTree& tree, ZeroedVector<float>& carried,
+                   ZeroedVector<float>* left, int32_t cell) {
+    float* heights = land.heights.data();
+    const float sea = deposition.seaLevel;
+    float flux = carried[cell];
+    float lowestDonor = std::numeric_limits<float>::max();
+    tree.ForEachDonor(cell, [&](int32_t donor) {
+        flux += carried[donor];
+        lowestDonor = std::min(lowestDonor, heights[donor]);
+    });
+    float& height = heights[cell];
+    float ceiling = lowestDonor - deposition.leastDrop;
+    float dropped = 0;
+    if (height < sea) {
+        ceiling = std::min(ceiling, sea - deposition.leastDrop);
+        dropped = flux * deposition.seaShare;
+    } else if (area[cell] >= deposition.channelArea) {
+        dropped = flux * deposition.landShare / (area[cell] + deposition.landShare);
+    }
+    if (tree.IsRoot(cell) && !tree.LeavesMap(cell)) dropped = flux;  // a hollow keeps it all
+    dropped = std::clamp(ceiling - height, 0.0F, dropped);
+    height += dropped;
+    carried[cell] = flux - dropped;
+    if (left) (*left)[cell] += dropped;
+}
+
 double DepositSediment(LandSurface& land, const ZeroedVector<float>& area,
                        const Deposition& deposition, ReceiverTree& tree,
                        ZeroedVector<float>& carried, int32_t threads, ZeroedVector<float>* left) {
-    float* heights = land.heights.data();
-    const float sea = deposition.seaLevel;
     tree.Downstream(threads, [&](int32_t cell) {
-        float flux = carried[cell];
-        float lowestDonor = std::numeric_limits<float>::max();
-        tree.ForEachDonor(cell, [&](int32_t donor) {
-            flux += carried[donor];
-            lowestDonor = std::min(lowestDonor, heights[donor]);
-        });
-        float& height = heights[cell];
-        float ceiling = lowestDonor - deposition.leastDrop;
-        float dropped = 0;
-        if (height < sea) {
-            ceiling = std::min(ceiling, sea - deposition.leastDrop);
-            dropped = flux * deposition.seaShare;
-        } else if (area[cell] >= deposition.channelArea) {
-            dropped = flux * deposition.landShare / (area[cell] + deposition.landShare);
-        }
-        if (tree.IsRoot(cell) && !tree.LeavesMap(cell)) dropped = flux;  // a hollow keeps it all
-        dropped = std::clamp(ceiling - height, 0.0F, dropped);
-        height += dropped;
-        carried[cell] = flux - dropped;
-        if (left) (*left)[cell] += dropped;
+        DepositOnCell(land, area, deposition, tree, carried, left, cell);
     });
     const MapSize size = land.size;
     std::vector<double> bands(BandsOf(size.Width()), 0);

@@ -30,5 +30,9 @@ double DepositSediment(LandSurface& land, const ZeroedVector<float>& area,
                        const Deposition& deposition, ReceiverTree& tree,
                        ZeroedVector<float>& carried, int32_t threads,
                        ZeroedVector<float>* left = nullptr);
+// One cell's share, once its donors' are taken.
+void DepositOnCell(LandSurface& land, const ZeroedVector<float>& area, const Deposition& deposition,
+                   const ReceiverTree& tree, ZeroedVector<float>& carried,
+                   ZeroedVector<float>* left, int32_t cell);
 
 }  // namespace morvik

@@ -44,5 +44,9 @@ struct Incision {
 void IncideRivers(LandSurface& land, const ZeroedVector<float>& area, const AreaPower& areaPower,
                   const RockUplift& uplift, const Incision& incision, ReceiverTree& tree,
                   ZeroedVector<float>& eroded, int32_t threads);
+// One cell's step, once its receiver's is taken.
+void IncideCell(LandSurface& land, const ZeroedVector<float>& area, const AreaPower& areaPower,
+                const RockUplift& uplift, const Incision& incision, const ReceiverTree& tree,
+                ZeroedVector<float>& eroded, int32_t cell);
 
 }  // namespace morvik
