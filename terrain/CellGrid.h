@@ -26,6 +26,9 @@ class CellGrid {
 
     int32_t& At(int32_t x, int32_t y) { return Column(x)[y]; }
     int32_t At(int32_t x, int32_t y) const { return Column(x)[y]; }
+    // The cells as they lie, column by column.
+    int32_t& operator[](std::size_t at) { return cells_[at]; }
+    int32_t operator[](std::size_t at) const { return cells_[at]; }
 
   private:
     int32_t columns_;

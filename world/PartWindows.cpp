@@ -157,6 +157,16 @@ PartWindows::PartWindows(WorldSize world, Wrap wrap, int32_t ring, PartGrid grid
     }
 }
 
+std::vector<int32_t> PartWindow::Ring() const {
+    std::vector<int32_t> ring;
+    for (int32_t x = 0; x < size.Width(); ++x) {
+        for (int32_t y = 0; y < size.Height(); ++y) {
+            if (!Owns(x, y)) ring.push_back(static_cast<int32_t>(Index(x, y)));
+        }
+    }
+    return ring;
+}
+
 bool PartWindows::OnWorldEdge(const PartWindow& window, int32_t x, int32_t y) const {
     const int64_t column = int64_t{window.region.left} + x - window.left;
     const int64_t row = int64_t{window.region.top} + y - window.above;

@@ -44,6 +44,37 @@ struct PartWindow {
         return x >= left && x < left + region.size.Width() && y >= above &&
                y < above + region.size.Height();
     }
+    bool Owns(int32_t cell) const { return Owns(cell / size.Height(), cell % size.Height()); }
+
+    // Calls visit(neighbour) for each of a cell's eight within the window,
+    // across then down: (-1, -1), (-1, 0), (-1, 1), (0, -1) ...
+    template <typename Visit>
+    void ForEachNeighbour(int32_t cell, Visit visit) const {
+        const int32_t rows = size.Height();
+        const int32_t x = cell / rows;
+        const int32_t y = cell % rows;
+        for (int32_t dx = -1; dx <= 1; ++dx) {
+            for (int32_t dy = -1; dy <= 1; ++dy) {
+                const int32_t nx = x + dx;
+                const int32_t ny = y + dy;
+                if ((dx != 0 || dy != 0) && nx >= 0 && nx < size.Width() && ny >= 0 && ny < rows) {
+                    visit(nx * rows + ny);
+                }
+            }
+        }
+    }
+
+    // The cells the part does not own.
+    std::vector<int32_t> Ring() const;
+    // Calls visit(cell) for each cell the part owns.
+    template <typename Visit>
+    void ForEachOwned(Visit visit) const {
+        for (int32_t x = left; x < left + region.size.Width(); ++x) {
+            for (int32_t y = above; y < above + region.size.Height(); ++y) {
+                visit(static_cast<int32_t>(Index(x, y)));
+            }
+        }
+    }
 };
 
 // The windows of one rank's parts, and the exchange that brings each
