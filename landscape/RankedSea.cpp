@@ -12,17 +12,13 @@ namespace morvik {
 
 namespace {
 
-constexpr int32_t kBuckets = 1 << 16;
-
-// The cells below each of a range of heights' buckets, band by band and
-// then summed, for heights from `lowest`, `shift` bits to a bucket.
 std::vector<int64_t> CountByBucket(const CellGrid& heights, MapSize size, int64_t lowest,
                                    int32_t shift, int64_t onlyBucket, int32_t threads) {
     const auto bucketOf = [&](int32_t height) { return (int64_t{height} - lowest) >> shift; };
     std::vector<std::vector<int64_t>> bands(BandsOf(size.Width()));
     ForEachBand(size.Width(), threads, [&](int32_t band, int32_t first, int32_t end) {
         std::vector<int64_t>& counts = bands[band];
-        counts.assign(kBuckets, 0);
+        counts.assign(kSeaBuckets, 0);
         for (int32_t x = first; x < end; ++x) {
             const int32_t* column = heights.Column(x);
             for (int32_t y = 0; y < size.Height(); ++y) {
@@ -35,35 +31,12 @@ std::vector<int64_t> CountByBucket(const CellGrid& heights, MapSize size, int64_
             }
         }
     });
-    std::vector<int64_t> counts(kBuckets, 0);
+    std::vector<int64_t> counts(kSeaBuckets, 0);
     for (const std::vector<int64_t>& band : bands) {
-        for (int32_t bucket = 0; bucket < kBuckets; ++bucket) counts[bucket] += band[bucket];
+        for (int32_t bucket = 0; bucket < kSeaBuckets; ++bucket) counts[bucket] += band[bucket];
     }
     return counts;
 }
-
-// The bucket the `rank`-th lowest cell (from 1) falls in, and the cells
-// below that bucket.
-struct Found {
-    int32_t bucket;
-    int64_t below;
-};
-Found FindRank(const std::vector<int64_t>& counts, int64_t rank) {
-    int64_t below = 0;
-    int32_t bucket = 0;
-    while (below + counts[bucket] < rank) below += counts[bucket++];
-    return {bucket, below};
-}
-
-// A cell and the sum of its neighbourhood's heights, which orders cells of
-// one height.
-struct TiedCell {
-    int64_t around;
-    int32_t cell;
-    friend bool operator<(const TiedCell& a, const TiedCell& b) {
-        return a.around != b.around ? a.around < b.around : a.cell < b.cell;
-    }
-};
 
 std::vector<TiedCell> CellsAt(const CellGrid& heights, MapSize size, int32_t level, Wrap wrap,
                               int32_t threads) {
@@ -82,7 +55,7 @@ std::vector<TiedCell> CellsAt(const CellGrid& heights, MapSize size, int32_t lev
                             neighbour < 0 ? level : heights.At(neighbour / rows, neighbour % rows);
                     }
                 }
-                bands[band].push_back({around, x * rows + y});
+                bands[band].push_back({around, int64_t{x} * rows + y});
             }
         }
     });
@@ -94,27 +67,38 @@ std::vector<TiedCell> CellsAt(const CellGrid& heights, MapSize size, int32_t lev
 
 }  // namespace
 
+int32_t SeaBucketShift(HeightExtremes extremes) {
+    const auto span = static_cast<uint64_t>(int64_t{extremes.highest} - extremes.lowest);
+    return std::max(0, static_cast<int32_t>(std::bit_width(span)) - 16);
+}
+
+SeaRank FindSeaRank(std::span<const int64_t> counts, int64_t rank) {
+    int64_t below = 0;
+    int32_t bucket = 0;
+    while (below + counts[bucket] < rank) below += counts[bucket++];
+    return {bucket, below};
+}
+
 RankedSurface RankSea(const CellGrid& heights, MapSize size, int32_t seaTarget, Wrap wrap,
                       int32_t threads) {
     const int64_t seaCells = (int64_t{seaTarget} * size.Cells() + 999) / 1000;
     const HeightExtremes extremes = FindExtremes(heights, size, threads);
     const int64_t lowest = extremes.lowest;
-    const auto span = static_cast<uint64_t>(int64_t{extremes.highest} - lowest);
-    const int32_t shift = std::max(0, static_cast<int32_t>(std::bit_width(span)) - 16);
+    const int32_t shift = SeaBucketShift(extremes);
 
     // The level the sea ends in, bucket first, then within it.
-    const Found bucket =
-        FindRank(CountByBucket(heights, size, lowest, shift, -1, threads), seaCells);
-    const Found within =
-        FindRank(CountByBucket(heights, size, lowest, shift, bucket.bucket, threads),
-                 seaCells - bucket.below);
+    const SeaRank bucket =
+        FindSeaRank(CountByBucket(heights, size, lowest, shift, -1, threads), seaCells);
+    const SeaRank within =
+        FindSeaRank(CountByBucket(heights, size, lowest, shift, bucket.bucket, threads),
+                    seaCells - bucket.below);
     const auto level =
         static_cast<int32_t>(lowest + (int64_t{bucket.bucket} << shift) + within.bucket);
     const int64_t tiedSea = seaCells - bucket.below - within.below;
 
     std::vector<TiedCell> tied = CellsAt(heights, size, level, wrap, threads);
     std::nth_element(tied.begin(), tied.begin() + (tiedSea - 1), tied.end());
-    std::vector<int32_t> sea(static_cast<std::size_t>(tiedSea));
+    std::vector<int64_t> sea(static_cast<std::size_t>(tiedSea));
     std::transform(tied.begin(), tied.begin() + tiedSea, sea.begin(),
                    [](const TiedCell& cell) { return cell.cell; });
     std::sort(sea.begin(), sea.end());
@@ -129,7 +113,8 @@ RankedSurface RankSea(const CellGrid& heights, MapSize size, int32_t seaTarget, 
             float* to = ranked.land.Column(x);
             for (int32_t y = 0; y < rows; ++y) {
                 float height = static_cast<float>(int64_t{column[y]} - level);
-                if (column[y] == level && !std::binary_search(sea.begin(), sea.end(), x * rows + y))
+                if (column[y] == level &&
+                    !std::binary_search(sea.begin(), sea.end(), int64_t{x} * rows + y))
                     height = 0.5F;
                 to[y] = height;
             }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "landscape/LandSurface.h"
 #include "terrain/CellGrid.h"
 #include "terrain/MapSize.h"
+#include "terrain/Terrain.h"
 #include "terrain/Wrap.h"
 
 namespace morvik {
@@ -21,5 +23,31 @@ struct RankedSurface {
 };
 RankedSurface RankSea(const CellGrid& heights, MapSize size, int32_t seaTarget, Wrap wrap,
                       int32_t threads);
+
+// The ranking's pieces, for a world whose parts count their cells: the
+// heights are counted in kSeaBuckets buckets of 2^SeaBucketShift heights
+// from the lowest, then within the bucket the sea ends in.
+inline constexpr int32_t kSeaBuckets = 1 << 16;
+int32_t SeaBucketShift(HeightExtremes extremes);
+
+// The bucket the `rank`-th lowest cell (from 1) falls in, and the cells
+// below that bucket.
+struct SeaRank {
+    int32_t bucket;
+    int64_t below;
+};
+SeaRank FindSeaRank(std::span<const int64_t> counts, int64_t rank);
+
+// A cell of the level the sea ends in: the sum of its neighbourhood's
+// heights, the cell's own and its eight's (one beyond an edge that does not
+// wrap counting as the level), and its index in the world, column by
+// column. The lowest are sea first.
+struct TiedCell {
+    int64_t around;
+    int64_t cell;
+    friend bool operator<(const TiedCell& a, const TiedCell& b) {
+        return a.around != b.around ? a.around < b.around : a.cell < b.cell;
+    }
+};
 
 }  // namespace morvik

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "landscape/ReceiverTree.h"
+#include "terrain/ZeroedVector.h"
 #include "world/PartWindows.h"
 #include "world/RankLinks.h"
 
@@ -24,6 +25,12 @@ void DownstreamWindows(const PartWindows& parts, const std::vector<ReceiverTree>
 template <typename Visit, typename Exchange>
 void UpstreamWindows(const PartWindows& parts, const std::vector<ReceiverTree>& trees,
                      const RankLinks& links, Visit visit, Exchange exchange);
+
+// The drainage area as AccumulateDrainageArea counts it, each window's
+// ring too.
+std::vector<ZeroedVector<float>> AccumulateWindows(const PartWindows& parts,
+                                                   const std::vector<ReceiverTree>& trees,
+                                                   const RankLinks& links);
 
 namespace window_passes {
 
