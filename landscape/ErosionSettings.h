@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <functional>
 
@@ -73,6 +74,12 @@ struct ErosionSettings {
     // Steps of the model: more follow the rivers' changing courses closer.
     float stepsPerAmount = 0.3F;
     int32_t leastSteps = 2;
+
+    // The steps the model takes, and the time each.
+    int32_t Steps() const {
+        return leastSteps + static_cast<int32_t>(std::lround(amount * stepsPerAmount));
+    }
+    float StepTime() const { return static_cast<float>(amount) / static_cast<float>(Steps()); }
 };
 
 }  // namespace morvik

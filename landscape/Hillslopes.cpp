@@ -18,11 +18,17 @@ constexpr float kDiagonal = 1.41421356F;
 // A diffusion spreads each way by a variance of twice its diffusivity
 // times the time; a box of reach r by r (r + 1) / 3, and moving a share of
 // the way to its mean by that share of it.
-void Creep(LandSurface& land, float seaLevel, float spread, const GridPart& part,
-           ZeroedVector<float>& ground, ZeroedVector<float>& across, int32_t threads) {
+int32_t CreepReach(float spread) {
     const float variance = 2 * spread;
     int32_t reach = 1;
     while (static_cast<float>(reach * (reach + 1)) / 3 < variance) ++reach;
+    return reach;
+}
+
+void Creep(LandSurface& land, float seaLevel, float spread, const GridPart& part,
+           ZeroedVector<float>& ground, ZeroedVector<float>& across, int32_t threads) {
+    const float variance = 2 * spread;
+    const int32_t reach = CreepReach(spread);
     const float share = variance * 3 / static_cast<float>(reach * (reach + 1));
     ForEachCell(land.size.Width(), land.size.Height(), threads,
                 [&](int32_t cell) { ground[cell] = std::max(land.heights[cell], seaLevel); });

@@ -32,6 +32,9 @@ struct Hillslopes {
 void ShapeHillslopes(LandSurface& land, float seaLevel, const Hillslopes& hillslopes, Wrap wrap,
                      ZeroedVector<float>& scratch, ZeroedVector<float>& sediment, int32_t threads);
 
+// The reach of the box the creep of this spread takes.
+int32_t CreepReach(float spread);
+
 // Its two kinds of step, for a surface that is part of a world: the creep
 // of `part`'s cells, and one pass of the talus limit over the surface (the
 // first pass starting each cell's fallen sediment from none).

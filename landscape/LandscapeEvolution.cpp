@@ -18,10 +18,8 @@ namespace morvik {
 void EvolveLandscape(LandSurface& land, float seaLevel, const ErosionSettings& settings,
                      ErosionTraces* traces) {
     const int32_t threads = settings.threads;
-    const int32_t steps =
-        settings.leastSteps +
-        static_cast<int32_t>(std::lround(settings.amount * settings.stepsPerAmount));
-    const float time = static_cast<float>(settings.amount) / static_cast<float>(steps);
+    const int32_t steps = settings.Steps();
+    const float time = settings.StepTime();
     const RockUplift uplift(land, seaLevel, settings.uplift * settings.erodibility,
                             settings.lowlandUplift, settings.upliftReach, settings.wrap, threads);
     const AreaPower areaPower(settings.areaExponent);

@@ -112,6 +112,8 @@ PartWindows::PartWindows(WorldSize world, Wrap wrap, int32_t ring, PartGrid grid
                          const std::vector<int32_t>& owners, const RankLinks& links)
     : world_(world),
       wrap_(wrap),
+      grid_(grid),
+      owners_(owners),
       sends_(static_cast<std::size_t>(links.Ranks())),
       receives_(static_cast<std::size_t>(links.Ranks())) {
     const Axis across{grid.columns, world.Width(), WrapsColumns(wrap), ring};
@@ -165,6 +167,16 @@ std::vector<int32_t> PartWindow::Ring() const {
         }
     }
     return ring;
+}
+
+int32_t PartWindows::OwnerRank(int64_t x, int64_t y) const {
+    // The last start at or before the place.
+    const auto partOf = [](const std::vector<int32_t>& starts, int64_t place) {
+        return static_cast<int32_t>(std::upper_bound(starts.begin(), starts.end() - 1, place) -
+                                    starts.begin()) -
+               1;
+    };
+    return owners_[partOf(grid_.rows, y) * grid_.Across() + partOf(grid_.columns, x)];
 }
 
 bool PartWindows::OnWorldEdge(const PartWindow& window, int32_t x, int32_t y) const {

@@ -90,6 +90,9 @@ class PartWindows {
     WorldSize World() const { return world_; }
     Wrap WorldWrap() const { return wrap_; }
 
+    // The rank that holds the part a cell of the world is in.
+    int32_t OwnerRank(int64_t x, int64_t y) const;
+
     // Whether a window's cell lies on an edge of the world that does not
     // wrap.
     bool OnWorldEdge(const PartWindow& window, int32_t x, int32_t y) const;
@@ -107,6 +110,8 @@ class PartWindows {
 
     WorldSize world_;
     Wrap wrap_;
+    PartGrid grid_;
+    std::vector<int32_t> owners_;
     std::vector<PartWindow> windows_;
     // By rank, in an order both ends know: the rank's windows' cells this one
     // sends, and this one's ring cells it receives.
