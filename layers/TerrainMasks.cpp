@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "terrain/ParallelFor.h"
@@ -33,16 +34,12 @@ double SmoothStep(double from, double to, double value) {
 // The value below which all but a hundredth of the positive values lie,
 // measured on evenly spread cells; 0 for none.
 double Deepest(const ZeroedVector<float>& values) {
-    if (values.empty()) return 0;
-    const std::size_t stride = std::max<std::size_t>(1, values.size() / kSamples);
+    const std::size_t stride = SampleStride(static_cast<int64_t>(values.size()));
     std::vector<float> positive;
     for (std::size_t cell = 0; cell < values.size(); cell += stride) {
         if (values[cell] > 0) positive.push_back(values[cell]);
     }
-    if (positive.empty()) return 0;
-    const auto at = positive.begin() + static_cast<std::ptrdiff_t>(positive.size() * 99 / 100);
-    std::nth_element(positive.begin(), at, positive.end());
-    return *at;
+    return DeepestOfSamples(std::move(positive));
 }
 
 // Weights that add up to 1 as whole 255ths that add up to 255: each rounded
@@ -67,6 +64,22 @@ SplatWeights Quantised(const std::array<double, 4>& weights) {
 
 }  // namespace
 
+std::size_t SampleStride(int64_t cells) {
+    return std::max<std::size_t>(1, static_cast<std::size_t>(cells) / kSamples);
+}
+
+double DeepestOfSamples(std::vector<float> samples) {
+    if (samples.empty()) return 0;
+    const auto at = samples.begin() + static_cast<std::ptrdiff_t>(samples.size() * 99 / 100);
+    std::nth_element(samples.begin(), at, samples.end());
+    return *at;
+}
+
+MaskScales ScalesOf(const LandLayers& layers) {
+    return {*std::max_element(layers.heights.begin(), layers.heights.end()),
+            Deepest(layers.deposit), Deepest(layers.wear)};
+}
+
 std::string_view MaskName(Mask mask) {
     constexpr std::array<std::string_view, kMasks.size()> kNames{
         "water", "deposit", "wear", "slope", "sand", "grass", "rock", "snow"};
@@ -75,17 +88,17 @@ std::string_view MaskName(Mask mask) {
 
 TerrainMasks::TerrainMasks(const LandLayers& layers, const TerrainScale& scale,
                            std::span<const uint8_t> water, int32_t threads)
-    : TerrainMasks(layers, scale, water, threads,
-                   *std::max_element(layers.heights.begin(), layers.heights.end())) {}
+    : TerrainMasks(layers, scale, water, threads, ScalesOf(layers)) {}
 
 TerrainMasks::TerrainMasks(const LandLayers& layers, const TerrainScale& scale,
-                           std::span<const uint8_t> water, int32_t threads, double highest)
+                           std::span<const uint8_t> water, int32_t threads,
+                           const MaskScales& scales)
     : layers_(layers),
       scale_(scale),
       water_(water),
-      deepestDeposit_(Deepest(layers.deposit)),
-      deepestWear_(Deepest(layers.wear)),
-      highest_(highest),
+      deepestDeposit_(scales.deepestDeposit),
+      deepestWear_(scales.deepestWear),
+      highest_(scales.highest),
       weights_(layers.heights.size()) {
     const MapSize size = layers.Size();
     ParallelFor(size.Height(), threads, [&](int32_t y) {

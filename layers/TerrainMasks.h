@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "layers/LandLayers.h"
 #include "layers/TerrainScale.h"
@@ -25,16 +26,31 @@ std::string_view MaskName(Mask mask);
 // The splat weights of one cell, in kSplatMasks' order.
 using SplatWeights = std::array<uint8_t, 4>;
 
+// What the masks measure a cell against: the highest finer height, and the
+// deepest deposit and wear (all but the deepest hundredth; 0 for none).
+struct MaskScales {
+    double highest;
+    double deepestDeposit;
+    double deepestWear;
+};
+
+// The scales of layers that are their own world.
+MaskScales ScalesOf(const LandLayers& layers);
+
+// The deepest of a world's deposits or wear from its positive values at
+// every SampleStride-th cell, row by row, in any order.
+std::size_t SampleStride(int64_t cells);
+double DeepestOfSamples(std::vector<float> samples);
+
 class TerrainMasks {
   public:
     // `water` as WaterCells gives it, kept by the caller. The splat weights
     // are worked out here for every cell, on up to `threads` threads.
     TerrainMasks(const LandLayers& layers, const TerrainScale& scale,
                  std::span<const uint8_t> water, int32_t threads = 1);
-    // For layers that are part of a world whose highest finer height is
-    // `highest`.
+    // For layers that are part of a world with these scales.
     TerrainMasks(const LandLayers& layers, const TerrainScale& scale,
-                 std::span<const uint8_t> water, int32_t threads, double highest);
+                 std::span<const uint8_t> water, int32_t threads, const MaskScales& scales);
 
     // The mask's values for the cells of row y from `left`.
     void Row(Mask mask, int32_t y, int32_t left, std::span<uint8_t> values) const;

@@ -38,9 +38,8 @@ void RegionPicture::DrawLand(const GrownRegion& grown, const CellGrid& heights,
                              const WorldFinish& finish, MapView view) {
     const int32_t width = region_.size.Width();
     const int32_t height = region_.size.Height();
-    const Rescaling rescaled(finish.extremes);
     const auto finished = [&](int32_t x, int32_t y) {
-        return rescaled(heights.At(grown.Left() + x, grown.Above() + y)) - finish.passes;
+        return finish.Finished(heights.At(grown.Left() + x, grown.Above() + y));
     };
     pixels_.resize(static_cast<std::size_t>(region_.size.Cells()));
     if (view == MapView::kColour) {

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
 #include "run/MapRun.h"
 #include "terrain/CellGrid.h"
+#include "terrain/SeaLevel.h"
 #include "terrain/Terrain.h"
 #include "terrain/WorldSize.h"
 #include "world/GrownRegion.h"
@@ -14,10 +17,18 @@
 namespace morvik {
 
 // What the finish makes of a world's heights: each is rescaled between the
-// extremes and lowered by the passes.
+// extremes and lowered by the passes; where the sea was chosen before (the
+// erosion's, at and below seaTop), every cell above it stays land, 1 at
+// least.
 struct WorldFinish {
     HeightExtremes extremes;
     int32_t passes;
+    std::optional<int32_t> seaTop = std::nullopt;
+
+    int32_t Finished(int32_t height) const {
+        const int32_t lowered = Rescaling(extremes)(height) - passes;
+        return seaTop && height > *seaTop ? std::max(lowered, 1) : lowered;
+    }
 };
 
 // A region's part of the map's picture in a view, as the whole map's draws

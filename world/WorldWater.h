@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "landscape/LandSurface.h"
 #include "layers/WaterLevels.h"
 #include "terrain/ZeroedVector.h"
 #include "world/PartWindows.h"
@@ -27,5 +28,11 @@ struct WindowWater {
 std::vector<WindowWater> TraceWorldWater(const PartWindows& windows,
                                          const std::vector<std::vector<uint16_t>>& values,
                                          const WaterLevels& levels, const RankLinks& links);
+
+// The same for eroded land, whose finer heights (`ground`, rings in place)
+// drain every cell already, as TraceWater takes them: no lakes.
+std::vector<WindowWater> TraceWorldWater(const PartWindows& windows,
+                                         const std::vector<LandSurface>& ground, float seaLevel,
+                                         const RankLinks& links);
 
 }  // namespace morvik

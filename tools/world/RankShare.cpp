@@ -59,7 +59,13 @@ void MakeHeights(const BatchOptions& options, RankShare& share) {
         const GrownRegion& grown =
             LooksAround(options) ? share.grown.emplace_back(settings.World(), region, settings.wrap)
                                  : share.grown.emplace_back(region);
-        regions.insert(regions.end(), grown.Parts().begin(), grown.Parts().end());
+        // Eroded land comes to the cells around a tile from the ranks that
+        // own them.
+        if (settings.erosion) {
+            regions.push_back(region);
+        } else {
+            regions.insert(regions.end(), grown.Parts().begin(), grown.Parts().end());
+        }
     }
     share.heights = RegionHeights(settings, regions);
 }

@@ -13,8 +13,24 @@
 
 namespace morvik {
 
+namespace {
+
+// A grown region's heights from the window of the land that holds it.
+CellGrid GrownFromWindow(const GrownRegion& grown, const RankLand& land, std::size_t tile) {
+    const PartWindow& window = land.parts->Windows()[tile];
+    CellGrid cells(grown.Size());
+    for (int32_t x = 0; x < grown.Size().Width(); ++x) {
+        std::copy_n(land.heights[tile].Column(window.left - grown.Left() + x) + window.above -
+                        grown.Above(),
+                    grown.Size().Height(), cells.Column(x));
+    }
+    return cells;
+}
+
+}  // namespace
+
 void WriteTileLayers(const BatchOptions& options, const RankShare& share, std::size_t tile,
-                     const WorldNumbers& numbers, const RankWater& water) {
+                     const WorldNumbers& numbers, const RankLayers* windows) {
     const std::vector<BatchOptions::LayerOutput> outputs = options.LayerOutputs();
     const auto asks = [&](LayerKind::Of of) {
         return std::any_of(outputs.begin(), outputs.end(),
@@ -22,7 +38,13 @@ void WriteTileLayers(const BatchOptions& options, const RankShare& share, std::s
     };
     const GrownRegion& grown = share.grown[tile];
     std::optional<LandLayers> grownLayers;
-    if (water.layers.empty()) {
+    // Plain land's finer heights are its whole values.
+    MaskScales scales{static_cast<double>(*std::max_element(numbers.values.values.begin(),
+                                                            numbers.values.values.end())),
+                      0, 0};
+    if (windows) {
+        scales = windows->scales;
+    } else {
         const CellGrid heights = share.GrownHeights(tile);
         // The grown region is a window on the world: its edges wrap only as
         // the world's cells around it say.
@@ -35,19 +57,17 @@ void WriteTileLayers(const BatchOptions& options, const RankShare& share, std::s
         }
     }
     const LayerRegion region =
-        grownLayers ? LayerRegion{grown.Left(), grown.Above(), share.tiles[tile]->size}
-                    : water.regions[tile];
-    const LandLayers& layers = grownLayers ? *grownLayers : water.layers[tile];
+        windows ? windows->regions[tile]
+                : LayerRegion{grown.Left(), grown.Above(), share.tiles[tile]->size};
+    const LandLayers& layers = windows ? windows->layers[tile] : *grownLayers;
     LayerPainters painters{layers, options.scale, std::nullopt, std::nullopt};
-    if (asks(LayerKind::kFlow)) painters.flow.emplace(layers, water.mostFlow);
+    if (asks(LayerKind::kFlow)) painters.flow.emplace(layers, windows->mostFlow);
     if (asks(LayerKind::kMask) || asks(LayerKind::kSplat)) {
-        // Plain land's finer heights are its whole values.
-        const int32_t highest =
-            *std::max_element(numbers.values.values.begin(), numbers.values.values.end());
-        painters.masks.emplace(layers, options.scale,
-                               water.water.empty() ? std::span<const uint8_t>()
-                                                   : std::span<const uint8_t>(water.water[tile]),
-                               1, highest);
+        const bool wet = windows && !windows->water.empty();
+        painters.masks.emplace(
+            layers, options.scale,
+            wet ? std::span<const uint8_t>(windows->water[tile]) : std::span<const uint8_t>(), 1,
+            scales);
     }
     for (std::size_t i = 0; i < outputs.size(); ++i) {
         WriteLayerRegion(painters, outputs[i].kind, region, *share.layers[i][tile]);
@@ -56,22 +76,25 @@ void WriteTileLayers(const BatchOptions& options, const RankShare& share, std::s
 }
 
 ReducedMaps ReduceMaps(const BatchOptions& options, const RankGroup& ranks, const RankShare& share,
-                       const WorldNumbers& numbers, const RankWater& water) {
+                       const WorldNumbers& numbers, const RankLand& land,
+                       const RankLayers* windows) {
     const WorldSize world = options.run.World();
     ReducedMaps maps;
     for (std::size_t i = 0; i < share.tiles.size(); ++i) {
         std::vector<uint8_t> rivers;
         if (options.rivers) {
-            const LayerRegion& region = water.regions[i];
-            const LandLayers& layers = water.layers[i];
+            const LayerRegion& region = windows->regions[i];
+            const LandLayers& layers = windows->layers[i];
             for (int32_t y = region.top; y < region.top + region.size.Height(); ++y) {
-                const auto row = water.water[i].begin() +
+                const auto row = windows->water[i].begin() +
                                  static_cast<std::ptrdiff_t>(layers.Index(region.left, y));
                 rivers.insert(rivers.end(), row, row + region.size.Width());
             }
         }
-        maps.pictures.emplace_back(world, share.grown[i], share.GrownHeights(i), numbers.finish,
-                                   options.view, rivers);
+        const GrownRegion& grown = share.grown[i];
+        maps.pictures.emplace_back(
+            world, grown, land.seaTop ? GrownFromWindow(grown, land, i) : share.GrownHeights(i),
+            numbers.finish, options.view, rivers);
     }
     maps.reduction.sourceColours = MakeReductionPasses(options.colours, [&](int32_t levels,
                                                                             bool dither) {

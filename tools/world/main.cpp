@@ -21,8 +21,9 @@
 #include "tools/Tiles.h"
 #include "tools/ToolProcess.h"
 #include "tools/world/RankGroup.h"
+#include "tools/world/RankLand.h"
+#include "tools/world/RankLayers.h"
 #include "tools/world/RankShare.h"
-#include "tools/world/RankWater.h"
 #include "tools/world/WorldMosaic.h"
 #include "tools/world/WorldNumbers.h"
 #include "tools/world/WorldTileFiles.h"
@@ -37,18 +38,14 @@ void RequireBuilt(const BatchOptions& options) {
     if (options.command != BatchOptions::Command::kGenerate) {
         throw EUsageError("morvik-world takes generate and its options");
     }
-    if (options.run.erosion || options.Files().empty()) {
-        throw EUsageError(
-            "morvik-world writes plain land's files so far: -o (with --rivers), --heightmap, "
-            "--normal, --flow, --masks, --preset and --json; --erode is the batch tool's");
-    }
+    if (options.Files().empty()) throw EUsageError("morvik-world has no file to write");
     // A rank holds its tiles whole, with the cells around them its files
     // look at.
     const WorldSize world = options.run.World();
     const TileGrid grid = options.tiles.value_or(TileGrid{});
     const int64_t width = (world.Width() - 1) / grid.across + 1;
     const int64_t height = (world.Height() - 1) / grid.down + 1;
-    const int32_t ring = ShowsWater(options) ? WaterRing(world) : LooksAround(options) ? 1 : 0;
+    const int32_t ring = HoldsWindows(options) ? WindowRing(options) : LooksAround(options) ? 1 : 0;
     const int32_t largest = MapSize::kLargestSide - 2 * ring;
     if (width > largest || height > largest) {
         throw EUsageError("a tile of " + std::to_string(width) + " x " + std::to_string(height) +
@@ -102,8 +99,8 @@ Report WorldReport(const BatchOptions& options, const std::vector<Tile>& tiles,
     report.Value("sea_target", settings.seaShare * 100);
     report.Value("lowering_passes", numbers.finish.passes);
     report.Value("sea_cells", numbers.seaCells);
-    report.Value("highest", kRescaledTop - numbers.finish.passes);
-    report.Value("lowest", -numbers.finish.passes);
+    report.Value("highest", numbers.finished.highest);
+    report.Value("lowest", numbers.finished.lowest);
     const std::vector<BatchOptions::LayerOutput> layers = options.LayerOutputs();
     if (!layers.empty() || !options.json.empty()) {
         report.Value("heightmap_sea_level", numbers.values.seaLevel);
@@ -156,12 +153,15 @@ int WriteWorld(const BatchOptions& options, const RankGroup& ranks, const Steps&
         })) {
         return 1;
     }
-    const WorldNumbers numbers = AgreeOnNumbers(options, ranks, share);
-    RankWater water;
-    if (ShowsWater(options)) water = TraceRankWater(options, ranks, share, numbers);
+    RankLand land;
+    if (HoldsWindows(options)) land = MakeRankLand(options, ranks, share);
+    const WorldNumbers numbers = AgreeOnNumbers(options, ranks, share, land);
+    std::optional<RankLayers> layered;
+    if (land.parts) layered = MakeRankLayers(options, ranks, share, land, numbers);
+    const RankLayers* windowLayers = layered ? &*layered : nullptr;
     const bool layers = steps.Take([&] {
         for (std::size_t i = 0; i < share.tiles.size() && !share.layers.empty(); ++i) {
-            WriteTileLayers(options, share, i, numbers, water);
+            WriteTileLayers(options, share, i, numbers, windowLayers);
         }
         if (share.mosaic) {
             WriteText(HeightmapMosaic(options.heightmap, settings.World(), tiles), *share.mosaic);
@@ -170,7 +170,7 @@ int WriteWorld(const BatchOptions& options, const RankGroup& ranks, const Steps&
     if (!layers) return 1;
     ReducedMaps maps;
     if (!options.output.empty()) {
-        maps = ReduceMaps(options, ranks, share, numbers, water);
+        maps = ReduceMaps(options, ranks, share, numbers, land, windowLayers);
         if (!steps.Take([&] { WriteMaps(options, share, maps); })) return 1;
     }
     std::optional<Report> report;
@@ -223,19 +223,16 @@ int main(int argc, char** argv) {
         if (options.command == BatchOptions::Command::kHelp) {
             if (ranks.Rank() == 0) {
                 std::printf(
-                    "usage: mpirun -n K morvik-world generate [-o FILE] [--heightmap FILE]\n"
-                    "                                   [--normal FILE] [--flow FILE]\n"
-                    "                                   [--masks PREFIX] [--json FILE]\n"
-                    "                                   [--width N] [--height N] [--tiles NxM] "
-                    "...\n"
+                    "usage: mpirun -n K morvik-world generate [--width N] [--height N]\n"
+                    "                                   [--tiles NxM] [--erode [N]] [-o FILE]\n"
+                    "                                   [--heightmap FILE] ...\n"
                     "\n"
-                    "The batch tool's generate for worlds of up to %d x %d cells, in tiles\n"
-                    "of up to %d x %d with the cells around them that their files look at,\n"
-                    "shared between the K processes of an MPI run, one a core: every tile is\n"
-                    "the one morvik-batch writes for the same world, and PNG heightmap tiles\n"
-                    "get a GDAL mosaic beside them (BASE.vrt). It takes the batch tool's\n"
-                    "options (morvik-batch --help) for plain land; --erode is the batch\n"
-                    "tool's so far.\n",
+                    "The batch tool's generate (morvik-batch --help: every option, every\n"
+                    "file) for worlds of up to %d x %d cells, in tiles of up to\n"
+                    "%d x %d with the cells around them that their files and the erosion\n"
+                    "look at, shared between the K processes of an MPI run, one a core:\n"
+                    "every tile is the one morvik-batch writes for the same world, and PNG\n"
+                    "heightmap tiles get a GDAL mosaic beside them (BASE.vrt).\n",
                     WorldSize::kLargestSide, WorldSize::kLargestSide, MapSize::kLargestSide,
                     MapSize::kLargestSide);
             }
