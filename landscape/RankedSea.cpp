@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <span>
 #include <vector>
 
 #include "landscape/Neighbours.h"
@@ -65,13 +66,12 @@ std::vector<TiedCell> CellsAt(const CellGrid& heights, MapSize size, int32_t lev
     return cells;
 }
 
-}  // namespace
-
-int32_t SeaBucketShift(HeightExtremes extremes) {
-    const auto span = static_cast<uint64_t>(int64_t{extremes.highest} - extremes.lowest);
-    return std::max(0, static_cast<int32_t>(std::bit_width(span)) - 16);
-}
-
+// The bucket the `rank`-th lowest cell (from 1) falls in, and the cells
+// below that bucket.
+struct SeaRank {
+    int32_t bucket;
+    int64_t below;
+};
 SeaRank FindSeaRank(std::span<const int64_t> counts, int64_t rank) {
     int64_t below = 0;
     int32_t bucket = 0;
@@ -79,29 +79,40 @@ SeaRank FindSeaRank(std::span<const int64_t> counts, int64_t rank) {
     return {bucket, below};
 }
 
-RankedSurface RankSea(const CellGrid& heights, MapSize size, int32_t seaTarget, Wrap wrap,
-                      int32_t threads) {
-    const int64_t seaCells = (int64_t{seaTarget} * size.Cells() + 999) / 1000;
-    const HeightExtremes extremes = FindExtremes(heights, size, threads);
+}  // namespace
+
+SeaEnd FindSeaEnd(HeightExtremes extremes, int64_t seaCells, const BucketCounter& countByBucket) {
     const int64_t lowest = extremes.lowest;
-    const int32_t shift = SeaBucketShift(extremes);
-
-    // The level the sea ends in, bucket first, then within it.
-    const SeaRank bucket =
-        FindSeaRank(CountByBucket(heights, size, lowest, shift, -1, threads), seaCells);
+    const auto span = static_cast<uint64_t>(int64_t{extremes.highest} - lowest);
+    const int32_t shift = std::max(0, static_cast<int32_t>(std::bit_width(span)) - 16);
+    // Bucket first, then within it.
+    const SeaRank bucket = FindSeaRank(countByBucket(lowest, shift, -1), seaCells);
     const SeaRank within =
-        FindSeaRank(CountByBucket(heights, size, lowest, shift, bucket.bucket, threads),
-                    seaCells - bucket.below);
-    const auto level =
-        static_cast<int32_t>(lowest + (int64_t{bucket.bucket} << shift) + within.bucket);
-    const int64_t tiedSea = seaCells - bucket.below - within.below;
+        FindSeaRank(countByBucket(lowest, shift, bucket.bucket), seaCells - bucket.below);
+    return {static_cast<int32_t>(lowest + (int64_t{bucket.bucket} << shift) + within.bucket),
+            seaCells - bucket.below - within.below};
+}
 
-    std::vector<TiedCell> tied = CellsAt(heights, size, level, wrap, threads);
+std::vector<int64_t> SeaOfTied(std::vector<TiedCell> tied, int64_t tiedSea) {
     std::nth_element(tied.begin(), tied.begin() + (tiedSea - 1), tied.end());
     std::vector<int64_t> sea(static_cast<std::size_t>(tiedSea));
     std::transform(tied.begin(), tied.begin() + tiedSea, sea.begin(),
                    [](const TiedCell& cell) { return cell.cell; });
     std::sort(sea.begin(), sea.end());
+    return sea;
+}
+
+RankedSurface RankSea(const CellGrid& heights, MapSize size, int32_t seaTarget, Wrap wrap,
+                      int32_t threads) {
+    const int64_t seaCells = (int64_t{seaTarget} * size.Cells() + 999) / 1000;
+    const SeaEnd end =
+        FindSeaEnd(FindExtremes(heights, size, threads), seaCells,
+                   [&](int64_t lowest, int32_t shift, int64_t onlyBucket) {
+                       return CountByBucket(heights, size, lowest, shift, onlyBucket, threads);
+                   });
+    const std::vector<int64_t> sea =
+        SeaOfTied(CellsAt(heights, size, end.level, wrap, threads), end.tiedSea);
+    const int32_t level = end.level;
 
     // Heights from the sea's level, which a float keeps exactly near it; the
     // land of that level half a step up.

@@ -1,7 +1,8 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
+#include <functional>
+#include <vector>
 
 #include "landscape/LandSurface.h"
 #include "terrain/CellGrid.h"
@@ -24,19 +25,21 @@ struct RankedSurface {
 RankedSurface RankSea(const CellGrid& heights, MapSize size, int32_t seaTarget, Wrap wrap,
                       int32_t threads);
 
-// The ranking's pieces, for a world whose parts count their cells: the
-// heights are counted in kSeaBuckets buckets of 2^SeaBucketShift heights
-// from the lowest, then within the bucket the sea ends in.
-inline constexpr int32_t kSeaBuckets = 1 << 16;
-int32_t SeaBucketShift(HeightExtremes extremes);
+// The ranking's pieces, for a world whose parts count their cells.
 
-// The bucket the `rank`-th lowest cell (from 1) falls in, and the cells
-// below that bucket.
-struct SeaRank {
-    int32_t bucket;
-    int64_t below;
+// The level the sea of `seaCells` cells ends in, among heights within
+// `extremes`, and how many of that level's cells are sea: the heights
+// counted in kSeaBuckets buckets of 2^shift heights from the lowest, then
+// within the bucket the sea ends in, as countByBucket(lowest, shift,
+// onlyBucket) counts them (every bucket for an onlyBucket below 0).
+inline constexpr int32_t kSeaBuckets = 1 << 16;
+struct SeaEnd {
+    int32_t level;
+    int64_t tiedSea;
 };
-SeaRank FindSeaRank(std::span<const int64_t> counts, int64_t rank);
+using BucketCounter =
+    std::function<std::vector<int64_t>(int64_t lowest, int32_t shift, int64_t onlyBucket)>;
+SeaEnd FindSeaEnd(HeightExtremes extremes, int64_t seaCells, const BucketCounter& countByBucket);
 
 // A cell of the level the sea ends in: the sum of its neighbourhood's
 // heights, the cell's own and its eight's (one beyond an edge that does not
@@ -49,5 +52,8 @@ struct TiedCell {
         return a.around != b.around ? a.around < b.around : a.cell < b.cell;
     }
 };
+
+// The indices of the level's cells that are sea, in order.
+std::vector<int64_t> SeaOfTied(std::vector<TiedCell> tied, int64_t tiedSea);
 
 }  // namespace morvik

@@ -71,26 +71,14 @@ std::vector<LandSurface> RankWorldSea(const PartWindows& parts,
                                       const RankLinks& links) {
     const WorldSize world = parts.World();
     const int64_t seaCells = (int64_t{seaTarget} * world.Cells() + 999) / 1000;
-    const HeightExtremes extremes = WorldExtremes(parts, heights, links);
-    const int64_t lowest = extremes.lowest;
-    const int32_t shift = SeaBucketShift(extremes);
-
-    // The level the sea ends in, bucket first, then within it.
-    const SeaRank bucket =
-        FindSeaRank(CountByBucket(parts, heights, lowest, shift, -1, links), seaCells);
-    const SeaRank within =
-        FindSeaRank(CountByBucket(parts, heights, lowest, shift, bucket.bucket, links),
-                    seaCells - bucket.below);
-    const auto level =
-        static_cast<int32_t>(lowest + (int64_t{bucket.bucket} << shift) + within.bucket);
-    const int64_t tiedSea = seaCells - bucket.below - within.below;
-
-    std::vector<TiedCell> tied = TiedCells(parts, heights, level, links);
-    std::nth_element(tied.begin(), tied.begin() + (tiedSea - 1), tied.end());
-    std::vector<int64_t> sea(static_cast<std::size_t>(tiedSea));
-    std::transform(tied.begin(), tied.begin() + tiedSea, sea.begin(),
-                   [](const TiedCell& cell) { return cell.cell; });
-    std::sort(sea.begin(), sea.end());
+    const SeaEnd end =
+        FindSeaEnd(WorldExtremes(parts, heights, links), seaCells,
+                   [&](int64_t lowest, int32_t shift, int64_t onlyBucket) {
+                       return CountByBucket(parts, heights, lowest, shift, onlyBucket, links);
+                   });
+    const std::vector<int64_t> sea =
+        SeaOfTied(TiedCells(parts, heights, end.level, links), end.tiedSea);
+    const int32_t level = end.level;
 
     std::vector<LandSurface> lands;
     for (std::size_t i = 0; i < parts.Windows().size(); ++i) {

@@ -1,51 +1,25 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 #include "landscape/ErodedLand.h"
-#include "terrain/Terrain.h"
-#include "terrain/TickSource.h"
+#include "tests/world/WorldTestSupport.h"
 #include "world/PartWindows.h"
 #include "world/WorldErosion.h"
 
 namespace morvik {
 namespace {
 
-CellGrid CircleHeights(const RunSettings& settings) {
-    FixedTickSource ticks(settings.tick);
-    auto terrain = std::make_unique<Terrain>(ticks, settings.Size(), 2);
-    terrain->StartGeneration(settings.Size(), settings.roughness, settings.seaShare, settings.width,
-                             settings.height, settings.wrap);
-    terrain->CompleteIterations(settings.Size());
-    return terrain->Heights();
-}
-
-// The world cell a window's cell is, column and row.
-std::pair<int32_t, int32_t> WorldCell(MapSize world, const PartWindow& window, int32_t x,
-                                      int32_t y) {
-    const int32_t width = world.Width();
-    const int32_t height = world.Height();
-    return {((window.region.left + x - window.left) % width + width) % width,
-            ((window.region.top + y - window.above) % height + height) % height};
-}
-
 // A world cut into parts erodes as the whole map does, every window cell,
 // ring included, and its traces: plain, wrapped one way and both, cut
 // evenly, unevenly, and as one part whose ring is its own other edge.
 TEST(WorldErosion, IsTheWholeMapsCellForCell) {
-    struct Case {
-        int32_t width;
-        int32_t height;
-        std::vector<int32_t> columns;
-        std::vector<int32_t> rows;
-    };
-    const std::vector<Case> cases{{97, 61, {0, 30, 31, 70, 97}, {0, 20, 61}},
-                                  {80, 64, {0, 80}, {0, 64}},
-                                  {129, 97, {0, 33, 65, 97, 129}, {0, 49, 97}}};
+    const std::vector<WorldCut> cuts{{97, 61, {0, 30, 31, 70, 97}, {0, 20, 61}},
+                                     {80, 64, {0, 80}, {0, 64}},
+                                     {129, 97, {0, 33, 65, 97, 129}, {0, 49, 97}}};
     for (const Wrap wrap : {Wrap::kNone, Wrap::kX, Wrap::kXY}) {
-        for (const Case& cut : cases) {
+        for (const WorldCut& cut : cuts) {
             for (const uint32_t tick : {77U, 40321U}) {
                 const RunSettings settings{.width = cut.width,
                                            .height = cut.height,
@@ -55,11 +29,9 @@ TEST(WorldErosion, IsTheWholeMapsCellForCell) {
                                            .wrap = wrap};
                 const MapSize size = settings.Size();
                 const ErosionSettings erosion{.amount = 20, .wrap = wrap};
-                CellGrid whole = CircleHeights(settings);
+                CellGrid whole = WholeRunHeights(settings);
                 const LoneRank alone;
-                const PartWindows parts(
-                    settings.World(), wrap, ErosionRing(erosion), {cut.columns, cut.rows},
-                    std::vector<int32_t>(cut.columns.size() * cut.rows.size()), alone);
+                const PartWindows parts = cut.Windows(wrap, ErosionRing(erosion), alone);
                 std::vector<CellGrid> heights;
                 std::vector<ErosionTraces> traces;
                 for (const PartWindow& window : parts.Windows()) {
@@ -67,7 +39,7 @@ TEST(WorldErosion, IsTheWholeMapsCellForCell) {
                     traces.emplace_back(window.size);
                     window.ForEachOwned([&](int32_t cell) {
                         const int32_t rows = window.size.Height();
-                        const auto [x, y] = WorldCell(size, window, cell / rows, cell % rows);
+                        const auto [x, y] = WorldCell(parts, window, cell / rows, cell % rows);
                         cells[cell] = whole.At(x, y);
                     });
                 }
@@ -79,7 +51,7 @@ TEST(WorldErosion, IsTheWholeMapsCellForCell) {
                     const PartWindow& window = parts.Windows()[i];
                     for (int32_t x = 0; x < window.size.Width(); ++x) {
                         for (int32_t y = 0; y < window.size.Height(); ++y) {
-                            const auto [wx, wy] = WorldCell(size, window, x, y);
+                            const auto [wx, wy] = WorldCell(parts, window, x, y);
                             const std::size_t cell = window.Index(x, y);
                             ASSERT_EQ(heights[i][cell], whole.At(wx, wy))
                                 << cut.width << " x " << cut.height << ", wrap "

@@ -12,22 +12,13 @@
 #include "terrain/SeaLevel.h"
 #include "terrain/Terrain.h"
 #include "terrain/TickSource.h"
+#include "tests/world/WorldTestSupport.h"
 #include "world/GrownRegion.h"
 #include "world/WorldCircles.h"
 #include "world/WorldTile.h"
 
 namespace morvik {
 namespace {
-
-// A whole run's heights before its finish.
-CellGrid WholeRunHeights(const RunSettings& settings) {
-    FixedTickSource ticks(settings.tick);
-    auto terrain = std::make_unique<Terrain>(ticks, settings.Size(), 2);
-    terrain->StartGeneration(settings.Size(), settings.roughness, settings.seaShare, settings.width,
-                             settings.height, settings.wrap);
-    terrain->CompleteIterations(settings.Size());
-    return terrain->Heights();
-}
 
 // Every region of a world, tiles sharing their edges as engines take them
 // or cut anyhow, holds the whole run's heights cell for cell: plain, and
