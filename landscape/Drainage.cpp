@@ -106,17 +106,20 @@ class Flood {
         eachPart([&](int32_t, int32_t first, int32_t end) {
             for (int32_t at = first; at < end; ++at) Height(lifted_[at].cell) = lifted_[at].before;
         });
-        std::vector<std::vector<Cut>> cuts(parts);
+        // Which ways can be cut is measured before any is; then each cut
+        // goes as far as the ground stands higher, which a deeper cut made
+        // already stops where it would have gone no deeper.
+        std::vector<std::vector<int32_t>> cut(parts);
         std::vector<std::vector<int32_t>> failed(parts);
         eachPart([&](int32_t part, int32_t first, int32_t end) {
             for (int32_t at = first; at < end; ++at) {
                 const int32_t cell = lifted_[at].cell;
                 if (HasLowerNeighbour(cell)) continue;
-                if (!CutWayOut(cell, cuts[part])) failed[part].push_back(cell);
+                (CanCutWayOut(cell) ? cut : failed)[part].push_back(cell);
             }
         });
-        for (const std::vector<Cut>& part : cuts) {
-            for (const Cut& cut : part) Height(cut.cell) = std::min(Height(cut.cell), cut.height);
+        for (const std::vector<int32_t>& part : cut) {
+            for (const int32_t hollow : part) CutWayOut(hollow);
         }
         std::vector<int32_t> refill;
         for (const std::vector<int32_t>& part : failed) {
@@ -205,26 +208,23 @@ class Flood {
         return lower;
     }
 
-    // A lowered cell of a hollow's way out.
-    struct Cut {
-        int32_t cell;
-        int32_t height;
-    };
-
-    // Adds the cuts of a hollow's way out to `cuts`, unless the way would
-    // take land down to the sea: then it adds none and returns false.
-    bool CutWayOut(int32_t hollow, std::vector<Cut>& cuts) {
-        const std::size_t first = cuts.size();
+    // Whether a hollow's way out can be cut without taking land down to the
+    // sea.
+    bool CanCutWayOut(int32_t hollow) {
         int32_t below = Height(hollow);
         for (int32_t at = Toward(hollow); at >= 0 && Height(at) >= below; at = Toward(at)) {
-            if (below - 1 <= seaTop_) {
-                cuts.resize(first);
-                return false;
-            }
+            if (below - 1 <= seaTop_) return false;
             below -= 1;
-            cuts.push_back({at, below});
         }
         return true;
+    }
+
+    void CutWayOut(int32_t hollow) {
+        int32_t below = Height(hollow);
+        for (int32_t at = Toward(hollow); at >= 0 && Height(at) >= below; at = Toward(at)) {
+            below -= 1;
+            Height(at) = below;
+        }
     }
 
     void ReachFrom(int32_t cell, int32_t level) {

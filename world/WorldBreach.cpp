@@ -23,14 +23,6 @@ struct Walk {
     int32_t below;
 };
 
-// A cut a walk would make, kept until every hollow's walk has ended.
-struct Cut {
-    int64_t hollow;
-    std::size_t window;
-    int32_t cell;
-    int32_t height;
-};
-
 template <typename Item>
 std::vector<std::byte> AsBytes(const std::vector<Item>& items) {
     std::vector<std::byte> bytes(items.size() * sizeof(Item));
@@ -65,49 +57,31 @@ class Breach {
     }
 
     void Run() {
-        std::vector<Walk> walks;
+        std::vector<Walk> hollows;
         for (std::size_t i = 0; i < windows_.size(); ++i) {
             windows_[i].ForEachOwned([&](int32_t cell) {
                 if (lifted_[i][cell] != 0 && !HasLowerNeighbour(i, cell)) {
                     const auto [x, y] = WorldPlace(i, cell);
-                    walks.push_back({WorldIndex(x, y), x, y, levels_[i][cell]});
+                    hollows.push_back({WorldIndex(x, y), x, y, levels_[i][cell]});
                 }
             });
         }
-        // Each walk starts at its hollow's way out.
-        std::vector<std::vector<Walk>> out(static_cast<std::size_t>(links_.Ranks()));
-        for (const Walk& walk : walks) StepOut(walk, out);
-        std::vector<Cut> cuts;
+        // Which ways can be cut is measured before any is; then each cut goes
+        // as far as the ground stands higher, which a deeper cut made already
+        // stops where it would have gone no deeper. Every rank learns which
+        // hollows cannot be breached.
         std::vector<int64_t> failed;
-        for (;;) {
-            walks.clear();
-            bool sent = false;
-            std::vector<std::vector<std::byte>> bytes;
-            for (std::vector<Walk>& to : out) {
-                sent |= !to.empty();
-                bytes.push_back(AsBytes(to));
-                to.clear();
-            }
-            if (!links_.Any(sent)) break;
-            for (const std::vector<std::byte>& from : links_.Swap(std::move(bytes))) {
-                AppendFrom(from, walks);
-            }
-            for (const Walk& walk : walks) GoOn(walk, cuts, failed, out);
-        }
-        // Every rank learns which hollows cannot be breached.
-        std::vector<int64_t> allFailed;
         for (const std::vector<std::byte>& from : links_.Swap(std::vector<std::vector<std::byte>>(
-                 static_cast<std::size_t>(links_.Ranks()), AsBytes(failed)))) {
-            AppendFrom(from, allFailed);
+                 static_cast<std::size_t>(links_.Ranks()), AsBytes(Walks(hollows, false))))) {
+            AppendFrom(from, failed);
         }
-        std::sort(allFailed.begin(), allFailed.end());
-        for (const Cut& cut : cuts) {
-            if (std::binary_search(allFailed.begin(), allFailed.end(), cut.hollow)) continue;
-            int32_t& height = levels_[cut.window][cut.cell];
-            height = std::min(height, cut.height);
-        }
+        std::sort(failed.begin(), failed.end());
+        std::erase_if(hollows, [&](const Walk& hollow) {
+            return std::binary_search(failed.begin(), failed.end(), hollow.hollow);
+        });
+        Walks(hollows, true);
         parts_.Exchange(levels_, links_);
-        Refill(allFailed);
+        Refill(failed);
     }
 
   private:
@@ -176,19 +150,44 @@ class Breach {
         out[static_cast<std::size_t>(parts_.OwnerRank(walk.x, walk.y))].push_back(walk);
     }
 
+    // Walks every hollow's way out, each walk on at the rank that holds its
+    // next cell, until every walk on every rank has ended: cutting it, or
+    // only finding the hollows whose way would take land down to the sea,
+    // which it returns.
+    std::vector<int64_t> Walks(const std::vector<Walk>& hollows, bool cut) {
+        std::vector<std::vector<Walk>> out(static_cast<std::size_t>(links_.Ranks()));
+        for (const Walk& hollow : hollows) StepOut(hollow, out);
+        std::vector<int64_t> failed;
+        for (;;) {
+            bool sent = false;
+            std::vector<std::vector<std::byte>> bytes;
+            for (std::vector<Walk>& to : out) {
+                sent |= !to.empty();
+                bytes.push_back(AsBytes(to));
+                to.clear();
+            }
+            if (!links_.Any(sent)) return failed;
+            std::vector<Walk> walks;
+            for (const std::vector<std::byte>& from : links_.Swap(std::move(bytes))) {
+                AppendFrom(from, walks);
+            }
+            for (const Walk& walk : walks) GoOn(walk, cut, failed, out);
+        }
+    }
+
     // A walk at one of this rank's cells, on until it stops or leaves.
-    void GoOn(Walk walk, std::vector<Cut>& cuts, std::vector<int64_t>& failed,
-              std::vector<std::vector<Walk>>& out) const {
+    void GoOn(Walk walk, bool cut, std::vector<int64_t>& failed,
+              std::vector<std::vector<Walk>>& out) {
         const auto [i, found] = Owner(walk.x, walk.y);
         int32_t cell = found;
         for (;;) {
             if (levels_[i][cell] < walk.below) return;  // lower already
-            if (walk.below - 1 <= seaTop_) {
+            if (!cut && walk.below - 1 <= seaTop_) {
                 failed.push_back(walk.hollow);
                 return;
             }
             walk.below -= 1;
-            cuts.push_back({walk.hollow, i, cell, walk.below});
+            if (cut) levels_[i][cell] = walk.below;
             const int32_t next = Toward(i, cell);
             if (next < 0) return;  // the sea or the edge: breached
             if (!windows_[i].Owns(next)) {
