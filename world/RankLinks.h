@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <vector>
 
@@ -27,6 +28,31 @@ class RankLinks {
     virtual void Most(std::span<int64_t> values) const = 0;
     virtual void Sum(std::span<int64_t> values) const = 0;
 };
+
+// Items as the bytes a Swap sends, and back.
+template <typename Item>
+std::vector<std::byte> AsBytes(const std::vector<Item>& items) {
+    std::vector<std::byte> bytes(items.size() * sizeof(Item));
+    if (!bytes.empty()) std::memcpy(bytes.data(), items.data(), bytes.size());
+    return bytes;
+}
+template <typename Item>
+void AppendFrom(std::span<const std::byte> bytes, std::vector<Item>& items) {
+    const std::size_t first = items.size();
+    items.resize(first + bytes.size() / sizeof(Item));
+    if (!bytes.empty()) std::memcpy(items.data() + first, bytes.data(), bytes.size());
+}
+
+// Every rank's items, on every rank, in the order of the ranks.
+template <typename Item>
+std::vector<Item> GatherAll(const RankLinks& links, const std::vector<Item>& mine) {
+    std::vector<Item> all;
+    for (const std::vector<std::byte>& from : links.Swap(std::vector<std::vector<std::byte>>(
+             static_cast<std::size_t>(links.Ranks()), AsBytes(mine)))) {
+        AppendFrom(std::span<const std::byte>(from), all);
+    }
+    return all;
+}
 
 // A process that holds the whole world.
 class LoneRank final : public RankLinks {

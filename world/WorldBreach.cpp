@@ -23,20 +23,6 @@ struct Walk {
     int32_t below;
 };
 
-template <typename Item>
-std::vector<std::byte> AsBytes(const std::vector<Item>& items) {
-    std::vector<std::byte> bytes(items.size() * sizeof(Item));
-    std::memcpy(bytes.data(), items.data(), bytes.size());
-    return bytes;
-}
-
-template <typename Item>
-void AppendFrom(std::span<const std::byte> bytes, std::vector<Item>& items) {
-    const std::size_t first = items.size();
-    items.resize(first + bytes.size() / sizeof(Item));
-    std::memcpy(items.data() + first, bytes.data(), bytes.size());
-}
-
 class Breach {
   public:
     Breach(const PartWindows& parts, std::vector<CellGrid>& levels, int32_t seaTop,
@@ -70,11 +56,7 @@ class Breach {
         // as far as the ground stands higher, which a deeper cut made already
         // stops where it would have gone no deeper. Every rank learns which
         // hollows cannot be breached.
-        std::vector<int64_t> failed;
-        for (const std::vector<std::byte>& from : links_.Swap(std::vector<std::vector<std::byte>>(
-                 static_cast<std::size_t>(links_.Ranks()), AsBytes(Walks(hollows, false))))) {
-            AppendFrom(from, failed);
-        }
+        std::vector<int64_t> failed = GatherAll(links_, Walks(hollows, false));
         std::sort(failed.begin(), failed.end());
         std::erase_if(hollows, [&](const Walk& hollow) {
             return std::binary_search(failed.begin(), failed.end(), hollow.hollow);
@@ -169,7 +151,7 @@ class Breach {
             if (!links_.Any(sent)) return failed;
             std::vector<Walk> walks;
             for (const std::vector<std::byte>& from : links_.Swap(std::move(bytes))) {
-                AppendFrom(from, walks);
+                AppendFrom(std::span<const std::byte>(from), walks);
             }
             for (const Walk& walk : walks) GoOn(walk, cut, failed, out);
         }

@@ -1,7 +1,6 @@
 #include "world/WorldSea.h"
 
 #include <algorithm>
-#include <cstring>
 #include <span>
 
 #include "landscape/RankedSea.h"
@@ -51,17 +50,7 @@ std::vector<TiedCell> TiedCells(const PartWindows& parts, const std::vector<Cell
             mine.push_back({around, x * world.Height() + y});
         });
     }
-    std::vector<std::byte> bytes(mine.size() * sizeof(TiedCell));
-    std::memcpy(bytes.data(), mine.data(), bytes.size());
-    const std::vector<std::vector<std::byte>> all = links.Swap(
-        std::vector<std::vector<std::byte>>(static_cast<std::size_t>(links.Ranks()), bytes));
-    std::vector<TiedCell> tied;
-    for (const std::vector<std::byte>& from : all) {
-        const std::size_t first = tied.size();
-        tied.resize(first + from.size() / sizeof(TiedCell));
-        std::memcpy(tied.data() + first, from.data(), from.size());
-    }
-    return tied;
+    return GatherAll(links, mine);
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstring>
 
 #include "layers/WaterCells.h"
 #include "world/WorldWater.h"
@@ -53,16 +52,7 @@ double DeepestOfWorld(const RankGroup& ranks, const PartWindows& parts,
             }
         }
     }
-    std::vector<std::byte> bytes(samples.size() * sizeof(float));
-    std::memcpy(bytes.data(), samples.data(), bytes.size());
-    std::vector<float> all;
-    for (const std::vector<std::byte>& from : ranks.Swap(
-             std::vector<std::vector<std::byte>>(static_cast<std::size_t>(ranks.Ranks()), bytes))) {
-        const std::size_t first = all.size();
-        all.resize(first + from.size() / sizeof(float));
-        std::memcpy(all.data() + first, from.data(), from.size());
-    }
-    return DeepestOfSamples(std::move(all));
+    return DeepestOfSamples(GatherAll(ranks, samples));
 }
 
 }  // namespace
