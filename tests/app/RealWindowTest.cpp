@@ -89,6 +89,16 @@ class RealWindows : public testing::TestWithParam<const char*> {
         ClickAt(at);
         ASSERT_TRUE(QTest::qWaitFor([&] { return HasKeyboard(window); }, 5000));
     }
+    // A click on the map view's 保存, and its dialog. Under mutter the click
+    // is now and then lost (seen in one full run in six): it is made again,
+    // up to three times, before the dialog must be there.
+    void OpenTheSaveDialog(QPoint at) {
+        for (int32_t click = 0; click < 3; ++click) {
+            ClickAt(at);
+            if (QTest::qWaitFor([&] { return VisibleWindows() == 3; }, 5000)) break;
+        }
+        WaitForTheSaveDialog();
+    }
     // The program's third window, once it has the keyboard.
     void WaitForTheSaveDialog() {
         ASSERT_TRUE(QTest::qWaitFor([&] { return VisibleWindows() == 3; }, 5000));
@@ -157,8 +167,7 @@ TEST_P(RealWindows, OnlyTheControlWindowCloses) {
     Activate(mapView);
     Keys({"alt+F4"});
     const QRect view = ClientRect(mapView);
-    ClickAt(view.topLeft() + QPoint(20, (view.height() - 120) / 2));  // 保存(S)
-    WaitForTheSaveDialog();
+    OpenTheSaveDialog(view.topLeft() + QPoint(20, (view.height() - 120) / 2));  // 保存(S)
     EXPECT_TRUE(FindWindow("マップビュー"));
     Keys({"Escape"});
     ASSERT_TRUE(QTest::qWaitFor([&] { return VisibleWindows() == 2; }, 3000));
@@ -204,8 +213,7 @@ TEST_P(RealWindows, RunsAndSavesAMap) {
     QTemporaryDir folder;
     const QString saved = folder.filePath("island.bmp");
     const QRect view = ClientRect(mapView);
-    ClickAt(view.topLeft() + QPoint(20, mapMenuHeight / 2));  // 保存(S)
-    WaitForTheSaveDialog();
+    OpenTheSaveDialog(view.topLeft() + QPoint(20, mapMenuHeight / 2));  // 保存(S)
     Type(saved);
     Keys({"Return"});
     ASSERT_TRUE(QTest::qWaitFor([&] { return QFile(saved).size() > 0; }, 5000));
@@ -224,8 +232,7 @@ TEST_P(RealWindows, TheSaveDialogTakesTheNameAsTyped) {
     // The name typed, then the file type chosen with the keys: Tab reaches
     // the list of types from the name, Down and Up step through it.
     const auto save = [&](const QString& name, const QString& typeKey) {
-        ClickAt(view.topLeft() + QPoint(20, (view.height() - 120) / 2));  // 保存(S)
-        WaitForTheSaveDialog();
+        OpenTheSaveDialog(view.topLeft() + QPoint(20, (view.height() - 120) / 2));  // 保存(S)
         Type(folder.filePath(name));
         Keys({"Tab", typeKey, "Return"});
         ASSERT_TRUE(QTest::qWaitFor([&] { return VisibleWindows() == 2; }, 5000));
