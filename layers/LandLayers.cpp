@@ -16,29 +16,6 @@ namespace morvik {
 
 namespace {
 
-// Calls visit(row index, column index) for every cell, a band of columns a
-// thread.
-template <typename Visit>
-void ForEachRowAndColumnIndex(MapSize size, int32_t threads, Visit visit) {
-    ForEachBand(size.Width(), threads, [&](int32_t, int32_t first, int32_t end) {
-        for (int32_t y = 0; y < size.Height(); ++y) {
-            for (int32_t x = first; x < end; ++x) {
-                visit(static_cast<std::size_t>(y) * size.Width() + x,
-                      static_cast<std::size_t>(x) * size.Height() + y);
-            }
-        }
-    });
-}
-
-ZeroedVector<float> ToRows(const ZeroedVector<float>& columns, MapSize size, float scale,
-                           int32_t threads) {
-    ZeroedVector<float> rows(columns.size());
-    ForEachRowAndColumnIndex(size, threads, [&](std::size_t row, std::size_t column) {
-        rows[row] = columns[column] * scale;
-    });
-    return rows;
-}
-
 // The ground water runs over: the finer heights where the erosion left
 // every cell a way down; else the heightmap with its hollows filled, each
 // filled cell a lake. Returns the level that parts sea from land.
@@ -115,7 +92,7 @@ void TraceWater(LandLayers& layers, int32_t threads) {
     ForEachCell(size.Width(), size.Height(), threads, [&](int32_t cell) {
         flow[cell] = FlowThrough(tree, ground, seaLevel, area, cell);
     });
-    layers.flow = ToRows(flow, size, 1, threads);
+    layers.flow = ToRows(flow, size, 1.0F, threads);
 }
 
 }  // namespace morvik

@@ -10,6 +10,7 @@
 #include "terrain/CellGrid.h"
 #include "terrain/Heightmap.h"
 #include "terrain/MapSize.h"
+#include "terrain/ParallelFor.h"
 #include "terrain/Wrap.h"
 #include "terrain/ZeroedVector.h"
 
@@ -41,6 +42,32 @@ struct LandLayers {
     bool IsSea(std::size_t cell) const { return heightmap.values[cell] <= heightmap.seaLevel; }
     bool Eroded() const { return !wear.empty(); }
 };
+
+// Calls visit(row index, column index) for every cell, a band of columns a
+// thread.
+template <typename Visit>
+void ForEachRowAndColumnIndex(MapSize size, int32_t threads, Visit visit) {
+    ForEachBand(size.Width(), threads, [&](int32_t, int32_t first, int32_t end) {
+        for (int32_t y = 0; y < size.Height(); ++y) {
+            for (int32_t x = first; x < end; ++x) {
+                visit(static_cast<std::size_t>(y) * size.Width() + x,
+                      static_cast<std::size_t>(x) * size.Height() + y);
+            }
+        }
+    });
+}
+
+// A grid of the cells column by column as the layers lie, row by row, each
+// times `scale`.
+template <typename Value>
+ZeroedVector<Value> ToRows(const ZeroedVector<Value>& columns, MapSize size, Value scale,
+                           int32_t threads) {
+    ZeroedVector<Value> rows(columns.size());
+    ForEachRowAndColumnIndex(size, threads, [&](std::size_t row, std::size_t column) {
+        rows[row] = static_cast<Value>(columns[column] * scale);
+    });
+    return rows;
+}
 
 // From a run's heights between the shaping and the finish, the highest of
 // them that is sea, and what the erosion left (none without one). The same

@@ -10,19 +10,6 @@ namespace morvik {
 
 namespace {
 
-// Row by row, as layers lie.
-template <typename Value, typename Cells>
-ZeroedVector<Value> InRows(const Cells& columns, MapSize size, float scale = 1) {
-    ZeroedVector<Value> rows(static_cast<std::size_t>(size.Cells()));
-    for (int32_t x = 0; x < size.Width(); ++x) {
-        for (int32_t y = 0; y < size.Height(); ++y) {
-            rows[static_cast<std::size_t>(y) * size.Width() + x] = static_cast<Value>(
-                columns[static_cast<std::size_t>(x) * size.Height() + y] * scale);
-        }
-    }
-    return rows;
-}
-
 // The most of every rank's positive floats, which order as their bits do.
 float MostOfRanks(const RankGroup& ranks, float value) {
     int64_t most = std::bit_cast<int32_t>(value);
@@ -80,8 +67,8 @@ RankLayers MakeRankLayers(const BatchOptions& options, const RankGroup& ranks,
                        .heights = FineHeightsOf(land.heights[i], window.size, numbers.seaTop,
                                                 numbers.values, levels)});
         if (!land.traces.empty()) {
-            layers.wear = InRows<float>(land.traces[i].wear.heights, window.size, unit);
-            layers.deposit = InRows<float>(land.traces[i].deposit.heights, window.size, unit);
+            layers.wear = ToRows(land.traces[i].wear.heights, window.size, unit, 1);
+            layers.deposit = ToRows(land.traces[i].deposit.heights, window.size, unit, 1);
         }
         made.regions.push_back({window.left, window.above, share.tiles[i]->size});
     }
@@ -116,8 +103,8 @@ RankLayers MakeRankLayers(const BatchOptions& options, const RankGroup& ranks,
         }
         for (std::size_t i = 0; i < windows.size(); ++i) {
             LandLayers& layers = made.layers[i];
-            layers.flow = InRows<float>(water[i].flow, windows[i].size);
-            layers.lakes = InRows<uint8_t>(water[i].lakes, windows[i].size);
+            layers.flow = ToRows(water[i].flow, windows[i].size, 1.0F, 1);
+            layers.lakes = ToRows(water[i].lakes, windows[i].size, uint8_t{1}, 1);
             if (options.rivers || !options.masks.empty()) {
                 made.water.push_back(WaterCells(layers, world));
             }
