@@ -9,9 +9,9 @@
 #include "components/ReducedImage/ColourReduction.h"
 #include "layers/NormalMap.h"
 #include "layers/TerrainScale.h"
+#include "run/EnginePack.h"
 #include "run/MapRun.h"
 #include "run/RunSettings.h"
-#include "tools/EnginePack.h"
 #include "tools/Tiles.h"
 
 namespace morvik {

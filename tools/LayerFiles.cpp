@@ -19,97 +19,56 @@ LayerRegion RegionOf(const LayerRegion&, const Tile& tile) {
     return {tile.left, tile.top, tile.size};
 }
 
-// A PNG of the region whose row y `fill` writes into a buffer of `samples`
-// samples a row, each of type Sample.
-template <typename Sample, typename Fill>
-void WriteRegionPng(OutputFile& file, const LayerRegion& region, int32_t bitDepth, PngColour colour,
-                    int32_t channels, const Fill& fill, const WritingReport& report) {
-    std::vector<Sample> row(static_cast<std::size_t>(region.size.Width()) * channels);
-    WritePng(
-        file,
-        {.width = region.size.Width(),
-         .height = region.size.Height(),
-         .bitDepth = bitDepth,
-         .palette = {},
-         .colour = colour},
-        [&](int32_t y) {
-            fill(region.top + y, std::span<Sample>(row));
-            return std::as_bytes(std::span<const Sample>(row));
-        },
-        report);
+PngColour ColourOf(const LayerSamples& samples) {
+    switch (samples.channels) {
+        case 3:
+            return PngColour::kRgb;
+        case 4:
+            return PngColour::kRgba;
+        default:
+            return PngColour::kGrey;
+    }
 }
 
-// Writes one file of the region from the layers, as `kind` says.
+// Writes one file of the region from the layers, as `kind` says: the
+// heights by the file's name, every other layer as a PNG.
 void WriteLayer(const LayerPainters& painters, const LayerKind& kind, const LayerRegion& region,
                 OutputFile& file, const WritingReport& report) {
-    const LandLayers& layers = painters.layers;
-    const TerrainScale& scale = painters.scale;
-    const int32_t left = region.left;
+    const LayerSamples samples = SamplesOf(kind);
     const int32_t width = region.size.Width();
+    const int32_t height = region.size.Height();
+    std::vector<std::byte> row(samples.RowBytes(width));
+    const auto rowAt = [&](int32_t y) {
+        LayerRow(painters, kind, region, y, row);
+        return std::span<const std::byte>(row);
+    };
     switch (kind.of) {
         case LayerKind::kHeightmap:
-        case LayerKind::kFlippedHeightmap: {
-            std::optional<Heightmap> tile;
-            if (region.size != layers.Size()) {
-                tile = TileOf(layers.heightmap, {0, 0, region.left, region.top, region.size});
-            }
-            const Heightmap& map = tile ? *tile : layers.heightmap;
-            if (kind.of == LayerKind::kHeightmap) {
-                WriteHeightmap(map, file, report);
-            } else {
-                WriteBottomUpHeightmap(map, file, report);
-            }
+            WriteHeightmapRows(width, height, rowAt, file, report);
             return;
-        }
-        case LayerKind::kFloatHeights: {
-            std::vector<float> row(static_cast<std::size_t>(width));
+        case LayerKind::kFlippedHeightmap:
+            WriteRawHeightmapRows(width, height, rowAt, file, report);
+            return;
+        case LayerKind::kFloatHeights:
             WriteFloatHeights(
-                file, width, region.size.Height(),
+                file, width, height,
                 [&](int32_t y) {
-                    const float* fine = &layers.heights[layers.Index(left, region.top + y)];
-                    for (int32_t x = 0; x < width; ++x) {
-                        row[x] = static_cast<float>(scale.Metres(fine[x]));
-                    }
-                    return std::span<const float>(row);
+                    const std::span<const std::byte> bytes = rowAt(y);
+                    return std::span<const float>(reinterpret_cast<const float*>(bytes.data()),
+                                                  static_cast<std::size_t>(width));
                 },
                 report);
             return;
-        }
-        case LayerKind::kNormal:
-            WriteRegionPng<uint8_t>(
-                file, region, 8, PngColour::kRgb, 3,
-                [&](int32_t y, std::span<uint8_t> rgb) {
-                    NormalRow(layers, scale, kind.normalY, y, left, rgb);
-                },
-                report);
-            return;
-        case LayerKind::kFlow:
-            WriteRegionPng<uint16_t>(
-                file, region, 16, PngColour::kGrey, 1,
-                [&](int32_t y, std::span<uint16_t> values) { painters.flow->Row(y, left, values); },
-                report);
-            return;
-        case LayerKind::kMask:
-        case LayerKind::kSplat:
+        default:
             break;
     }
-    const TerrainMasks& masks = *painters.masks;
-    if (kind.of == LayerKind::kMask) {
-        WriteRegionPng<uint8_t>(
-            file, region, 8, PngColour::kGrey, 1,
-            [&](int32_t y, std::span<uint8_t> values) { masks.Row(kind.mask, y, left, values); },
-            report);
-        return;
-    }
-    WriteRegionPng<uint8_t>(
-        file, region, 8, PngColour::kRgba, 4,
-        [&](int32_t y, std::span<uint8_t> rgba) {
-            for (int32_t x = 0; x < width; ++x) {
-                const SplatWeights weights = masks.WeightsAt(left + x, y);
-                std::copy(weights.begin(), weights.end(), &rgba[4 * static_cast<std::size_t>(x)]);
-            }
-        },
-        report);
+    WritePng(file,
+             {.width = width,
+              .height = height,
+              .bitDepth = samples.bits,
+              .palette = {},
+              .colour = ColourOf(samples)},
+             rowAt, report);
 }
 
 }  // namespace

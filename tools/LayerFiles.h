@@ -6,52 +6,13 @@
 #include <thread>
 #include <vector>
 
-#include "layers/FlowMap.h"
 #include "layers/LandLayers.h"
-#include "layers/NormalMap.h"
-#include "layers/TerrainMasks.h"
+#include "layers/LayerPicture.h"
 #include "layers/TerrainScale.h"
 #include "tools/ProgressLine.h"
 #include "tools/RunOutput.h"
 
 namespace morvik {
-
-// What one output of a run's layers holds.
-struct LayerKind {
-    enum Of {
-        kHeightmap,         // 16 bits: a grayscale PNG, or raw values (.r16, .raw, a pipe)
-        kFlippedHeightmap,  // raw 16-bit values from the bottom row up
-        kFloatHeights,      // metres as 32-bit floats: OpenEXR, or raw (.r32)
-        kNormal,            // 8-bit RGB PNG
-        kFlow,              // 16-bit grayscale PNG
-        kMask,              // 8-bit grayscale PNG
-        kSplat,             // 8-bit RGBA PNG: sand, grass, rock, snow
-    };
-    Of of;
-    NormalY normalY = NormalY::kUp;
-    Mask mask = Mask::kWater;
-
-    // Whether it needs more of the land than its 16-bit heightmap, and
-    // whether the water traced through it.
-    bool NeedsLayers() const { return of != kHeightmap && of != kFlippedHeightmap; }
-    bool NeedsWater() const { return of == kFlow || (of == kMask && mask == Mask::kWater); }
-};
-
-// The part of the map a file holds: all of it, or a tile.
-struct LayerRegion {
-    int32_t left;
-    int32_t top;
-    MapSize size;
-};
-
-// What the layers' files are drawn with: the layers, and the flow map and
-// the masks where a file shows them.
-struct LayerPainters {
-    const LandLayers& layers;
-    TerrainScale scale;
-    std::optional<FlowMap> flow;
-    std::optional<TerrainMasks> masks;
-};
 
 // Writes `region` of the layers into a file as `kind` says.
 void WriteLayerRegion(const LayerPainters& painters, const LayerKind& kind,

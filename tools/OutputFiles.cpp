@@ -1,6 +1,7 @@
 #include "tools/OutputFiles.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -12,34 +13,6 @@ namespace morvik {
 namespace {
 
 constexpr std::size_t kSlice = std::size_t{1} << 20;
-
-// A row at a time, from the top or the bottom.
-void WriteRawValues(const Heightmap& map, bool bottomUp, OutputFile& file,
-                    const WritingReport& report) {
-    const int32_t width = map.size.Width();
-    const int32_t height = map.size.Height();
-    std::vector<uint8_t> row(static_cast<std::size_t>(width) * 2);
-    for (int32_t i = 0; i < height; ++i) {
-        const int32_t y = bottomUp ? height - 1 - i : i;
-        const uint16_t* values = &map.values[static_cast<std::size_t>(y) * width];
-        for (int32_t x = 0; x < width; ++x) {
-            row[2 * x] = static_cast<uint8_t>(values[x]);
-            row[2 * x + 1] = static_cast<uint8_t>(values[x] >> 8);
-        }
-        file.Write(row);
-        if (report) report(static_cast<double>(i + 1) / height);
-    }
-}
-
-void WriteHeightmapPng(const Heightmap& map, OutputFile& file, const WritingReport& report) {
-    const int32_t width = map.size.Width();
-    const auto valuesRow = [&](int32_t y) {
-        return std::as_bytes(std::span(&map.values[static_cast<std::size_t>(y) * width],
-                                       static_cast<std::size_t>(width)));
-    };
-    WritePng(file, {.width = width, .height = map.size.Height(), .bitDepth = 16, .palette = {}},
-             valuesRow, report);
-}
 
 // The stored rows run from the bottom up, padded to 4 bytes; a PNG row is
 // the same bits from the top down, unpadded.
@@ -98,16 +71,41 @@ bool IsRawHeightmapName(const std::string& fileName) {
     return EndsIn(fileName, ".r16") || EndsIn(fileName, ".raw");
 }
 
-void WriteHeightmap(const Heightmap& map, OutputFile& file, const WritingReport& report) {
+void WriteHeightmapRows(int32_t width, int32_t height, const PngRow& row, OutputFile& file,
+                        const WritingReport& report) {
     if (IsPngName(file.Name())) {
-        WriteHeightmapPng(map, file, report);
+        WritePng(file, {.width = width, .height = height, .bitDepth = 16, .palette = {}}, row,
+                 report);
     } else {
-        WriteRawValues(map, false, file, report);
+        WriteRawHeightmapRows(width, height, row, file, report);
     }
 }
 
-void WriteBottomUpHeightmap(const Heightmap& map, OutputFile& file, const WritingReport& report) {
-    WriteRawValues(map, true, file, report);
+void WriteRawHeightmapRows(int32_t width, int32_t height, const PngRow& row, OutputFile& file,
+                           const WritingReport& report) {
+    std::vector<uint8_t> bytes(static_cast<std::size_t>(width) * 2);
+    for (int32_t y = 0; y < height; ++y) {
+        const std::span<const std::byte> samples = row(y);
+        for (int32_t x = 0; x < width; ++x) {
+            uint16_t value;
+            std::memcpy(&value, &samples[2 * static_cast<std::size_t>(x)], 2);
+            bytes[2 * x] = static_cast<uint8_t>(value);
+            bytes[2 * x + 1] = static_cast<uint8_t>(value >> 8);
+        }
+        file.Write(bytes);
+        if (report) report(static_cast<double>(y + 1) / height);
+    }
+}
+
+void WriteHeightmap(const Heightmap& map, OutputFile& file, const WritingReport& report) {
+    const int32_t width = map.size.Width();
+    WriteHeightmapRows(
+        width, map.size.Height(),
+        [&](int32_t y) {
+            return std::as_bytes(std::span(&map.values[static_cast<std::size_t>(y) * width],
+                                           static_cast<std::size_t>(width)));
+        },
+        file, report);
 }
 
 void WriteMapImage(std::span<const uint8_t> bmpImage, OutputFile& file,

@@ -7,6 +7,7 @@
 
 #include "terrain/Heightmap.h"
 #include "tools/OutputFile.h"
+#include "tools/PngFile.h"
 
 namespace morvik {
 
@@ -20,14 +21,16 @@ bool IsRawHeightmapName(const std::string& fileName);  // .r16 or .raw
 // Each writes a whole file into `file`, to be committed by the caller, and
 // throws EOutputError when it cannot.
 
-// A 16-bit grayscale PNG for a .png name, else little-endian 16-bit values
-// with no header; row by row from the top either way.
-void WriteHeightmap(const Heightmap& map, OutputFile& file, const WritingReport& report = {});
+// Rows of `width` 16-bit values in the machine's order, as a 16-bit
+// grayscale PNG for a .png name, else little-endian with no header; row by
+// row as `row` gives them.
+void WriteHeightmapRows(int32_t width, int32_t height, const PngRow& row, OutputFile& file,
+                        const WritingReport& report = {});
+void WriteRawHeightmapRows(int32_t width, int32_t height, const PngRow& row, OutputFile& file,
+                           const WritingReport& report = {});
 
-// Little-endian 16-bit values from the bottom row up, as tools whose rows
-// start at the map's south edge read them (Unity's Import Raw).
-void WriteBottomUpHeightmap(const Heightmap& map, OutputFile& file,
-                            const WritingReport& report = {});
+// The whole heightmap so, from its top row.
+void WriteHeightmap(const Heightmap& map, OutputFile& file, const WritingReport& report = {});
 
 // Text, whole: a README, a report's JSON, a mosaic.
 void WriteText(const std::string& text, OutputFile& file);

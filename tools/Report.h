@@ -1,13 +1,9 @@
 #pragma once
 
-#include <nlohmann/json.hpp>
 #include <stdexcept>
 #include <string>
-#include <utility>
-#include <variant>
-#include <vector>
 
-#include "components/ReducedImage/ColourReduction.h"
+#include "run/RunReport.h"
 
 namespace morvik {
 
@@ -24,29 +20,17 @@ class EStreamWriteError : public std::runtime_error {
 // EStreamWriteError when it cannot (a full disk, a closed pipe).
 void WriteStandardStream(bool toStandardError, const std::string& text);
 
-// What a run tells when it is done, "key: value" a line, gathered whole and
-// then written at once, to standard output or, where a file of the run is
-// written there, to standard error.
-class Report {
+// A run's report, written whole at once to standard output or, where a
+// file of the run is written there, to standard error.
+class Report : public RunReport {
   public:
     explicit Report(bool toStandardError) : toStandardError_(toStandardError) {}
 
-    void Value(const char* key, long long value);
-    void Name(const char* key, const std::string& file);
-    void Reduction(const morvik::Reduction& reduction, const std::vector<std::string>& files);
-
-    // The same keys and values as one JSON object, each file's key with an
-    // array of its names (its tiles, or the one file), and `extra`'s members
-    // after them.
-    std::string Json(const nlohmann::ordered_json& extra) const;
-
     // Throws as WriteStandardStream does.
-    void Write() const;
+    void Write() const { WriteStandardStream(toStandardError_, Text()); }
 
   private:
-    using Entry = std::pair<std::string, std::variant<long long, std::string>>;
     bool toStandardError_;
-    std::vector<Entry> entries_;
 };
 
 }  // namespace morvik

@@ -36,16 +36,4 @@ std::string TileName(const std::string& fileName, const Tile& tile) {
            std::to_string(tile.row) + fileName.substr(dot);
 }
 
-Heightmap TileOf(const Heightmap& map, const Tile& tile) {
-    Heightmap piece{tile.size, ZeroedVector<uint16_t>(static_cast<std::size_t>(tile.size.Cells())),
-                    map.seaLevel};
-    for (int32_t y = 0; y < tile.size.Height(); ++y) {
-        const uint16_t* from =
-            &map.values[static_cast<std::size_t>(tile.top + y) * map.size.Width() + tile.left];
-        std::copy_n(from, tile.size.Width(),
-                    &piece.values[static_cast<std::size_t>(y) * tile.size.Width()]);
-    }
-    return piece;
-}
-
 }  // namespace morvik

@@ -4,19 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "terrain/Heightmap.h"
+#include "run/TileGrid.h"
 #include "terrain/MapSize.h"
 #include "terrain/WorldSize.h"
 
 namespace morvik {
-
-// A map cut into `across` x `down` tiles that share their edges, as terrain
-// engines import them: each tile but the last of a row ends with the column
-// that the next begins with, and the same down a column of tiles.
-struct TileGrid {
-    int32_t across = 1;
-    int32_t down = 1;
-};
 
 struct Tile {
     int32_t column;  // i, counted across from 0
@@ -45,8 +37,5 @@ std::vector<Tile> TilesOf(WorldSize size, TileGrid grid);
 // BASE_x{column}_y{row}.EXT for a file named BASE.EXT (the ending is the
 // last dot's, within the file's own name).
 std::string TileName(const std::string& fileName, const Tile& tile);
-
-// The heightmap's values within the tile, and its sea level.
-Heightmap TileOf(const Heightmap& map, const Tile& tile);
 
 }  // namespace morvik

@@ -18,10 +18,10 @@
 #include "components/ReducedImage/ColourReduction.h"
 #include "layers/WaterCells.h"
 #include "platform/ToolkitErrors.h"
+#include "run/EnginePack.h"
 #include "run/MapRun.h"
 #include "tools/BatchOptions.h"
 #include "tools/BmpInput.h"
-#include "tools/EnginePack.h"
 #include "tools/HeightmapInput.h"
 #include "tools/LayerFiles.h"
 #include "tools/OutputFile.h"
@@ -147,16 +147,8 @@ RunResult RunAndDraw(const BatchOptions& options, std::unique_ptr<MapRun> run,
         result.picture = run->Picture(options.view, options.rivers ? std::span<const uint8_t>(water)
                                                                    : std::span<const uint8_t>());
     }
-    if (options.command == BatchOptions::Command::kGenerate) {
-        report.Value("tick", options.run.tick);
-        report.Value("total_iterations", run->Job().TotalIterations);
-    }
-    report.Value("sea_target", run->SeaTarget());
-    report.Value("lowering_passes", run->LoweringPasses());
-    report.Value("sea_cells", run->SeaCells());
-    const HeightExtremes extremes = result.picture ? result.picture->extremes : run->Extremes();
-    report.Value("highest", extremes.highest);
-    report.Value("lowest", extremes.lowest);
+    report.Figures(*run, options.command == BatchOptions::Command::kGenerate,
+                   result.picture ? result.picture->extremes : run->Extremes());
     return result;
 }
 
@@ -203,7 +195,7 @@ int WriteRun(const BatchOptions& options, std::unique_ptr<MapRun> run, Report& r
         WriteText(text, *readme);
     }
     if (json) {
-        nlohmann::ordered_json written = nlohmann::ordered_json::array();
+        std::vector<std::string> written;
         for (const auto& [key, names] : named) {
             for (const std::string& name : names) written.push_back(name);
         }
@@ -211,12 +203,7 @@ int WriteRun(const BatchOptions& options, std::unique_ptr<MapRun> run, Report& r
             for (const std::string& name : mapFile->Names()) written.push_back(name);
         }
         if (readme) written.push_back(readme->Name());
-        const std::string text =
-            report.Json({{"relief", options.scale.relief},
-                         {"cell", options.scale.cell},
-                         {"sea_level_metres", options.scale.Metres(*result.seaLevel)},
-                         {"files", written}});
-        WriteText(text, *json);
+        WriteText(report.EngineJson(options.scale, *result.seaLevel, written), *json);
     }
     files.Commit();
     folder.Keep();

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "run/EnginePack.h"
 #include "terrain/SeaLevel.h"
 #include "tools/BatchOptions.h"
-#include "tools/EnginePack.h"
 #include "tools/OutputFiles.h"
 #include "tools/OutputSet.h"
 #include "tools/PackFolder.h"
@@ -121,7 +121,7 @@ Report WorldReport(const BatchOptions& options, const std::vector<Tile>& tiles,
 std::string WorldJson(const BatchOptions& options, const Report& report,
                       const WorldNumbers& numbers, const std::vector<Tile>& tiles,
                       const RankShare& share) {
-    nlohmann::ordered_json written = nlohmann::ordered_json::array();
+    std::vector<std::string> written;
     std::vector<std::string> names;
     for (const BatchOptions::LayerOutput& layer : options.LayerOutputs())
         names.push_back(layer.name);
@@ -131,10 +131,7 @@ std::string WorldJson(const BatchOptions& options, const Report& report,
     }
     if (share.readme) written.push_back(share.readme->Name());
     if (share.mosaic) written.push_back(share.mosaic->Name());
-    return report.Json({{"relief", options.scale.relief},
-                        {"cell", options.scale.cell},
-                        {"sea_level_metres", options.scale.Metres(numbers.values.seaLevel)},
-                        {"files", written}});
+    return report.EngineJson(options.scale, numbers.values.seaLevel, written);
 }
 
 // The world's files, written by every rank and put in place as one set.

@@ -1,4 +1,4 @@
-#include "tools/EnginePack.h"
+#include "run/EnginePack.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -6,10 +6,11 @@
 #include <string_view>
 #include <vector>
 
+#include "layers/LayerPicture.h"
 #include "layers/TerrainScale.h"
+#include "run/TileGrid.h"
 #include "terrain/MapSize.h"
-#include "tools/LayerFiles.h"
-#include "tools/Tiles.h"
+#include "terrain/WorldSize.h"
 
 namespace morvik {
 
