@@ -98,8 +98,8 @@ int32_t HeightmapSeaLevel(const WebMap& map) { return map.Heights().seaLevel; }
 emscripten::val LayerRows(WebMap& map, int32_t of, int32_t normalY, int32_t mask) {
     const std::vector<std::byte> samples =
         map.LayerRows({.of = static_cast<LayerKind::Of>(of),
-                          .normalY = normalY ? NormalY::kDown : NormalY::kUp,
-                          .mask = static_cast<Mask>(mask)});
+                       .normalY = normalY ? NormalY::kDown : NormalY::kUp,
+                       .mask = static_cast<Mask>(mask)});
     return Copied("Uint8Array", reinterpret_cast<const uint8_t*>(samples.data()), samples.size());
 }
 
