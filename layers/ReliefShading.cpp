@@ -29,7 +29,7 @@ void ShadeRelief(const LandLayers& layers, std::span<uint8_t> rgba) {
             // The normal (-east, -south, 1) against the light (-1, -1, sqrt 2) / 2.
             const double light = (rise.east + rise.south + std::sqrt(2.0)) / 2 /
                                  std::sqrt(1 + rise.east * rise.east + rise.south * rise.south);
-            const double factor = std::clamp(0.25 + 0.75 * light / flat, 0.2, 1.35);
+            const double factor = std::clamp(0.35 + 0.65 * light / flat, 0.45, 1.3);
             for (int channel = 0; channel < 3; ++channel) {
                 uint8_t& value = rgba[4 * cell + channel];
                 value = static_cast<uint8_t>(std::min(255.0, value * factor + 0.5));

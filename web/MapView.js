@@ -1,13 +1,24 @@
-// The map on its canvas, fitted to its frame, zoomed and panned: with the
-// wheel or pinching about the pointer, dragging, and the keyboard (+, -, 0
-// to fit, arrows); pixel-exact from one canvas pixel a screen pixel up.
+// The map in its frame, fitted to it, zoomed and panned: with the wheel or
+// pinching about the pointer, dragging, and the keyboard (+, -, 0 to fit,
+// arrows); pixel-exact from one cell a screen pixel up. The picture holds
+// the whole map at a resolution the page's thread draws at once, and,
+// once the view rests, the part in sight as finely as the screen shows it.
 const kMostZoom = 32;
+const kRest = 150;  // ms
 
 export class MapView {
-    constructor(frame, canvas, shown) {
+    // shown(scale) is told the zoom after each change; wantsPart({ x, y,
+    // width, height, shownWidth, shownHeight }) the part in sight, in cells,
+    // and the pixels it takes on the screen, when the picture is too coarse.
+    constructor(frame, picture, shown, wantsPart) {
         this.frame = frame;
-        this.canvas = canvas;
-        this.shown = shown;  // told the zoom as a share, after each change
+        this.picture = picture;
+        this.shown = shown;
+        this.wantsPart = wantsPart;
+        this.width = 1;
+        this.height = 1;
+        this.fineness = 1;  // the whole picture's pixels a cell
+        this.resting = 0;
         this.scale = 1;
         this.x = 0;
         this.y = 0;
@@ -23,17 +34,29 @@ export class MapView {
         new ResizeObserver(() => this.fitted ? this.fit() : this.place()).observe(frame);
     }
 
+    // A map of this many cells, its whole picture `fineness` pixels a cell.
+    show(width, height, fineness) {
+        const resized = width !== this.width || height !== this.height;
+        this.width = width;
+        this.height = height;
+        this.fineness = fineness;
+        this.picture.style.width = `${width}px`;
+        this.picture.style.height = `${height}px`;
+        if (resized || this.fitted) this.fit();
+        else this.place();
+    }
+
     fitScale() {
         const { clientWidth, clientHeight } = this.frame;
-        return Math.min(clientWidth / this.canvas.width, clientHeight / this.canvas.height);
+        return Math.min(clientWidth / this.width, clientHeight / this.height);
     }
 
     // The whole map, as large as the frame holds it, centred.
     fit() {
         this.fitted = true;
         this.scale = this.fitScale();
-        this.x = (this.frame.clientWidth - this.canvas.width * this.scale) / 2;
-        this.y = (this.frame.clientHeight - this.canvas.height * this.scale) / 2;
+        this.x = (this.frame.clientWidth - this.width * this.scale) / 2;
+        this.y = (this.frame.clientHeight - this.height * this.scale) / 2;
         this.place();
     }
 
@@ -56,16 +79,30 @@ export class MapView {
 
     // Kept so that some of the map stays in the frame.
     place() {
-        const width = this.canvas.width * this.scale;
-        const height = this.canvas.height * this.scale;
+        const width = this.width * this.scale;
+        const height = this.height * this.scale;
         const { clientWidth, clientHeight } = this.frame;
         const keep = (at, size, room) => size <= room ? Math.min(Math.max(at, 0), room - size)
             : Math.min(Math.max(at, room - size), 0);
         this.x = keep(this.x, width, clientWidth);
         this.y = keep(this.y, height, clientHeight);
-        this.canvas.style.transform = `translate(${this.x}px, ${this.y}px) scale(${this.scale})`;
-        this.canvas.classList.toggle('exact', this.scale >= 1);
+        this.picture.style.transform = `translate(${this.x}px, ${this.y}px) scale(${this.scale})`;
+        this.picture.classList.toggle('exact', this.scale >= 1);
         this.shown(this.scale);
+        clearTimeout(this.resting);
+        this.resting = setTimeout(() => this.askForPart(), kRest);
+    }
+
+    askForPart() {
+        const fineness = Math.min(1, this.scale * window.devicePixelRatio);
+        if (fineness <= this.fineness) return;
+        const x = Math.max(0, Math.floor(-this.x / this.scale));
+        const y = Math.max(0, Math.floor(-this.y / this.scale));
+        const width = Math.min(this.width, Math.ceil((this.frame.clientWidth - this.x) / this.scale)) - x;
+        const height = Math.min(this.height, Math.ceil((this.frame.clientHeight - this.y) / this.scale)) - y;
+        if (width <= 0 || height <= 0) return;
+        this.wantsPart({ x, y, width, height, shownWidth: Math.max(1, Math.ceil(width * fineness)),
+            shownHeight: Math.max(1, Math.ceil(height * fineness)) });
     }
 
     wheel(event) {

@@ -55,9 +55,9 @@ export class Relief3d {
         this.camera.position.copy(this.controls.target).add(offset);
     }
 
-    // The map's picture ({ pixels, width, height }, RGBA from the top) over
-    // its heightmap's values, the sea at seaLevel of them.
-    show({ pixels, width, height }, values, seaLevel) {
+    // The map's picture (an ImageBitmap) over its heightmap's values (width
+    // x height, from the top row), the sea at seaLevel of them.
+    show(picture, { width, height }, values, seaLevel) {
         this.clear();
         const longer = Math.max(width, height);
         const across = width / longer;
@@ -75,7 +75,16 @@ export class Relief3d {
             }
         }
         geometry.computeVertexNormals();
-        this.land = new THREE.Mesh(geometry, new THREE.MeshLambertMaterial({ map: this.texture(pixels, width, height) }));
+        // A bitmap's rows are not flipped on their way to the GPU: the
+        // texture's rows run the other way.
+        const uv = geometry.attributes.uv;
+        for (let i = 0; i < uv.count; ++i) uv.setY(i, 1 - uv.getY(i));
+        const texture = new THREE.Texture(picture);
+        texture.flipY = false;
+        texture.colorSpace = THREE.SRGBColorSpace;
+        texture.anisotropy = this.renderer.capabilities.getMaxAnisotropy();
+        texture.needsUpdate = true;
+        this.land = new THREE.Mesh(geometry, new THREE.MeshLambertMaterial({ map: texture }));
         this.scene.add(this.land);
         const seaGeometry = new THREE.PlaneGeometry(across, down);
         seaGeometry.rotateX(-Math.PI / 2);
@@ -90,28 +99,12 @@ export class Relief3d {
         this.resize();
     }
 
-    // The picture as it is, or shrunk to the largest texture the GPU takes.
-    texture(pixels, width, height) {
-        const most = this.renderer.capabilities.maxTextureSize;
-        let source = new OffscreenCanvas(width, height);
-        source.getContext('2d').putImageData(new ImageData(pixels, width, height), 0, 0);
-        if (width > most || height > most) {
-            const shrink = most / Math.max(width, height);
-            const smaller = new OffscreenCanvas(Math.floor(width * shrink), Math.floor(height * shrink));
-            smaller.getContext('2d').drawImage(source, 0, 0, smaller.width, smaller.height);
-            source = smaller;
-        }
-        const texture = new THREE.CanvasTexture(source);
-        texture.colorSpace = THREE.SRGBColorSpace;
-        texture.anisotropy = this.renderer.capabilities.getMaxAnisotropy();
-        return texture;
-    }
-
     clear() {
         for (const mesh of [this.land, this.sea]) {
             if (!mesh) continue;
             this.scene.remove(mesh);
             mesh.geometry.dispose();
+            mesh.material.map?.image?.close?.();
             mesh.material.map?.dispose();
             mesh.material.dispose();
         }

@@ -46,6 +46,9 @@ const kFields = {
 const kWraps = ['', 'x', 'xy'];
 const kViews = ['colour', 'coastline', 'relief', '3d'];
 const kMostTick = 4294967295;
+// The most pixels of a picture the page's thread takes in one go (about
+// 25 ms of its time); a larger map's parts come as it is zoomed.
+const kMostPicture = 1.5e6;
 const kFiles = ['bmp', 'png', 'heightmapPng', 'heightmapR16', 'heightmapExr', 'normal', 'flow', 'masks',
     'json', 'pack-unreal', 'pack-unity', 'pack-godot'];
 // The files that show the view: made again when it changes.
@@ -322,6 +325,7 @@ function fromShown(map, data) {
     if (shown !== map) return;
     switch (data.type) {
         case 'pixels': return draw(data);
+        case 'part': return drawPart(data);
         case 'heights': return showScene(data);
         case 'file': return fileMade(data);
         case 'failed': return fileFailed(data);
@@ -330,25 +334,50 @@ function fromShown(map, data) {
 
 function askForView() {
     const scene = view === '3d';
-    $('map').hidden = scene;
+    $('picture').hidden = scene;
     $('scene').hidden = !scene;
     for (const id of ['zoomIn', 'zoomOut', 'fit']) $(id).disabled = scene;
+    $('zoomShown').hidden = scene;
     if (!shown) return;
-    shown.worker.postMessage({ type: 'view', view: scene ? 'colour' : view });
+    $('detail').hidden = true;
+    shown.worker.postMessage({ type: 'view', view: scene ? 'colour' : view, most: kMostPicture });
     if (scene) shown.worker.postMessage({ type: 'heights' });
 }
 
-let pixelsShown = null;  // the last picture drawn, for the 3-D view's texture
-function draw({ view: drawn, pixels }) {
-    const { width, height } = shown.settings;
-    const canvas = $('map');
-    const resized = canvas.width !== width || canvas.height !== height;
-    canvas.width = width;
-    canvas.height = height;
-    canvas.getContext('2d').putImageData(new ImageData(pixels, width, height), 0, 0);
-    pixelsShown = { pixels, width, height };
-    if (resized || mapView.fitted) mapView.fit();
+// The 3-D view takes the colours' picture as its texture; the map's
+// canvas shows the others.
+let texture = null;
+function draw({ view: drawn, bitmap }) {
+    if (view === '3d') {
+        texture = bitmap;
+    } else {
+        const canvas = $('map');
+        canvas.width = bitmap.width;
+        canvas.height = bitmap.height;
+        canvas.getContext('bitmaprenderer').transferFromImageBitmap(bitmap);
+        mapView.show(shown.settings.width, shown.settings.height, bitmap.width / shown.settings.width);
+    }
     if (drawn === (view === '3d' ? 'colour' : view)) document.body.dataset.state = 'made';
+}
+
+// The part in sight, finer than the whole picture, over it.
+let partsAsked = 0;
+function askForPart(part) {
+    if (!shown || view === '3d') return;
+    shown.worker.postMessage({ type: 'part', view, ...part, asked: ++partsAsked });
+}
+
+function drawPart({ view: drawn, bitmap, x, y, width, height, asked }) {
+    if (drawn !== view || asked !== partsAsked) {
+        bitmap.close();
+        return;
+    }
+    const canvas = $('detail');
+    canvas.width = bitmap.width;
+    canvas.height = bitmap.height;
+    canvas.getContext('bitmaprenderer').transferFromImageBitmap(bitmap);
+    Object.assign(canvas.style, { left: `${x}px`, top: `${y}px`, width: `${width}px`, height: `${height}px` });
+    canvas.hidden = false;
 }
 
 async function showScene({ values, seaLevel }) {
@@ -357,7 +386,7 @@ async function showScene({ values, seaLevel }) {
             const { Relief3d } = await import('./Relief3d.js');
             relief3d = new Relief3d($('scene'));
         }
-        relief3d.show(pixelsShown, values, seaLevel);
+        relief3d.show(texture, shown.settings, values, seaLevel);
         document.body.dataset.scene = 'drawn';
     } catch (error) {
         $('message').textContent = words(`立体表示ができません（${error.message}）。`,
@@ -369,7 +398,7 @@ function describeMap() {
     const { width, height, roughness, seaShare, tick, erosion, wrap, rivers } = shown.settings;
     const wraps = [words('', ''), words('、東西につながる', ', wrapped east to west'),
         words('、東西と南北につながる', ', wrapped both ways')];
-    $('map').setAttribute('aria-label', words(
+    $('picture').setAttribute('aria-label', words(
         `地図 ${width}×${height}、粗さ ${roughness}、海 ${seaShare * 10}%、ティック ${tick}${erosion ? `、侵食 ${erosion}` : ''}${wraps[wrap]}${rivers ? '、川あり' : ''}`,
         `Map of ${width} × ${height} cells, roughness ${roughness}, ${seaShare * 10}% sea, tick ${tick}${erosion ? `, eroded ${erosion}` : ''}${wraps[wrap]}${rivers ? ', with rivers' : ''}`));
     $('madeTick').textContent = words(`この地図のティック: ${tick}`, `This map's tick: ${tick}`);
@@ -400,7 +429,9 @@ function offerFiles() {
     for (const [engine, fault] of Object.entries(shown.packFaults)) {
         if (!fault) continue;
         $(`pack-${engine}`).setAttribute('aria-disabled', 'true');
-        faults.push(fault.replace(/^--preset \w+ takes /, `${engine[0].toUpperCase()}${engine.slice(1)} takes `));
+        const named = `${engine[0].toUpperCase()}${engine.slice(1)}`;
+        const said = fault.replace(/^--preset \w+ takes \w+'s /, `${named} takes its `);
+        faults.push(words(`${named} はこの大きさの地図を読み込めません（${said}）`, said));
     }
     $('packFaults').textContent = faults.join(' ');
 }
@@ -412,11 +443,10 @@ function askForFile(id) {
     shown.worker.postMessage({ type: 'file', what: id, base: baseName(), coastline: view === 'coastline' });
 }
 
-function fileMade({ what, name, bytes }) {
+function fileMade({ what, name, blob }) {
     const link = $(what);
     link.removeAttribute('aria-busy');
-    const types = { bmp: 'image/bmp', png: 'image/png', json: 'application/json', zip: 'application/zip' };
-    link.href = URL.createObjectURL(new Blob([bytes], { type: types[name.split('.').pop()] ?? 'application/octet-stream' }));
+    link.href = URL.createObjectURL(blob);
     link.download = name;
     link.removeAttribute('role');
     link.click();
@@ -466,9 +496,9 @@ for (const element of document.querySelectorAll('[data-label]')) {
 }
 $('progress').removeAttribute('aria-labelledby');
 $('progress').setAttribute('aria-label', plain('progress'));
-mapView = new MapView($('viewport'), $('map'), (scale) => {
+mapView = new MapView($('viewport'), $('picture'), (scale) => {
     $('zoomShown').textContent = `${Math.round(scale * 100)}%`;
-});
+}, askForPart);
 $('controls').addEventListener('submit', (event) => {
     event.preventDefault();
     if (!limits) return;

@@ -35,9 +35,27 @@ function run(settings) {
         packFaults });
 }
 
-function view(name) {
+// The picture as bitmaps, which the page shows without copying them on its
+// own thread: the whole map in at most `most` pixels, and any part of it
+// as large as the page shows it.
+let picture = null;  // { name, image } of the view last drawn
+async function view(name, most) {
     const pixels = map.canvasPixels(name === 'coastline', name === 'relief');
-    postMessage({ type: 'pixels', view: name, pixels }, [pixels.buffer]);
+    picture = { name, image: new ImageData(pixels, made.width, made.height) };
+    const shrink = Math.min(1, Math.sqrt(most / (made.width * made.height)));
+    const bitmap = await createImageBitmap(picture.image, shrink < 1 ? {
+        resizeWidth: Math.max(1, Math.round(made.width * shrink)),
+        resizeHeight: Math.max(1, Math.round(made.height * shrink)), resizeQuality: 'medium',
+    } : {});
+    postMessage({ type: 'pixels', view: name, bitmap }, [bitmap]);
+}
+
+async function part({ view: name, x, y, width, height, shownWidth, shownHeight, asked }) {
+    if (picture?.name !== name) return;
+    const bitmap = await createImageBitmap(picture.image, x, y, width, height, shownWidth < width ? {
+        resizeWidth: shownWidth, resizeHeight: shownHeight, resizeQuality: 'medium',
+    } : {});
+    postMessage({ type: 'part', view: name, bitmap, x, y, width, height, asked }, [bitmap]);
 }
 
 function heights() {
@@ -79,15 +97,20 @@ function file(what, base, coastline) {
         [`${folder}/README.txt`, text(pack.readme)]])];
 }
 
-onmessage = ({ data }) => {
+const kTypes = { bmp: 'image/bmp', png: 'image/png', json: 'application/json', zip: 'application/zip' };
+
+onmessage = async ({ data }) => {
     try {
         switch (data.type) {
             case 'run': return run(data.settings);
-            case 'view': return view(data.view);
+            case 'view': return await view(data.view, data.most);
+            case 'part': return await part(data);
             case 'heights': return heights();
             case 'file': {
+                // A blob made here reaches the page without a copy on its thread.
                 const [name, bytes] = file(data.what, data.base, data.coastline);
-                return postMessage({ type: 'file', what: data.what, name, bytes }, [bytes.buffer]);
+                const type = kTypes[name.split('.').pop()] ?? 'application/octet-stream';
+                return postMessage({ type: 'file', what: data.what, name, blob: new Blob([bytes], { type }) });
             }
         }
     } catch (error) {

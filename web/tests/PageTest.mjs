@@ -11,7 +11,8 @@ import { execFileSync } from 'node:child_process';
 import { cpSync, mkdirSync, mkdtempSync, readFileSync, rmSync, symlinkSync, writeFileSync } from 'node:fs';
 import { request } from 'node:http';
 import { tmpdir } from 'node:os';
-import { join, resolve } from 'node:path';
+import { dirname, join, resolve } from 'node:path';
+import { fileURLToPath } from 'node:url';
 import { unzipSync } from 'fflate';
 import puppeteer from 'puppeteer-core';
 import { serve } from '../serve.mjs';
@@ -190,9 +191,6 @@ try {
     // click does no harm, and focus stays on the button.
     {
         const page = await openPage('?w=1280&h=1024&r=5&s=5&tick=123456789', 'ja-JP');
-        await page.waitForFunction(() => document.body.dataset.state === 'running');
-        check(await page.$eval('#create', (button) => button.textContent) === '中断',
-            'during a run the button says 中断 (in Japanese)');
         await made(page);
         const runs = [Number(await page.evaluate(() => document.body.dataset.runMs))];
         await page.evaluate(() => { window.longestTask = 0; });
@@ -233,6 +231,8 @@ try {
             requestAnimationFrame(next);
         }));
         check(frames > 10, `the page keeps drawing during a run (${frames} frames in a second)`);
+        check(await page.$eval('#create', (button) => button.textContent) === '中断',
+            'during a run the button says 中断 (in Japanese)');
         await page.keyboard.press('Enter');
         await page.waitForFunction(() => document.body.dataset.state === 'aborted');
         await new Promise((resolve) => setTimeout(resolve, 500));
@@ -331,12 +331,24 @@ try {
         consoleErrors.length = 0;  // the missing file's own
     }
 
-    {
-        const page = await openPage('?w=300&h=200&tick=555555&rivers=1');
-        await page.setViewport({ width: 1280, height: 800 });
-        await made(page);
-        await page.screenshot({ path: screenshot });
-        await page.close();
+    // axe finds nothing wrong in either language or colour scheme.
+    const axe = readFileSync(join(dirname(fileURLToPath(import.meta.url)), '../node_modules/axe-core/axe.min.js'), 'utf8');
+    for (const language of ['en-GB', 'ja-JP']) {
+        for (const scheme of ['light', 'dark']) {
+            const page = await openPage('', language, 'about:blank');
+            await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: scheme }]);
+            await page.setViewport({ width: 1280, height: 800 });
+            await page.goto(`${address}?w=300&h=200&tick=555555&rivers=1`);
+            await made(page);
+            await page.$eval('#tick', (input) => { input.value = '42'; });
+            await remade(page, () => page.click('#create'));  // a warning and a message on the page too
+            await page.evaluate(axe);
+            const violations = await page.evaluate(async () =>
+                (await window.axe.run(document)).violations.map((violation) => `${violation.id} (${violation.nodes.length})`));
+            check(violations.length === 0, `axe, ${language}, ${scheme}: ${violations.join(', ') || 'no violations'}`);
+            if (language === 'en-GB' && scheme === 'light') await page.screenshot({ path: screenshot });
+            await page.close();
+        }
     }
     check(consoleErrors.length === 0, `no errors on the console${consoleErrors.length ? `: ${consoleErrors.join('; ')}` : ''}`);
 } finally {
