@@ -83,10 +83,10 @@ async function offered(page, id) {
     }, id);
     return Buffer.from(bytes);
 }
-const statusOf = (url, method) => new Promise((resolve, reject) => {
-    const asked = request(url, { method }, (response) => {
+const answerTo = (url, method, headers = {}) => new Promise((resolve, reject) => {
+    const asked = request(url, { method, headers }, (response) => {
         response.resume();
-        resolve(response.statusCode);
+        resolve(response);
     });
     asked.on('error', reject);
     asked.end();
@@ -311,9 +311,24 @@ try {
         check(/http:\/\/127\.0\.0\.1:\d+\//.test(started), `the server starts from a path with a space, Japanese and a link: "${started.trim()}"`);
         const { server: other, address: otherAddress } = await serve(join(home, 'site'), 8700);
         const codes = await Promise.all([['POST', ''], ['HEAD', ''], ['GET', 'secret.txt']].map(
-            ([method, path]) => statusOf(`${otherAddress}${path}`, method)));
-        other.close();
+            async ([method, path]) => (await answerTo(`${otherAddress}${path}`, method)).statusCode));
         check(codes.join(' ') === '405 200 404', `POST is refused, HEAD answered, a link out of the site not followed: ${codes.join(' ')}`);
+        const first = await answerTo(`${otherAddress}main.js`, 'GET', { 'Accept-Encoding': 'gzip' });
+        const again = await answerTo(`${otherAddress}main.js`, 'GET', { 'If-None-Match': first.headers.etag });
+        other.close();
+        check(first.headers['content-encoding'] === 'gzip' && first.headers['last-modified'] !== undefined &&
+            again.statusCode === 304, 'files go gzipped, with an ETag that answers 304 when it still holds');
+    }
+
+    // Opened from disk the page cannot start, and says so, its form labelled.
+    {
+        const page = await openPage('', 'en-GB', `file://${join(site, 'index.html')}`);
+        await page.waitForFunction(() => getComputedStyle(document.getElementById('unstarted')).visibility === 'visible',
+            { timeout: 10000 });
+        check((await page.$eval('label[for="roughness"]', (label) => label.textContent)).includes('Roughness'),
+            'opened from disk, the page says it needs a web server, its form labelled');
+        await page.close();
+        consoleErrors.length = 0;  // the modules' refusal
     }
 
     // A core that does not load is said, with a way to try again.
