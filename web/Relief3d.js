@@ -1,7 +1,8 @@
 // The land in 3-D: the heightmap as a mesh, lit from the north-west, in
 // the map's colours, with the sea a plane at its level; orbit, zoom and pan
-// with the mouse, touch or the keyboard (arrows pan, + and - zoom). A large
-// map's mesh is coarser than its cells; its picture keeps them all.
+// with the mouse, touch or the keyboard (arrows pan, with Shift orbit; + and
+// - zoom). A large map's mesh is coarser than its cells; its picture keeps
+// them all.
 import * as THREE from 'three';
 import { OrbitControls } from './vendor/OrbitControls.js';
 

@@ -315,7 +315,6 @@ function abort() {
     $('message').textContent = shown
         ? words('中断しました。前の地図はそのままです。', 'Aborted: the map before it stays.')
         : words('中断しました。', 'Aborted.');
-    if (shown) showInForm(shown.settings);
     setButtons();
 }
 
@@ -494,8 +493,6 @@ for (const element of document.querySelectorAll('[data-label]')) {
     element.setAttribute('aria-label', plain(element.dataset.label));
     element.title = plain(element.dataset.label);
 }
-$('progress').removeAttribute('aria-labelledby');
-$('progress').setAttribute('aria-label', plain('progress'));
 mapView = new MapView($('viewport'), $('picture'), (scale) => {
     $('zoomShown').textContent = `${Math.round(scale * 100)}%`;
 }, askForPart);

@@ -245,11 +245,13 @@ try {
 
     // Out of range: said, and nothing made.
     for (const [path, named] of [['?r=9', '9'], ['?s=abc', 'abc'], ['?w=12abc', '12abc'], ['?w=5000', '4097'],
-        ['?wrap=z', 'z']]) {
+        ['?wrap=z', 'z'], [`?tick=${'9'.repeat(3000)}`, '9'.repeat(3000)]]) {
         const page = await openPage(path);
         await page.waitForFunction(() => document.getElementById('message').textContent !== '');
         const message = await page.$eval('#message', (element) => element.textContent);
-        check(message.includes(named) && await state(page) !== 'made', `${path} is said and makes no map: "${message}"`);
+        const wraps = await page.evaluate(() => document.documentElement.scrollWidth <= window.innerWidth);
+        check(message.includes(named) && wraps && await state(page) !== 'made',
+            `${path.slice(0, 20)} is said, the page no wider, and makes no map: "${message.slice(0, 120)}"`);
         await page.close();
     }
 
