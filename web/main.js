@@ -291,6 +291,10 @@ function made(run, { ms, seaLevel, packFaults }) {
     shown = { worker: run.worker, settings: run.settings, seaLevel, packFaults };
     running = null;
     shown.worker.onmessage = ({ data }) => fromShown(shown, data);
+    shown.worker.onerror = (event) => {
+        event.preventDefault();
+        lost(event.message);
+    };
     document.body.dataset.runMs = ms.toFixed(0);
     $('progress').value = 1;
     const address = addressOf(shown.settings);
@@ -301,6 +305,17 @@ function made(run, { ms, seaLevel, packFaults }) {
     setButtons();
     askForView();
     prepareSpare();
+}
+
+// The worker that held the map shown has failed (out of memory, say): its
+// picture stays, but no file of it can be made any more.
+function lost(reason) {
+    for (const id of kFiles) {
+        if (!$(id).href) $(id).setAttribute('aria-disabled', 'true');
+        $(id).removeAttribute('aria-busy');
+    }
+    $('message').textContent = words(`この地図のファイルはもう作れません（${reason}）。作成でもう一度作れます。`,
+        `This map's files can no longer be made (${reason}); Create makes the map again.`);
 }
 
 function abort() {
