@@ -153,6 +153,17 @@ try {
         await page.close();
     }
 
+    // Unreal's pack, its heights as a PNG, its normals green down, a mask a layer.
+    {
+        const settings = { w: 253, h: 253, tick: 31415926 };
+        const page = await openPage(query(settings));
+        await made(page);
+        const base = `morvik-${settings.w}x${settings.h}-${settings.tick}`;
+        const packs = batch(settings, { '--preset': 'unreal', '--pack': `${base}-unreal` });
+        check(sameZip(await offered(page, 'pack-unreal'), packs, ''), 'the unreal pack holds the batch tool\'s files');
+        await page.close();
+    }
+
     // Nothing in the address: the core's defaults and ranges.
     {
         const page = await openPage('?tick=777777');
