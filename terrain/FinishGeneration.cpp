@@ -118,6 +118,7 @@ int32_t RescaleAndLower(CellGrid& heights, MapSize size, HeightExtremes extremes
     ForEachBand(size.Width(), threads,
                 [&, rows, passes, seaTop, rescaled = Rescaling(extremes)](
                     int32_t band, int32_t first, int32_t end) {
+                    static_cast<void>(seaTop);  // read at a sea chosen before alone
                     int32_t sea = 0;
                     for (int32_t x = first; x < end; ++x) {
                         int32_t* column = heights.Column(x);
