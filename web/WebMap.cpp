@@ -33,8 +33,9 @@ const LandLayers& WebMap::Layers() const {
 
 std::span<const uint8_t> WebMap::Water() {
     if (water_.empty()) {
+        const MapSize size = Layers().Size();  // throws before the finish
         TraceWater(*layers_, 1);
-        water_ = WaterCells(Layers(), Layers().Size());
+        water_ = WaterCells(*layers_, size);
     }
     return water_;
 }
