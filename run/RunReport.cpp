@@ -14,7 +14,7 @@ void RunReport::Reduction(const morvik::Reduction& reduction,
     for (const std::string& file : files) Name("output", file);
 }
 
-void RunReport::Figures(MapRun& run, bool generated, const HeightExtremes& extremes) {
+void RunReport::Figures(const MapRun& run, bool generated, const HeightExtremes& extremes) {
     if (generated) {
         Value("tick", run.Settings().tick);
         Value("total_iterations", run.Job().TotalIterations);
@@ -38,7 +38,8 @@ std::string RunReport::Text() const {
     return text;
 }
 
-std::string RunReport::Json(const nlohmann::ordered_json& extra) const {
+std::string RunReport::Json(const TerrainScale& scale, uint16_t seaLevel,
+                            const std::vector<std::string>& files) const {
     nlohmann::ordered_json object = nlohmann::ordered_json::object();
     for (const auto& [key, value] : entries_) {
         if (std::holds_alternative<long long>(value)) {
@@ -48,18 +49,13 @@ std::string RunReport::Json(const nlohmann::ordered_json& extra) const {
         if (!object.contains(key)) object[key] = nlohmann::ordered_json::array();
         object[key].push_back(std::get<std::string>(value));
     }
-    for (const auto& [key, value] : extra.items()) object[key] = value;
+    object["relief"] = scale.relief;
+    object["cell"] = scale.cell;
+    object["sea_level_metres"] = scale.Metres(seaLevel);
+    object["files"] = files;
     // File names are bytes: one that is no UTF-8 is written with U+FFFD
     // where its bytes make no character.
     return object.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
-}
-
-std::string RunReport::EngineJson(const TerrainScale& scale, uint16_t seaLevel,
-                                  const std::vector<std::string>& files) const {
-    return Json({{"relief", scale.relief},
-                 {"cell", scale.cell},
-                 {"sea_level_metres", scale.Metres(seaLevel)},
-                 {"files", files}});
 }
 
 }  // namespace morvik

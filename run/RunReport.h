@@ -22,19 +22,15 @@ class RunReport {
 
     // A finished run's own figures: its tick and circles where it made its
     // land (not for heights of one's own), its sea and its extremes.
-    void Figures(MapRun& run, bool generated, const HeightExtremes& extremes);
+    void Figures(const MapRun& run, bool generated, const HeightExtremes& extremes);
 
     std::string Text() const;
 
     // The same keys and values as one JSON object, each file's key with an
-    // array of its names (its tiles, or the one file), and `extra`'s members
-    // after them.
-    std::string Json(const nlohmann::ordered_json& extra) const;
-
-    // The JSON beside an engine's files: the terrain's scale, its sea level
-    // in metres, and every file written.
-    std::string EngineJson(const TerrainScale& scale, uint16_t seaLevel,
-                           const std::vector<std::string>& files) const;
+    // array of its names (its tiles, or the one file), then the terrain's
+    // scale, its sea level in metres and every file written.
+    std::string Json(const TerrainScale& scale, uint16_t seaLevel,
+                     const std::vector<std::string>& files) const;
 
   private:
     using Entry = std::pair<std::string, std::variant<long long, std::string>>;

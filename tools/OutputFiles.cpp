@@ -97,17 +97,6 @@ void WriteRawHeightmapRows(int32_t width, int32_t height, const PngRow& row, Out
     }
 }
 
-void WriteHeightmap(const Heightmap& map, OutputFile& file, const WritingReport& report) {
-    const int32_t width = map.size.Width();
-    WriteHeightmapRows(
-        width, map.size.Height(),
-        [&](int32_t y) {
-            return std::as_bytes(std::span(&map.values[static_cast<std::size_t>(y) * width],
-                                           static_cast<std::size_t>(width)));
-        },
-        file, report);
-}
-
 void WriteMapImage(std::span<const uint8_t> bmpImage, OutputFile& file,
                    const WritingReport& report) {
     if (IsPngName(file.Name())) {

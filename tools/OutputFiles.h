@@ -5,7 +5,6 @@
 #include <span>
 #include <string>
 
-#include "terrain/Heightmap.h"
 #include "tools/OutputFile.h"
 #include "tools/PngFile.h"
 
@@ -28,9 +27,6 @@ void WriteHeightmapRows(int32_t width, int32_t height, const PngRow& row, Output
                         const WritingReport& report = {});
 void WriteRawHeightmapRows(int32_t width, int32_t height, const PngRow& row, OutputFile& file,
                            const WritingReport& report = {});
-
-// The whole heightmap so, from its top row.
-void WriteHeightmap(const Heightmap& map, OutputFile& file, const WritingReport& report = {});
 
 // Text, whole: a README, a report's JSON, a mosaic.
 void WriteText(const std::string& text, OutputFile& file);

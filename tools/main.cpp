@@ -203,7 +203,7 @@ int WriteRun(const BatchOptions& options, std::unique_ptr<MapRun> run, Report& r
             for (const std::string& name : mapFile->Names()) written.push_back(name);
         }
         if (readme) written.push_back(readme->Name());
-        WriteText(report.EngineJson(options.scale, *result.seaLevel, written), *json);
+        WriteText(report.Json(options.scale, *result.seaLevel, written), *json);
     }
     files.Commit();
     folder.Keep();

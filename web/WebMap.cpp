@@ -93,7 +93,7 @@ std::string WebMap::Json(MapView view, const std::string& mapName,
     report.Value("heightmap_sea_level", seaLevel);
     report.Name("heightmap", heightmapName);
     report.Reduction(reduction, {mapName});
-    return report.EngineJson(TerrainScale{}, seaLevel, {heightmapName, mapName});
+    return report.Json(TerrainScale{}, seaLevel, {heightmapName, mapName});
 }
 
 std::optional<std::string> WebMap::PackFault(Engine engine) const {

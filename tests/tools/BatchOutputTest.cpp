@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <map>
 
+#include "terrain/Heightmap.h"
 #include "tests/ReducedImage/BmpBuilder.h"
 #include "tests/support/Files.h"
 #include "tests/tools/BatchRun.h"
@@ -224,7 +225,13 @@ TEST_F(BatchOutput, PngFilesPastQtsImageLimitHoldEveryValueAndIndex) {
     }
     {
         OutputSet set;
-        WriteHeightmap(heights, set.Open(Name("h.png")));
+        WriteHeightmapRows(
+            kSide, kSide,
+            [&](int32_t y) {
+                return std::as_bytes(
+                    std::span(&heights.values[static_cast<std::size_t>(y) * kSide], kSide));
+            },
+            set.Open(Name("h.png")));
         set.Commit();
     }
     QImageReader::setAllocationLimit(0);

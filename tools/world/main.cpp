@@ -131,7 +131,7 @@ std::string WorldJson(const BatchOptions& options, const Report& report,
     }
     if (share.readme) written.push_back(share.readme->Name());
     if (share.mosaic) written.push_back(share.mosaic->Name());
-    return report.EngineJson(options.scale, numbers.values.seaLevel, written);
+    return report.Json(options.scale, numbers.values.seaLevel, written);
 }
 
 // The world's files, written by every rank and put in place as one set.
